@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/TextProcessing.h"
+
+#include <QRegularExpression>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vellumix::TextProcessing {
+
+namespace {
+
+constexpr double lineToleranceFactor = 0.45;
+constexpr double paragraphGapFactor = 1.8;
+
+bool isHorizontalSpace(QChar c)
+{
+    return c == u'\t' || c.category() == QChar::Separator_Space;
+}
+
+QString trimmedSpaces(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isHorizontalSpace(text.at(begin)))
+        ++begin;
+    while (end > begin && isHorizontalSpace(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool isLineBreak(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+} // namespace
+
+bool readsBefore(const TextBlock& a, const TextBlock& b)
+{
+    const double d = std::abs(a.y - b.y);
+    const double t = lineToleranceFactor * std::min(a.height, b.height);
+    if (t > d)
+        return a.x < b.x;
+    return a.y > b.y;
+}
+
+std::vector<std::size_t> stableOrder(std::size_t count,
+                                     const std::function<bool(std::size_t, std::size_t)>& before)
+{
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = i;
+    std::vector<std::size_t> buffer(count);
+    // Bottom-up merge: each pass reads every run exactly once, so the loop bounds alone decide
+    // termination and no index can leave the sequence. Taking from the right run only when it is
+    // strictly before the left keeps the sort stable.
+    for (std::size_t width = 1; width < count; width *= 2) {
+        for (std::size_t lo = 0; lo < count; lo += 2 * width) {
+            const std::size_t mid = std::min(lo + width, count);
+            const std::size_t hi = std::min(lo + 2 * width, count);
+            std::size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi)
+                buffer[k++] = before(order[j], order[i]) ? order[j++] : order[i++];
+            while (i < mid)
+                buffer[k++] = order[i++];
+            while (j < hi)
+                buffer[k++] = order[j++];
+        }
+        order.swap(buffer);
+    }
+    return order;
+}
+
+QString compose(const QList<TextBlock>& blocks, bool preserve)
+{
+    const auto order = stableOrder(std::size_t(blocks.size()), [&blocks](std::size_t a, std::size_t b) {
+        return readsBefore(blocks[qsizetype(a)], blocks[qsizetype(b)]);
+    });
+
+    QString result;
+    if (preserve) {
+        bool first = true;
+        for (std::size_t index : order) {
+            if (!first)
+                result += u'\n';
+            first = false;
+            result += blocks[qsizetype(index)].text;
+        }
+        return result;
+    }
+
+    const TextBlock* previous = nullptr;
+    for (std::size_t index : order) {
+        const TextBlock& current = blocks[qsizetype(index)];
+        if (previous) {
+            const double gap = previous->y - current.y;
+            const double limit = paragraphGapFactor * std::max(previous->height, current.height);
+            result += gap > limit ? QStringLiteral("\n\n") : QStringLiteral(" ");
+        }
+        result += trimmedSpaces(current.text);
+        previous = &current;
+    }
+    return result;
+}
+
+QString replaceEquivalent(const QString& text, const QString& find, const QString& replacement)
+{
+    if (find.isEmpty() || text.isEmpty())
+        return text;
+
+    // Compare whole grapheme clusters in decomposed form: clusters begin at starters, so the
+    // concatenated decompositions of consecutive clusters are the decomposition of their span.
+    const QString target = find.normalized(QString::NormalizationForm_D);
+    QList<qsizetype> bounds{0};
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    while (finder.toNextBoundary() != -1)
+        bounds.append(finder.position());
+    if (bounds.last() != text.size())
+        bounds.append(text.size());
+
+    QList<QString> decomposed;
+    decomposed.reserve(bounds.size() - 1);
+    for (qsizetype k = 0; k + 1 < bounds.size(); ++k)
+        decomposed.append(
+            text.mid(bounds[k], bounds[k + 1] - bounds[k]).normalized(QString::NormalizationForm_D));
+
+    QString result;
+    qsizetype copiedUpTo = 0;
+    const qsizetype clusters = decomposed.size();
+    for (qsizetype k = 0; k < clusters;) {
+        qsizetype matched = 0;
+        qsizetype m = k;
+        while (m < clusters) {
+            const QString& piece = decomposed[m];
+            if (QStringView(target).mid(matched).startsWith(piece)) {
+                matched += piece.size();
+                ++m;
+                if (matched == target.size())
+                    break;
+            } else {
+                break;
+            }
+        }
+        if (matched == target.size() && m > k) {
+            result += QStringView(text).mid(copiedUpTo, bounds[k] - copiedUpTo);
+            result += replacement;
+            copiedUpTo = bounds[m];
+            k = m;
+        } else {
+            ++k;
+        }
+    }
+    if (copiedUpTo == 0)
+        return text;
+    result += QStringView(text).mid(copiedUpTo);
+    return result;
+}
+
+QString transform(const QString& text, bool normalize, bool quotes, const QString& rules)
+{
+    QString result = normalize ? text.normalized(QString::NormalizationForm_C) : text;
+
+    if (quotes) {
+        static const std::pair<char16_t, char16_t> table[] = {
+            {u'\u201C', u'"'}, {u'\u201D', u'"'}, {u'\u2018', u'\''}, {u'\u2019', u'\''}};
+        for (const auto& [from, to] : table)
+            result = replaceEquivalent(result, QString(QChar(from)), QString(QChar(to)));
+    }
+
+    const QString separator = QStringLiteral(" => ");
+    qsizetype start = 0;
+    while (start <= rules.size()) {
+        qsizetype end = start;
+        while (end < rules.size() && !isLineBreak(rules.at(end)))
+            ++end;
+        const QStringView line = QStringView(rules).mid(start, end - start);
+        start = end + 1;
+
+        const qsizetype at = line.indexOf(separator);
+        if (at < 0 || line.indexOf(separator, at + separator.size()) >= 0)
+            continue;
+        const QString find = line.left(at).toString();
+        if (find.isEmpty())
+            continue;
+        result = replaceEquivalent(result, find, line.mid(at + separator.size()).toString());
+    }
+    return result;
+}
+
+} // namespace vellumix::TextProcessing
