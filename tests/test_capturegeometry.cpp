@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CaptureFixtures.h"
 #include "capture/CaptureGeometry.h"
 #include "capture/DisplaySnapshot.h"
 #include "capture/FrameReceiver.h"
@@ -17,38 +18,8 @@
 using namespace vellumix;
 namespace CG = vellumix::CaptureGeometry;
 
-namespace {
-
-// Paints a frame whose pixels tell where they came from: red = x, green = y (native pixels).
-QImage coordinateImage(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x)
-            line[x] = qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256);
-    }
-    return image;
-}
-
-// Returns each screen's content at native size, except for screens it is told to refuse.
-class FakeGrabber final : public ScreenGrabber
-{
-public:
-    QStringList refused;
-    bool fail = false;
-    QImage grab(QScreen* screen) override
-    {
-        if (fail)
-            throw PlatformError(QStringLiteral("grab failed"));
-        if (refused.contains(screen->name()))
-            return {};
-        const QSize size = screen->geometry().size() * screen->devicePixelRatio();
-        return coordinateImage(size.width(), size.height());
-    }
-};
-
-} // namespace
+using test::coordinateImage;
+using test::FakeGrabber;
 
 class TestCaptureGeometry : public QObject
 {

@@ -65,7 +65,6 @@ void SelectionController::begin(QList<DisplaySnapshot> snapshots, bool multiple,
             view->setGeometry(CaptureGeometry::screenGeometry(snapshot.frame, primary->geometry()).toRect());
         m_views.append(view);
         view->showFullScreen();
-        view->raise();
         view->activateWindow();
         view->setFocus(Qt::OtherFocusReason);
     }
