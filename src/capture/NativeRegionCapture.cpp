@@ -103,17 +103,24 @@ void NativeRegionCapture::judge(const std::shared_ptr<Run>& run, int status, con
         return;
     }
 
-    QtConcurrent::run(m_load, output).then(this, [this, run](QFuture<QImage> loaded) {
+    // The loader's own exception travels by hand: QtConcurrent would wrap anything that is not
+    // a QException.
+    using Loaded = std::variant<QImage, std::exception_ptr>;
+    QtConcurrent::run([load = m_load, output]() -> Loaded {
+        try {
+            return load(output);
+        } catch (...) {
+            return std::current_exception();
+        }
+    }).then(this, [this, run](const Loaded& loaded) {
         if (run->ended)
             return;
-        try {
-            QImage image = loaded.result();
-            if (run->cancelled.isCancelled())
-                throw Cancelled{};
-            run->promise.addResult(std::move(image));
-        } catch (...) {
-            run->promise.setException(std::current_exception());
-        }
+        if (run->cancelled.isCancelled())
+            run->promise.setException(std::make_exception_ptr(Cancelled{}));
+        else if (const auto* failure = std::get_if<std::exception_ptr>(&loaded))
+            run->promise.setException(*failure);
+        else
+            run->promise.addResult(std::get<QImage>(loaded));
         end(run);
     });
 }
