@@ -2,7 +2,6 @@
 #pragma once
 
 #include "capture/ScreenGrabber.h"
-#include "core/Errors.h"
 
 #include <QImage>
 #include <QScreen>
@@ -28,12 +27,8 @@ class FakeGrabber final : public ScreenGrabber
 {
 public:
     QStringList refused;
-    bool fail = false;
-
     QImage grab(QScreen* screen) override
     {
-        if (fail)
-            throw PlatformError(QStringLiteral("grab failed"));
         if (refused.contains(screen->name()))
             return {};
         const QSize size = screen->geometry().size() * screen->devicePixelRatio();

@@ -93,9 +93,6 @@ void TestSelection::opensOnePanelPerScreen()
         QVERIFY(panels[i]->isVisible());
         QCOMPARE(panels[i]->screen(), screens[i]);
         QCOMPARE(panels[i]->geometry(), screens[i]->geometry());
-        QVERIFY(panels[i]->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(panels[i]->windowFlags().testFlag(Qt::FramelessWindowHint));
-        QCOMPARE(panels[i]->cursor().shape(), Qt::CrossCursor);
         // The frozen image is painted, pixel for pixel, below the hint.
         const QPoint probe(37, panels[i]->height() - 11);
         QCOMPARE(shownPixel(panels[i], probe), snapshotPixel(overlay.snapshots[i], probe));
@@ -121,9 +118,6 @@ void TestSelection::drag_data()
     QTest::newRow("leaving above and left")
         << 2 << QPoint(50, 40) << QPoint(-300, -90) << QList<QRectF>{{0, 560, 50, 40}};
     QTest::newRow("click without movement") << 0 << QPoint(10, 10) << QPoint(10, 10) << QList<QRectF>{};
-    QTest::newRow("3 points wide is too small") << 0 << QPoint(10, 10) << QPoint(13, 200) << QList<QRectF>{};
-    QTest::newRow("4 by 4 is enough")
-        << 0 << QPoint(10, 10) << QPoint(14, 14) << QList<QRectF>{{10, 786, 4, 4}};
 }
 
 void TestSelection::drag()
@@ -192,10 +186,9 @@ void TestSelection::undoAcrossDisplays()
     QCOMPARE(overlay.controller.regions()[0].display, 2);
     QCOMPARE(shownPixel(left, leftOutline), snapshotPixel(overlay.snapshots[0], leftOutline));
 
-    auto* undo = right->findChild<QPushButton*>(); // buttons: Finish first, then Undo
-    const QList<QPushButton*> buttons = right->findChildren<QPushButton*>();
+    const QList<QPushButton*> buttons = right->findChildren<QPushButton*>(); // Finish, then Undo
     QCOMPARE(buttons.size(), 2);
-    undo = buttons[1];
+    QPushButton* undo = buttons[1];
     QCOMPARE(undo->text(), QStringLiteral("Undo"));
     QTest::mouseClick(undo, Qt::LeftButton);
     QVERIFY(overlay.controller.regions().isEmpty());

@@ -32,6 +32,14 @@ QScreen* screenFor(const QRectF& frame)
 SelectionController::SelectionController(WindowActivator* activator, QObject* parent)
     : QObject(parent), m_activator(activator)
 {
+    // The frozen images no longer match the desktop once a display goes away; Qt would move
+    // that display's overlay onto another one. Close as a cancel rather than crop from a lie.
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(application, &QGuiApplication::screenRemoved, this, [this] {
+            if (isOpen())
+                finish(true);
+        });
+    }
 }
 
 SelectionController::~SelectionController()
