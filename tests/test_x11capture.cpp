@@ -42,6 +42,7 @@ class TestX11Capture : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void activatesWindow();
     void grabsWhatIsShown();
     void overlayUnderRealInput();
 
@@ -60,8 +61,21 @@ void TestX11Capture::initTestCase()
     m_swatch = std::make_unique<Swatch>(QColor(200, 30, 40));
     m_swatch->setGeometry(100, 100, 400, 300);
     m_swatch->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_swatch.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_swatch.get(), 20000));
     m_swatch->activateWindow();
+    QTRY_COMPARE(m_activator->activeWindow(), quint64(m_swatch->winId()));
+}
+
+void TestX11Capture::activatesWindow()
+{
+    Swatch other(Qt::darkGreen);
+    other.setGeometry(600, 100, 200, 200);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other, 20000));
+    other.activateWindow();
+    QTRY_COMPARE(m_activator->activeWindow(), quint64(other.winId()));
+
+    m_activator->activate(m_swatch->winId());
     QTRY_COMPARE(m_activator->activeWindow(), quint64(m_swatch->winId()));
 }
 
@@ -86,7 +100,7 @@ void TestX11Capture::overlayUnderRealInput()
                      [&](QList<QImage> images) { deliveries.append(images); });
     SelectionView* overlay = controller.panels().value(0);
     QVERIFY(overlay);
-    QVERIFY(QTest::qWaitForWindowActive(overlay));
+    QVERIFY(QTest::qWaitForWindowActive(overlay, 20000));
 
     // Two regions on the frozen swatch: one drag, one drag that leaves the screen's left edge.
     const QPoint origin = m_swatch->mapToGlobal(QPoint(0, 0));
