@@ -81,6 +81,7 @@ private Q_SLOTS:
     void truncation();
     void privateFolderPerCapture();
     void cancelWhileToolRuns();
+    void destroyedWhileToolRuns();
     void cancelBeforeLaunchNeverLaunches();
     void errorFileThatCannotBeCreated();
     void missingTool();
@@ -239,6 +240,23 @@ void TestRegionCapture::cancelWhileToolRuns()
     QCOMPARE(wait(future).outcome, Outcome::Cancelled);
     QCOMPARE(captureFolders(), QStringList{});
     QTRY_VERIFY(::kill(pid, 0) != 0); // the tool is gone, not left waiting for a selection
+}
+
+void TestRegionCapture::destroyedWhileToolRuns()
+{
+    QFile::remove(m_side);
+    auto capture = std::make_unique<NativeRegionCapture>(
+        fakeTool(QStringLiteral("echo $$ > SIDE; exec sleep 30")), NativeRegionCapture::ImageLoad{});
+    QFuture<QImage> future = capture->capture();
+    QTRY_VERIFY(QFileInfo(m_side).size() > 0);
+    QFile side(m_side);
+    QVERIFY(side.open(QIODevice::ReadOnly));
+    const pid_t pid = side.readAll().trimmed().toInt();
+
+    capture.reset();
+    QCOMPARE(wait(future).outcome, Outcome::Cancelled);
+    QCOMPARE(captureFolders(), QStringList{});
+    QTRY_VERIFY(::kill(pid, 0) != 0);
 }
 
 void TestRegionCapture::cancelBeforeLaunchNeverLaunches()
