@@ -49,6 +49,20 @@ QImage fromPix(PIX* pix)
     return image;
 }
 
+QImage fromMask(PIX* mask)
+{
+    QImage image(int(pixGetWidth(mask)), int(pixGetHeight(mask)), QImage::Format_Grayscale8);
+    const int wpl = pixGetWpl(mask);
+    const l_uint32* data = pixGetData(mask);
+    for (int y = 0; y < image.height(); ++y) {
+        const l_uint32* line = data + qsizetype(y) * wpl;
+        uchar* target = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            target[x] = GET_DATA_BIT(line, x) ? 255 : 0;
+    }
+    return image;
+}
+
 } // namespace
 
 QImage grey(const QImage& image)
@@ -68,7 +82,7 @@ QImage grey(const QImage& image)
     return flat.convertToFormat(QImage::Format_Grayscale8);
 }
 
-QImage normalizePolarity(const QImage& grey, int radius)
+QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions)
 {
     if (grey.isNull() || grey.width() < 2 || grey.height() < 2)
         return grey;
@@ -92,6 +106,8 @@ QImage normalizePolarity(const QImage& grey, int radius)
     const PixPtr inverted(pixInvert(nullptr, pix.get()));
     if (!inverted || pixCombineMasked(pix.get(), inverted.get(), darkMask.get()) != 0)
         return grey;
+    if (darkRegions)
+        *darkRegions = fromMask(darkMask.get());
     return fromPix(pix.get());
 }
 

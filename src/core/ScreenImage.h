@@ -13,7 +13,8 @@ QImage grey(const QImage& image);
 
 // Dark-on-light everywhere: areas whose neighbourhood is dark (a dark theme, a dark sidebar in
 // a light window) are inverted. radius is the half-width of the neighbourhood in pixels.
-QImage normalizePolarity(const QImage& grey, int radius);
+// darkRegions, when given, receives a mask of the inverted areas (255) when there are any.
+QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions = nullptr);
 
 } // namespace ScreenImage
 

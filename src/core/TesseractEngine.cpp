@@ -155,8 +155,9 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
 
     if (!image.isNull() && image.width() >= 3 && image.height() >= 3) {
         QImage prepared = ScreenImage::grey(image);
+        QImage darkRegions;
         if (m_tuning.normalizePolarity)
-            prepared = ScreenImage::normalizePolarity(prepared, polarityRadius);
+            prepared = ScreenImage::normalizePolarity(prepared, polarityRadius, &darkRegions);
         if (!options.fast && m_tuning.upscale)
             prepared = SmallTextPreparation::prepare(prepared);
 
@@ -215,22 +216,53 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         }
 
         const QSize size = prepared.size();
-        std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
-        if (it) {
-            do {
-                if (it->Empty(tesseract::RIL_TEXTLINE))
-                    continue;
-                const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
-                int left = 0, top = 0, right = 0, bottom = 0;
-                if (!text || !it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
-                    continue;
-                const RecognizedLine line{QString::fromUtf8(text.get()),
-                                          it->Confidence(tesseract::RIL_TEXTLINE),
-                                          QRect(QPoint(left, top), QPoint(right - 1, bottom - 1))};
+        const double toMask = darkRegions.isNull() ? 0.0 : double(darkRegions.width()) / size.width();
+        auto isDark = [&](const QRect& box) {
+            if (darkRegions.isNull())
+                return false;
+            const QPoint centre = box.center() * toMask;
+            return darkRegions.valid(centre) && darkRegions.constScanLine(centre.y())[centre.x()] != 0;
+        };
+
+        // Lines are assembled from words so that a line never spans a light and a dark area:
+        // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
+        // the text beside it.
+        RecognizedLine line;
+        int words = 0;
+        float confidenceSum = 0.0f;
+        bool dark = false;
+        auto flush = [&] {
+            if (words > 0) {
+                line.confidence = confidenceSum / float(words);
                 if (auto block = line.toBlock(size))
                     recognition.blocks.append(*block);
-            } while (it->Next(tesseract::RIL_TEXTLINE));
+            }
+            line = {};
+            words = 0;
+            confidenceSum = 0.0f;
+        };
+        std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
+        if (it && !it->Empty(tesseract::RIL_WORD)) {
+            do {
+                const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+                int left = 0, top = 0, right = 0, bottom = 0;
+                if (!text || !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
+                    continue;
+                const QString word = QString::fromUtf8(text.get()).trimmed();
+                if (word.isEmpty())
+                    continue;
+                const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                const bool wordIsDark = isDark(box);
+                if (words > 0 && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
+                    flush();
+                dark = wordIsDark;
+                line.text += (words > 0 ? QStringLiteral(" ") : QString()) + word;
+                line.box |= box;
+                confidenceSum += it->Confidence(tesseract::RIL_WORD);
+                ++words;
+            } while (it->Next(tesseract::RIL_WORD));
         }
+        flush();
         it.reset();
         api->Clear();
         m_pool->release(key, std::move(api));

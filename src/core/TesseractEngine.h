@@ -18,7 +18,7 @@ public:
     // Choices the recognition benchmark compares; the defaults are what it measured best.
     struct Tuning
     {
-        int pageSegmentation = 11; // sparse text: screen regions are panels and scattered labels
+        int pageSegmentation = 3; // automatic: keeps columns apart; sparse text (11) lost code lines
         bool normalizePolarity = true;
         int resolution = 0; // 0 leaves it to Tesseract's estimate; a false DPI hurts badly
         bool upscale = true;
