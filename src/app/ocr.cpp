@@ -68,6 +68,11 @@ QJsonObject toJson(const QString& name, const Recognition& recognition, bool pre
 
 int main(int argc, char* argv[])
 {
+    // Decoders report hostile files through Qt's warnings; the user gets one message from us.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtFatalMsg || type == QtCriticalMsg)
+            QTextStream(stderr) << "vellumix-ocr: " << message << '\n';
+    });
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vellumix-ocr"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLUMIX_VERSION));
@@ -155,7 +160,8 @@ int main(int argc, char* argv[])
                                                             : ImageLoader::load(file);
             const Recognition recognition = engine.recognize(image, options, cancel);
             if (parser.isSet(json)) {
-                out << QJsonDocument(toJson(name, recognition, preserve)).toJson(QJsonDocument::Compact);
+                out << QJsonDocument(toJson(name, recognition, preserve)).toJson(QJsonDocument::Compact)
+                    << '\n';
             } else {
                 if (files.size() > 1)
                     out << (i > 0 ? "\n" : "") << "==> " << name << " <==\n";
