@@ -121,18 +121,18 @@ QList<EvaluationImage> evaluationSet()
         {"grey", QColor(0x3c, 0x3f, 0x41), QColor(0xa9, 0xb7, 0xc6)},
     };
 
+    // Every theme gets the same texts in the same fonts, so that themes compare directly.
     int index = 0;
-    for (const Theme& theme : themes) {
-        for (int size : sizes) {
-            const QString family = proportional.at(index++ % proportional.size());
-            const QStringList lines = sentences(random, 4, 6);
+    for (int size : sizes) {
+        const QString family = proportional.at(index++ % proportional.size());
+        const QStringList lines = sentences(random, 4, 6);
+        for (const Theme& theme : themes)
             set.append({QLatin1String(theme.name),
                         QLatin1String(theme.name) + QLatin1Char('-') + number(size),
                         renderLines(lines, pixelFont(family, size), theme, 1.0),
                         lines.join(QLatin1Char('\n')),
                         {},
                         {}});
-        }
     }
     for (int size : {9, 11, 13}) {
         for (const Theme& theme : {themes.at(0), themes.at(1)}) {

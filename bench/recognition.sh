@@ -12,7 +12,7 @@ bin=build/release
 work=$(mktemp -d "${TMPDIR:-/tmp}/vellumix-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-"$bin/bench/vellumix-bench" images "$work/images"
+"$bin/bench/vellumix-bench" images "$work/images" 2>/dev/null
 mkdir -p "$work/out-vellumix" "$work/out-tesseract"
 
 now() { date +%s.%N; }
@@ -29,7 +29,7 @@ measure() {
 
 for dir in "$work"/images/*/; do
     category=$(basename "$dir")
-    lang=$(cat "$dir"/*.lang | head -n1)
+    lang=$(cat "$(ls "$dir"*.lang | head -n1)")
     ours=(--json)
     theirs=()
     if [ -n "$lang" ]; then

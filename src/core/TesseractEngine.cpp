@@ -192,6 +192,7 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             api->SetVariable("debug_file", "/dev/null");
         }
         api->SetPageSegMode(tesseract::PageSegMode(m_tuning.pageSegmentation));
+        api->SetVariable("tessedit_do_invert", m_tuning.retryInverted ? "1" : "0");
 
         // Tesseract reads R,G,B byte order or grey; grey keeps the anti-aliasing it was trained on.
         api->SetImage(prepared.constBits(), prepared.width(), prepared.height(), 1,

@@ -22,6 +22,9 @@ public:
         bool normalizePolarity = true;
         int resolution = 0; // 0 leaves it to Tesseract's estimate; a false DPI hurts badly
         bool upscale = true;
+        // Tesseract's own retry of unsure lines on an inverted copy; with polarity already
+        // normalised it mostly costs a second pass.
+        bool retryInverted = true;
     };
 
     explicit TesseractEngine(QString tessdataPath = {});
