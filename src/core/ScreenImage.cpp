@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/ScreenImage.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <leptonica/allheaders.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace vellumix::ScreenImage {
+
+namespace {
+
+struct PixDeleter
+{
+    void operator()(PIX* pix) const { pixDestroy(&pix); }
+};
+using PixPtr = std::unique_ptr<PIX, PixDeleter>;
+
+PixPtr toPix(const QImage& grey)
+{
+    PixPtr pix(pixCreate(grey.width(), grey.height(), 8));
+    if (!pix)
+        return nullptr;
+    const int wpl = pixGetWpl(pix.get());
+    l_uint32* data = pixGetData(pix.get());
+    for (int y = 0; y < grey.height(); ++y) {
+        l_uint32* line = data + qsizetype(y) * wpl;
+        const uchar* source = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            SET_DATA_BYTE(line, x, source[x]);
+    }
+    return pix;
+}
+
+QImage fromPix(PIX* pix)
+{
+    QImage image(int(pixGetWidth(pix)), int(pixGetHeight(pix)), QImage::Format_Grayscale8);
+    const int wpl = pixGetWpl(pix);
+    const l_uint32* data = pixGetData(pix);
+    for (int y = 0; y < image.height(); ++y) {
+        const l_uint32* line = data + qsizetype(y) * wpl;
+        uchar* target = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            target[x] = uchar(GET_DATA_BYTE(line, x));
+    }
+    return image;
+}
+
+QImage fromMask(PIX* mask)
+{
+    QImage image(int(pixGetWidth(mask)), int(pixGetHeight(mask)), QImage::Format_Grayscale8);
+    const int wpl = pixGetWpl(mask);
+    const l_uint32* data = pixGetData(mask);
+    for (int y = 0; y < image.height(); ++y) {
+        const l_uint32* line = data + qsizetype(y) * wpl;
+        uchar* target = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            target[x] = GET_DATA_BIT(line, x) ? 255 : 0;
+    }
+    return image;
+}
+
+} // namespace
+
+QImage grey(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    if (image.format() == QImage::Format_Grayscale8)
+        return image;
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_Grayscale8);
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    {
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, image);
+    }
+    return flat.convertToFormat(QImage::Format_Grayscale8);
+}
+
+QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions)
+{
+    if (grey.isNull() || grey.width() < 2 || grey.height() < 2)
+        return grey;
+    const PixPtr pix = toPix(grey);
+    if (!pix)
+        return grey;
+    // Local mean over a window larger than text, so that only backgrounds decide.
+    const int wc = std::min(radius, (grey.width() - 1) / 2);
+    const int hc = std::min(radius, (grey.height() - 1) / 2);
+    const PixPtr mean(pixBlockconv(pix.get(), std::max(wc, 1), std::max(hc, 1)));
+    if (!mean)
+        return grey;
+    const PixPtr darkMask(pixThresholdToBinary(mean.get(), 128));
+    if (!darkMask)
+        return grey;
+    l_int32 empty = 1;
+    pixZero(darkMask.get(), &empty);
+    if (empty)
+        return grey;
+    // pixThresholdToBinary sets pixels below the threshold: exactly the dark neighbourhoods.
+    const PixPtr inverted(pixInvert(nullptr, pix.get()));
+    if (!inverted || pixCombineMasked(pix.get(), inverted.get(), darkMask.get()) != 0)
+        return grey;
+    if (darkRegions)
+        *darkRegions = fromMask(darkMask.get());
+    return fromPix(pix.get());
+}
+
+} // namespace vellumix::ScreenImage

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class QImage;
+
+namespace vellumix {
+
+// Pixel preparation shared by the text and barcode passes.
+namespace ScreenImage {
+
+// 8-bit grey; transparent pixels are composited onto white first, as a viewer shows them.
+QImage grey(const QImage& image);
+
+// Dark-on-light everywhere: areas whose neighbourhood is dark (a dark theme, a dark sidebar in
+// a light window) are inverted. radius is the half-width of the neighbourhood in pixels.
+// darkRegions, when given, receives a mask of the inverted areas (255) when there are any.
+QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions = nullptr);
+
+} // namespace ScreenImage
+
+} // namespace vellumix
