@@ -308,11 +308,11 @@ bool HistoryStore::matches(const HistoryEntry& entry, const QString& query, cons
 {
     if (query.isEmpty())
         return true;
-    // The locale's lower-casing settles language rules (Turkish dotted I); Unicode case folding
-    // then catches what lower-casing alone leaves apart.
-    const QString needle = locale.toLower(query);
-    return locale.toLower(entry.text).contains(needle, Qt::CaseInsensitive) ||
-           locale.toLower(entry.title).contains(needle, Qt::CaseInsensitive);
+    // The locale's upper-casing settles language rules (Turkish dotted I, German sharp s
+    // against SS); the comparison then ignores what case differences remain.
+    const QString needle = locale.toUpper(query);
+    return locale.toUpper(entry.text).contains(needle, Qt::CaseInsensitive) ||
+           locale.toUpper(entry.title).contains(needle, Qt::CaseInsensitive);
 }
 
 QString HistoryStore::titleFor(const QString& text)
