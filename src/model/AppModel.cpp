@@ -43,27 +43,34 @@ void AppModel::processImages(const QList<QImage>& images, const QString& source)
     setSelectedHistory(std::nullopt);
     setImage(images.first());
     const OCROptions options = m_preferences->options();
+    // Encoding a kept image can take longer than the recognition of a small region, so it is
+    // done here, off the GUI thread, when the image is likely to be kept.
+    const bool encode =
+        images.size() == 1 && m_preferences->historyEnabled() && m_preferences->retainImages();
 
     startFlow(
-        [this, images, options](const CancelToken& token) {
-            QList<Recognition> results;
+        [this, images, options, encode](const CancelToken& token) {
+            Recognised recognised;
             const qsizetype count = images.size();
             for (qsizetype i = 0; i < count; ++i) {
                 token.throwIfCancelled();
                 Recognition recognition = m_engine.recognize(images.at(i), options, token);
                 token.throwIfCancelled();
-                results.append(std::move(recognition));
+                recognised.results.append(std::move(recognition));
                 reportProgress(token, double(i + 1) / double(count));
             }
-            return results;
+            if (encode)
+                recognised.png = HistoryStore::encodeImage(images.first());
+            return recognised;
         },
-        [this, count = int(images.size())](const QList<Recognition>& results) {
-            finishRecognition(results, count);
+        [this, count = int(images.size())](const Recognised& recognised) {
+            finishRecognition(recognised, count);
         });
 }
 
-void AppModel::finishRecognition(const QList<Recognition>& results, int imageCount)
+void AppModel::finishRecognition(const Recognised& recognised, int imageCount)
 {
+    const QList<Recognition>& results = recognised.results;
     setRecognition(results.first());
     QStringList texts;
     const bool preserve = m_preferences->preserve();
@@ -90,10 +97,15 @@ void AppModel::finishRecognition(const QList<Recognition>& results, int imageCou
     float sum = 0.0f;
     for (const Recognition& result : results)
         sum += result.confidence();
-    complete(sum / float(results.size()), imageCount == 1 ? m_image : QImage());
+    completeWith(sum / float(results.size()), imageCount == 1 ? m_image : QImage(), recognised.png);
 }
 
 void AppModel::complete(float confidence, const QImage& image)
+{
+    completeWith(confidence, image, std::nullopt);
+}
+
+void AppModel::completeWith(float confidence, const QImage& image, const std::optional<QByteArray>& png)
 {
     setBusy(false);
     const Preferences& preferences = *m_preferences;
@@ -101,8 +113,12 @@ void AppModel::complete(float confidence, const QImage& image)
         ClipboardService::copy(m_text);
     if (preferences.historyEnabled()) {
         const QString languages = preferences.languages();
-        m_history->add(m_text, m_source, languages.isEmpty() ? QStringLiteral("Automatic") : languages,
-                       confidence, image, preferences.retainImages(), preferences.retentionDays());
+        const bool retain = preferences.retainImages();
+        QByteArray encoded;
+        if (retain)
+            encoded = png ? *png : HistoryStore::encodeImage(image);
+        m_history->addEncoded(m_text, m_source, languages.isEmpty() ? QStringLiteral("Automatic") : languages,
+                              confidence, encoded, retain, preferences.retentionDays());
         const QList<HistoryEntry>& entries = m_history->entries();
         setSelectedHistory(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
     }

@@ -139,7 +139,13 @@ private:
     void startFlow(Work work, Done done, std::function<void()> cancelled = {});
     void reportProgress(const CancelToken& token, double fraction);
     void endFlow(std::exception_ptr error, const std::function<void()>& cancelled);
-    void finishRecognition(const QList<Recognition>& results, int imageCount);
+    struct Recognised
+    {
+        QList<Recognition> results;
+        std::optional<QByteArray> png; // the one image, encoded for the history
+    };
+    void finishRecognition(const Recognised& recognised, int imageCount);
+    void completeWith(float confidence, const QImage& image, const std::optional<QByteArray>& png);
     void call(const std::function<void()>& callback) const;
 
     void setImage(const QImage& image);

@@ -160,6 +160,19 @@ void HistoryStore::keepUnreadableFile(const QString& description)
     }
 }
 
+QByteArray HistoryStore::encodeImage(const QImage& image)
+{
+    QByteArray png;
+    if (image.isNull())
+        return png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        png.clear();
+    return png;
+}
+
 void HistoryStore::add(const QString& text,
                        const QString& source,
                        const QString& language,
@@ -168,20 +181,25 @@ void HistoryStore::add(const QString& text,
                        bool retain,
                        int days)
 {
+    addEncoded(text, source, language, confidence, retain ? encodeImage(image) : QByteArray(), retain, days);
+}
+
+void HistoryStore::addEncoded(const QString& text,
+                              const QString& source,
+                              const QString& language,
+                              float confidence,
+                              const QByteArray& png,
+                              bool retain,
+                              int days)
+{
     HistoryEntry entry;
     entry.id = QUuid::createUuid();
-    if (retain && !image.isNull()) {
+    if (retain && !png.isEmpty()) {
         const QString name = HistoryEntry::idString(entry.id) + QStringLiteral(".png");
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        if (writer.write(image) && !png.isEmpty()) {
-            if (const auto error = writeAtomically(QDir(m_directory).filePath(name), png, std::nullopt))
-                setStorageError(*error);
-            else
-                entry.imageName = name;
-        }
+        if (const auto error = writeAtomically(QDir(m_directory).filePath(name), png, std::nullopt))
+            setStorageError(*error);
+        else
+            entry.imageName = name;
     }
     entry.title = titleFor(text);
     entry.created = m_clock();
@@ -334,10 +352,26 @@ void HistoryStore::persist()
 {
     if (m_writesBlocked)
         return;
-    QJsonArray array;
-    for (const HistoryEntry& entry : std::as_const(m_entries))
-        array.append(entry.toJson());
-    const QByteArray data = QJsonDocument(array).toJson(QJsonDocument::Compact);
+    // Encoding 500 entries through QJsonObject takes several milliseconds, so each entry's
+    // compact form is kept while the entry stays the same; the array is joined from them.
+    QHash<QUuid, Encoded> encoded;
+    encoded.reserve(m_entries.size());
+    QByteArray data;
+    data.reserve(m_encodedSize + 2);
+    data.append('[');
+    for (const HistoryEntry& entry : std::as_const(m_entries)) {
+        auto cached = m_encoded.constFind(entry.id);
+        Encoded item = cached != m_encoded.constEnd() && cached->entry == entry
+                           ? *cached
+                           : Encoded{entry, QJsonDocument(entry.toJson()).toJson(QJsonDocument::Compact)};
+        if (data.size() > 1)
+            data.append(',');
+        data.append(item.json);
+        encoded.insert(entry.id, std::move(item));
+    }
+    data.append(']');
+    m_encoded = std::move(encoded);
+    m_encodedSize = data.size();
     const QString path = QDir(m_directory).filePath(fileName);
     if (auto error = writeAtomically(path, data, ownerOnlyFile)) {
         setStorageError(*error);
@@ -352,8 +386,9 @@ std::int64_t HistoryStore::imageSize(const HistoryEntry& entry) const
 {
     if (!entry.imageName)
         return 0;
-    const QFileInfo info(imagePath(entry));
-    return info.exists() ? info.size() : 0;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(imagePath(entry).toStdString(), error);
+    return error ? 0 : std::int64_t(size);
 }
 
 void HistoryStore::removeImage(const HistoryEntry& entry) const

@@ -3,6 +3,8 @@
 
 #include "model/HistoryEntry.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QLocale>
 #include <QObject>
@@ -49,6 +51,17 @@ public:
              const QImage& image,
              bool retain,
              int days);
+    // The same with the image already encoded by encodeImage(), which may run on any thread:
+    // encoding a large image takes far longer than a frame.
+    void addEncoded(const QString& text,
+                    const QString& source,
+                    const QString& language,
+                    float confidence,
+                    const QByteArray& png,
+                    bool retain,
+                    int days);
+    // PNG data of the image as it is kept; empty for a null image or when encoding fails.
+    static QByteArray encodeImage(const QImage& image);
     void cleanup(int days);
     void purgeImages();
     void deleteEntry(const QUuid& id);
@@ -80,6 +93,13 @@ private:
     Clock m_clock;
     QList<HistoryEntry> m_entries;
     std::optional<QString> m_storageError;
+    struct Encoded
+    {
+        HistoryEntry entry;
+        QByteArray json;
+    };
+    QHash<QUuid, Encoded> m_encoded;
+    qsizetype m_encodedSize = 0;
     // Set when an unreadable history.json could not be moved aside: it must not be overwritten.
     bool m_writesBlocked = false;
 };
