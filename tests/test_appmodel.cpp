@@ -151,6 +151,8 @@ private Q_SLOTS:
     void successEnding_data();
     void successEnding();
     void whitespaceTextStillToasts();
+    void completeKeepsTheGivenImage_data();
+    void completeKeepsTheGivenImage();
     void cancel_data();
     void cancel();
     void busyRefusesNewFlows();
@@ -367,6 +369,33 @@ void TestAppModel::whitespaceTextStillToasts()
     f.model->complete(1.0f, QImage());
     QCOMPARE(Fixture::clipboard(), QStringLiteral("before"));
     QCOMPARE(f.toasts, QStringList{AppModel::copiedToast});
+}
+
+void TestAppModel::completeKeepsTheGivenImage_data()
+{
+    QTest::addColumn<bool>("retain");
+    QTest::addColumn<bool>("withImage");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("kept") << true << true << true;
+    QTest::newRow("retain off") << false << true << false;
+    QTest::newRow("no image") << true << false << false;
+}
+
+// The document flow ends here directly, without the recognition's encoded image.
+void TestAppModel::completeKeepsTheGivenImage()
+{
+    QFETCH(bool, retain);
+    QFETCH(bool, withImage);
+    QFETCH(bool, kept);
+    Fixture f;
+    f.preferences().setRetainImages(retain);
+    f.model->setText(QStringLiteral("page text"));
+    f.model->complete(0.25f, withImage ? keyedImage(9, 5, 4) : QImage());
+    const HistoryEntry& entry = f.model->history().entries().first();
+    QCOMPARE(entry.confidence, 0.25f);
+    QCOMPARE(entry.imageName.has_value(), kept);
+    if (kept)
+        QCOMPARE(QImage(f.model->history().imagePath(entry)).size(), QSize(5, 4));
 }
 
 void TestAppModel::cancel_data()
