@@ -7,14 +7,8 @@
 #include "model/UserDefaults.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMutex>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -25,29 +19,22 @@ using namespace vellumix;
 
 namespace {
 
-// Each test image carries its key in the red channel of its pixels.
-QImage keyedImage(int key, int width = 8, int height = 6)
+// Each test image carries its key in the red channel.
+QImage keyed(int key, int width = 8, int height = 6)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(qRgb(key, 0, 0));
     return image;
 }
 
-// One block per line, top to bottom, so that composition keeps the lines in order.
+// One block per line, top to bottom.
 Recognition recognition(const QString& text, float confidence = 1.0f, const QStringList& codes = {})
 {
     Recognition result;
     const QStringList lines = text.isEmpty() ? QStringList() : text.split(u'\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        TextBlock block;
-        block.text = lines.at(i);
-        block.confidence = confidence;
-        block.x = 0.1;
-        block.y = 0.8 - 0.1 * double(i);
-        block.width = 0.5;
-        block.height = 0.05;
-        result.blocks.append(block);
-    }
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        result.blocks.append(
+            {QUuid::createUuid(), lines.at(i), confidence, 0.1, 0.8 - 0.1 * double(i), 0.5, 0.05});
     result.codes = codes;
     return result;
 }
@@ -58,41 +45,32 @@ public:
     Recognition recognize(const QImage& image, const OCROptions& options, const CancelToken& cancel) override
     {
         const int key = qRed(image.pixel(0, 0));
-        {
-            QMutexLocker lock(&m_mutex);
-            seenOptions.append(options);
-            seenKeys.append(key);
-        }
+        QMutexLocker lock(&mutex);
+        keys.append(key);
+        seenLanguages.append(options.languages.join(u','));
+        lock.unlock();
         ++calls;
-        while (holdKey.load() == key && !released.load()) {
-            if (honoursCancel.load() && cancel.isCancelled())
+        while (holdKey == key && !released) {
+            if (honoursCancel && cancel.isCancelled())
                 throw Cancelled{};
             QThread::msleep(1);
         }
         if (key == failKey)
             throw PlatformError(QStringLiteral("The engine broke."));
-        QMutexLocker lock(&m_mutex);
+        lock.relock();
         return results.value(key);
     }
-    QStringList languages() const override { return {QStringLiteral("eng")}; }
+    QStringList languages() const override { return {}; }
 
-    QList<int> keys()
-    {
-        QMutexLocker lock(&m_mutex);
-        return seenKeys;
-    }
-
+    QMutex mutex;
     QHash<int, Recognition> results;
-    QList<OCROptions> seenOptions;
-    QList<int> seenKeys;
+    QList<int> keys;
+    QStringList seenLanguages;
     std::atomic<int> calls{0};
     std::atomic<int> holdKey{-1};
     std::atomic<bool> released{false};
     std::atomic<bool> honoursCancel{true};
     int failKey = -1;
-
-private:
-    QMutex m_mutex;
 };
 
 class FakeSound final : public SoundPlayer
@@ -102,33 +80,40 @@ public:
     QStringList played;
 };
 
-// One model with its fakes and a record of what it asked the shell to do.
 struct Fixture
 {
     Fixture()
     {
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        model = std::make_unique<AppModel>(defaults, folder.path(), engine, sound);
-        model->openWorkspace = [this] { ++workspaceOpened; };
-        model->toast = [this](const QString& text) { toasts.append(text); };
+        model.openWorkspace = [this] { ++workspaceOpened; };
+        model.toast = [this](const QString& text) { toasts.append(text); };
     }
 
-    Preferences& preferences() { return model->preferences(); }
+    Preferences& preferences() { return model.preferences(); }
+    const QList<HistoryEntry>& history() { return model.history().entries(); }
+    static QString clipboard() { return QGuiApplication::clipboard()->text(); }
 
-    // Starts a recognition and returns once the flow has ended.
+    // Recognises images keyed 0, 1, ... with these texts and waits for the flow to end.
+    bool run(const QStringList& texts, const QString& source = AppModel::sourceScreen)
+    {
+        QList<QImage> images;
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            engine.results.insert(int(i), recognition(texts.at(i)));
+            images.append(keyed(int(i)));
+        }
+        return run(images, source);
+    }
     bool run(const QList<QImage>& images, const QString& source = AppModel::sourceScreen)
     {
-        model->processImages(images, source);
-        return QTest::qWaitFor([this] { return !model->busy(); }, 5000);
+        model.processImages(images, source);
+        return QTest::qWaitFor([this] { return !model.busy(); }, 5000);
     }
-
-    static QString clipboard() { return QGuiApplication::clipboard()->text(); }
 
     QTemporaryDir folder;
     MemoryDefaults defaults;
     FakeEngine engine;
     FakeSound sound;
-    std::unique_ptr<AppModel> model;
+    AppModel model{defaults, folder.path(), engine, sound};
     int workspaceOpened = 0;
     QStringList toasts;
 };
@@ -141,18 +126,13 @@ class TestAppModel : public QObject
 private Q_SLOTS:
     void joining_data();
     void joining();
-    void singleImageResult();
-    void multiImageResult();
-    void language_data();
-    void language();
-    void codesOnlyEnding();
-    void noTextFails();
+    void resultOfOneOrSeveralImages_data();
+    void resultOfOneOrSeveralImages();
+    void endingsWithoutText_data();
+    void endingsWithoutText();
     void engineErrorKeepsThePreviousResult();
     void successEnding_data();
     void successEnding();
-    void whitespaceTextStillToasts();
-    void completeKeepsTheGivenImage_data();
-    void completeKeepsTheGivenImage();
     void cancel_data();
     void cancel();
     void busyRefusesNewFlows();
@@ -169,19 +149,17 @@ void TestAppModel::joining_data()
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QString>("rules");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("default separator") << QStringList{QStringLiteral("A"), QStringLiteral("B")}
-                                       << QStringLiteral("\n\n") << QString() << QStringLiteral("A\n\nB");
-    QTest::newRow("custom separator") << QStringList{QStringLiteral("A"), QStringLiteral("B")}
-                                      << QStringLiteral(" | ") << QString() << QStringLiteral("A | B");
+    const QStringList ab{QStringLiteral("A"), QStringLiteral("B")};
+    QTest::newRow("default separator")
+        << ab << QStringLiteral("\n\n") << QString() << QStringLiteral("A\n\nB");
+    QTest::newRow("custom separator") << ab << QStringLiteral(" | ") << QString() << QStringLiteral("A | B");
     QTest::newRow("empty middle text adds no separator")
         << QStringList{QStringLiteral("A"), QString(), QStringLiteral("C")} << QStringLiteral("\n\n")
         << QString() << QStringLiteral("A\n\nC");
-    QTest::newRow("one image keeps its lines")
-        << QStringList{QStringLiteral("one\ntwo")} << QStringLiteral(" | ") << QString()
-        << QStringLiteral("one\ntwo");
+    QTest::newRow("one image unchanged") << QStringList{QStringLiteral("one\ntwo")} << QStringLiteral(" | ")
+                                         << QString() << QStringLiteral("one\ntwo");
     QTest::newRow("rules run on the joined text")
-        << QStringList{QStringLiteral("A"), QStringLiteral("B")} << QStringLiteral(" | ")
-        << QStringLiteral("A | B => joined") << QStringLiteral("joined");
+        << ab << QStringLiteral(" | ") << QStringLiteral("A | B => joined") << QStringLiteral("joined");
 }
 
 void TestAppModel::joining()
@@ -193,116 +171,87 @@ void TestAppModel::joining()
     Fixture f;
     f.preferences().setSeparator(separator);
     f.preferences().setRules(rules);
-    QList<QImage> images;
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        f.engine.results.insert(int(i), recognition(texts.at(i)));
-        images.append(keyedImage(int(i)));
-    }
-    QVERIFY(f.run(images));
-    QCOMPARE(f.engine.keys(), QList<int>({0, 1, 2}).mid(0, texts.size()));
-    QCOMPARE(f.model->text(), expected);
+    QVERIFY(f.run(texts));
+    QCOMPARE(f.engine.keys, QList<int>({0, 1, 2}).mid(0, texts.size())); // in order, each once
+    QCOMPARE(f.model.text(), expected);
     QCOMPARE(Fixture::clipboard(), expected);
-    QCOMPARE(f.model->history().entries().first().text, expected);
-    QVERIFY(!f.model->message());
+    QCOMPARE(f.history().first().text, expected);
 }
 
-void TestAppModel::singleImageResult()
+void TestAppModel::resultOfOneOrSeveralImages_data()
 {
-    Fixture f;
-    f.preferences().setRetainImages(true);
-    f.engine.results.insert(7, recognition(QStringLiteral("hello"), 0.5f));
-    const QImage image = keyedImage(7, 12, 9);
-    QVERIFY(f.run({image}));
-    QVERIFY(f.model->recognition());
-    QCOMPARE(f.model->recognition()->blocks.first().text, QStringLiteral("hello"));
-    QCOMPARE(f.model->image(), image);
-    const HistoryEntry& entry = f.model->history().entries().first();
-    QCOMPARE(f.model->selectedHistory(), std::optional(entry.id));
-    QCOMPARE(entry.confidence, 0.5f);
-    QCOMPARE(entry.source, AppModel::sourceScreen);
-    QVERIFY(entry.imageName);
-    QCOMPARE(QImage(f.model->history().imagePath(entry)).size(), QSize(12, 9));
+    QTest::addColumn<QList<float>>("confidences"); // per image; 0 means no blocks
+    QTest::addColumn<float>("mean");
+    QTest::newRow("one image") << QList<float>{0.5f} << 0.5f;
+    QTest::newRow("three images, an empty one counts as 0") << QList<float>{1.0f, 0.0f, 0.5f} << 0.5f;
 }
 
-void TestAppModel::multiImageResult()
+void TestAppModel::resultOfOneOrSeveralImages()
 {
+    QFETCH(QList<float>, confidences);
+    QFETCH(float, mean);
     Fixture f;
     f.preferences().setRetainImages(true);
-    f.engine.results.insert(0, recognition(QStringLiteral("a"), 1.0f));
-    f.engine.results.insert(1, recognition(QString()));
-    f.engine.results.insert(2, recognition(QStringLiteral("c"), 0.5f));
-    QVERIFY(f.run({keyedImage(0), keyedImage(1), keyedImage(2)}, AppModel::sourceFullScreen));
-    QVERIFY(!f.model->recognition());
-    QVERIFY(f.model->image().isNull());
-    const HistoryEntry& entry = f.model->history().entries().first();
-    QVERIFY(!entry.imageName);
-    QCOMPARE(entry.confidence, 0.5f); // the empty image counts as 0
+    QList<QImage> images;
+    for (qsizetype i = 0; i < confidences.size(); ++i) {
+        const float confidence = confidences.at(i);
+        f.engine.results.insert(int(i),
+                                recognition(confidence > 0 ? QStringLiteral("t") : QString(), confidence));
+        images.append(keyed(int(i), 12, 9));
+    }
+    QVERIFY(f.run(images, AppModel::sourceFullScreen));
+    const bool one = images.size() == 1;
+    QCOMPARE(f.model.recognition().has_value(), one);
+    QCOMPARE(f.model.image(), one ? images.first() : QImage());
+    const HistoryEntry& entry = f.history().first();
+    QCOMPARE(f.model.selectedHistory(), std::optional(entry.id));
+    QCOMPARE(entry.confidence, mean);
     QCOMPARE(entry.source, AppModel::sourceFullScreen);
+    QCOMPARE(entry.language, QStringLiteral("Automatic"));
+    QCOMPARE(entry.imageName.has_value(), one);
+    if (one)
+        QCOMPARE(QImage(f.model.history().imagePath(entry)).size(), QSize(12, 9));
 }
 
-void TestAppModel::language_data()
+void TestAppModel::endingsWithoutText_data()
 {
-    QTest::addColumn<QString>("languages");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("empty means automatic") << QString() << QStringLiteral("Automatic");
-    QTest::newRow("stored as written") << QStringLiteral("de, en") << QStringLiteral("de, en");
+    QTest::addColumn<QStringList>("codes"); // of the second of two images
+    QTest::addColumn<QString>("message");
+    QTest::newRow("codes only") << QStringList{QStringLiteral("https://example.org")} << QString();
+    QTest::newRow("nothing") << QStringList{}
+                             << QStringLiteral("No readable text was found. Your clipboard has not changed.");
 }
 
-void TestAppModel::language()
+void TestAppModel::endingsWithoutText()
 {
-    QFETCH(QString, languages);
-    QFETCH(QString, stored);
-    Fixture f;
-    f.preferences().setLanguages(languages);
-    f.engine.results.insert(1, recognition(QStringLiteral("x")));
-    QVERIFY(f.run({keyedImage(1)}));
-    QCOMPARE(f.model->history().entries().first().language, stored);
-}
-
-void TestAppModel::codesOnlyEnding()
-{
+    QFETCH(QStringList, codes);
+    QFETCH(QString, message);
     Fixture f;
     f.preferences().setSound(true);
-    f.engine.results.insert(0, recognition(QString()));
-    f.engine.results.insert(1, recognition(QString(), 0.0f, {QStringLiteral("https://example.org")}));
-    QVERIFY(f.run({keyedImage(0), keyedImage(1)}));
+    f.engine.results.insert(1, recognition(QString(), 0.0f, codes));
+    QVERIFY(f.run({keyed(0), keyed(1)}));
     QCOMPARE(f.workspaceOpened, 1);
-    QVERIFY(!f.model->message());
-    QVERIFY(f.model->recognition());
-    QCOMPARE(f.model->recognition()->codes, QStringList{QStringLiteral("https://example.org")});
+    QCOMPARE(f.model.message().value_or(QString()), message);
+    QCOMPARE(f.model.text(), QString());
+    QCOMPARE(f.model.recognition().has_value(), !codes.isEmpty()); // the one with codes
+    if (!codes.isEmpty())
+        QCOMPARE(f.model.recognition()->codes, codes);
     QCOMPARE(Fixture::clipboard(), QStringLiteral("before"));
-    QVERIFY(f.model->history().entries().isEmpty());
-    QVERIFY(f.toasts.isEmpty());
-    QVERIFY(f.sound.played.isEmpty());
-}
-
-void TestAppModel::noTextFails()
-{
-    Fixture f;
-    f.engine.results.insert(0, recognition(QString()));
-    QVERIFY(f.run({keyedImage(0)}));
-    QCOMPARE(f.model->message(),
-             std::optional(QStringLiteral("No readable text was found. Your clipboard has not changed.")));
-    QCOMPARE(f.workspaceOpened, 1);
-    QCOMPARE(f.model->text(), QString());
-    QVERIFY(f.model->recognition());
-    QCOMPARE(Fixture::clipboard(), QStringLiteral("before"));
-    QVERIFY(f.model->history().entries().isEmpty());
-    QVERIFY(f.toasts.isEmpty());
+    QVERIFY(f.history().isEmpty());
+    QVERIFY(f.toasts.isEmpty() && f.sound.played.isEmpty());
 }
 
 void TestAppModel::engineErrorKeepsThePreviousResult()
 {
     Fixture f;
-    f.engine.results.insert(0, recognition(QStringLiteral("first")));
-    QVERIFY(f.run({keyedImage(0)}));
-    f.engine.failKey = 1;
-    QVERIFY(f.run({keyedImage(1)}));
-    QCOMPARE(f.model->message(), std::optional(QStringLiteral("The engine broke.")));
-    QCOMPARE(f.model->text(), QStringLiteral("first"));
-    QCOMPARE(f.model->recognition()->blocks.first().text, QStringLiteral("first"));
+    QVERIFY(f.run({QStringLiteral("first")}));
+    f.engine.failKey = 0;
+    QVERIFY(f.run({keyed(0)}));
+    QCOMPARE(f.model.message(), std::optional(QStringLiteral("The engine broke.")));
+    QCOMPARE(f.model.text(), QStringLiteral("first"));
+    QCOMPARE(f.model.recognition()->blocks.first().text, QStringLiteral("first"));
     QCOMPARE(f.workspaceOpened, 1);
-    QCOMPARE(f.model->history().entries().size(), 1);
+    QCOMPARE(f.history().size(), 1);
 }
 
 void TestAppModel::successEnding_data()
@@ -310,28 +259,24 @@ void TestAppModel::successEnding_data()
     QTest::addColumn<bool>("autoCopy");
     QTest::addColumn<bool>("confirmations");
     QTest::addColumn<bool>("showResults");
-    QTest::addColumn<bool>("sound");
     QTest::addColumn<bool>("historyEnabled");
     QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("toast"); // empty: no toast
+    QTest::addColumn<QString>("toast"); // empty: none
     QTest::addColumn<bool>("workspace");
     const QString copied = AppModel::copiedToast;
-    QTest::newRow("defaults") << true << true << false << false << true << AppModel::sourceScreen << copied
-                              << false;
-    QTest::newRow("no auto-copy") << false << true << false << false << true << AppModel::sourceScreen
-                                  << AppModel::recognizedToast << false;
-    QTest::newRow("no confirmations")
-        << true << false << false << true << true << AppModel::sourceMultipleRegions << QString() << false;
-    QTest::newRow("no confirmations, no copy")
-        << false << false << false << false << true << AppModel::sourceScreen << QString() << false;
+    const QString screen = AppModel::sourceScreen;
+    QTest::newRow("defaults") << true << true << false << true << screen << copied << false;
+    QTest::newRow("no auto-copy") << false << true << false << true << screen << AppModel::recognizedToast
+                                  << false;
+    QTest::newRow("no confirmations") << true << false << false << true << screen << QString() << false;
+    QTest::newRow("neither") << false << false << false << true << screen << QString() << false;
     QTest::newRow("image opens the workspace")
-        << true << true << false << false << false << AppModel::sourceImage << copied << true;
+        << true << true << false << false << AppModel::sourceImage << copied << true;
     QTest::newRow("pdf opens the workspace")
-        << true << true << false << false << true << AppModel::sourcePDF << copied << true;
-    QTest::newRow("clipboard image stays in the background")
-        << true << true << false << false << true << AppModel::sourceClipboardImage << copied << false;
-    QTest::newRow("show results") << true << true << true << false << true << AppModel::sourceScreen << copied
-                                  << true;
+        << true << true << false << true << AppModel::sourcePDF << copied << true;
+    QTest::newRow("clipboard image stays behind")
+        << true << true << false << true << AppModel::sourceClipboardImage << copied << false;
+    QTest::newRow("show results") << true << true << true << true << screen << copied << true;
 }
 
 void TestAppModel::successEnding()
@@ -339,7 +284,6 @@ void TestAppModel::successEnding()
     QFETCH(bool, autoCopy);
     QFETCH(bool, confirmations);
     QFETCH(bool, showResults);
-    QFETCH(bool, sound);
     QFETCH(bool, historyEnabled);
     QFETCH(QString, source);
     QFETCH(QString, toast);
@@ -348,63 +292,28 @@ void TestAppModel::successEnding()
     f.preferences().setAutoCopy(autoCopy);
     f.preferences().setConfirmations(confirmations);
     f.preferences().setShowResults(showResults);
-    f.preferences().setSound(sound);
     f.preferences().setHistoryEnabled(historyEnabled);
-    f.engine.results.insert(3, recognition(QStringLiteral("text")));
-    QVERIFY(f.run({keyedImage(3)}, source));
+    f.preferences().setSound(!autoCopy);
+    f.preferences().setLanguages(QStringLiteral("de, en"));
+    QVERIFY(f.run({QStringLiteral("text")}, source));
     QCOMPARE(f.toasts, toast.isEmpty() ? QStringList() : QStringList{toast});
     QCOMPARE(f.workspaceOpened, workspace ? 1 : 0);
     QCOMPARE(Fixture::clipboard(), autoCopy ? QStringLiteral("text") : QStringLiteral("before"));
-    QCOMPARE(f.sound.played, sound ? QStringList{AppModel::completeSound} : QStringList());
-    QCOMPARE(f.model->history().entries().size(), historyEnabled ? 1 : 0);
-    QCOMPARE(f.model->selectedHistory().has_value(), historyEnabled);
-    QCOMPARE(f.model->source(), source);
-    QVERIFY(!f.model->busy());
-}
-
-void TestAppModel::whitespaceTextStillToasts()
-{
-    Fixture f;
-    f.model->setText(QStringLiteral(" \n "));
-    f.model->complete(1.0f, QImage());
-    QCOMPARE(Fixture::clipboard(), QStringLiteral("before"));
-    QCOMPARE(f.toasts, QStringList{AppModel::copiedToast});
-}
-
-void TestAppModel::completeKeepsTheGivenImage_data()
-{
-    QTest::addColumn<bool>("retain");
-    QTest::addColumn<bool>("withImage");
-    QTest::addColumn<bool>("kept");
-    QTest::newRow("kept") << true << true << true;
-    QTest::newRow("retain off") << false << true << false;
-    QTest::newRow("no image") << true << false << false;
-}
-
-// The document flow ends here directly, without the recognition's encoded image.
-void TestAppModel::completeKeepsTheGivenImage()
-{
-    QFETCH(bool, retain);
-    QFETCH(bool, withImage);
-    QFETCH(bool, kept);
-    Fixture f;
-    f.preferences().setRetainImages(retain);
-    f.model->setText(QStringLiteral("page text"));
-    f.model->complete(0.25f, withImage ? keyedImage(9, 5, 4) : QImage());
-    const HistoryEntry& entry = f.model->history().entries().first();
-    QCOMPARE(entry.confidence, 0.25f);
-    QCOMPARE(entry.imageName.has_value(), kept);
-    if (kept)
-        QCOMPARE(QImage(f.model->history().imagePath(entry)).size(), QSize(5, 4));
+    QCOMPARE(f.sound.played, autoCopy ? QStringList() : QStringList{AppModel::completeSound});
+    QCOMPARE(f.history().size(), historyEnabled ? 1 : 0);
+    QCOMPARE(f.model.selectedHistory().has_value(), historyEnabled);
+    if (historyEnabled)
+        QCOMPARE(f.history().first().language, QStringLiteral("de, en"));
+    QVERIFY(!f.model.message());
 }
 
 void TestAppModel::cancel_data()
 {
     QTest::addColumn<int>("holdKey");        // the image whose recognition is held; -1 none
     QTest::addColumn<bool>("honoursCancel"); // whether the engine notices the token
-    QTest::addColumn<int>("recognised");     // how many recognitions started
-    QTest::newRow("during a recognition the engine stops") << 0 << true << 1;
-    QTest::newRow("after an engine that finishes anyway") << 0 << false << 1;
+    QTest::addColumn<int>("recognised");     // recognitions started; -1 any
+    QTest::newRow("the engine stops") << 0 << true << 1;
+    QTest::newRow("an engine that finishes anyway") << 0 << false << 1;
     QTest::newRow("between images") << 1 << false << 2;
     QTest::newRow("before the result is shown") << -1 << true << -1;
 }
@@ -415,103 +324,93 @@ void TestAppModel::cancel()
     QFETCH(bool, honoursCancel);
     QFETCH(int, recognised);
     Fixture f;
-    f.engine.results.insert(0, recognition(QStringLiteral("old")));
-    QVERIFY(f.run({keyedImage(0)}));
-    const QUuid previous = *f.model->selectedHistory();
+    QVERIFY(f.run({QStringLiteral("old")}));
     f.toasts.clear();
     f.engine.calls = 0;
-
-    f.engine.results.insert(0, recognition(QStringLiteral("new")));
-    f.engine.results.insert(1, recognition(QStringLiteral("new")));
-    f.engine.results.insert(2, recognition(QStringLiteral("new")));
+    for (int key = 0; key < 3; ++key)
+        f.engine.results.insert(key, recognition(QStringLiteral("new")));
     f.engine.holdKey = holdKey;
     f.engine.honoursCancel = honoursCancel;
-    f.model->processImages({keyedImage(0), keyedImage(1), keyedImage(2)}, AppModel::sourceImage);
-    QVERIFY(f.model->busy());
+    f.model.processImages({keyed(0), keyed(1), keyed(2)}, AppModel::sourceImage);
     if (holdKey >= 0)
         QTRY_COMPARE(f.engine.calls.load(), holdKey + 1);
-    f.model->cancel();
-    QVERIFY(f.model->busy()); // cleared by the flow itself, not by cancel()
-    if (!honoursCancel)
-        f.engine.released = true;
-    QTRY_VERIFY(!f.model->busy());
-
+    f.model.cancel();
+    QVERIFY(f.model.busy()); // the flow clears it when it notices
+    f.engine.released = !honoursCancel;
+    QTRY_VERIFY(!f.model.busy());
     if (recognised >= 0)
         QCOMPARE(f.engine.calls.load(), recognised);
-    QVERIFY(!f.model->message());
+    QVERIFY(!f.model.message());
     QCOMPARE(f.workspaceOpened, 0);
-    QCOMPARE(f.model->text(), QStringLiteral("old"));
+    QCOMPARE(f.model.text(), QStringLiteral("old"));
     QCOMPARE(Fixture::clipboard(), QStringLiteral("old"));
-    QCOMPARE(f.model->history().entries().size(), 1);
-    QCOMPARE(f.model->selectedHistory(), std::nullopt);
+    QCOMPARE(f.history().size(), 1);
     QVERIFY(f.toasts.isEmpty());
-    QVERIFY(f.model->history().entries().first().id == previous);
 
-    // The model is idle again and runs the next flow.
     f.engine.holdKey = -1;
-    QVERIFY(f.run({keyedImage(2)}));
-    QCOMPARE(f.model->text(), QStringLiteral("new"));
+    QVERIFY(f.run({keyed(2)})); // idle again
+    QCOMPARE(f.model.text(), QStringLiteral("new"));
 }
 
 void TestAppModel::busyRefusesNewFlows()
 {
     Fixture f;
-    QSignalSpy busy(f.model.get(), &AppModel::busyChanged);
-    f.model->processImages({}, AppModel::sourceImage);
-    QCOMPARE(busy.count(), 0);
+    f.model.processImages({}, AppModel::sourceImage);
+    QVERIFY(!f.model.busy());
+    QCOMPARE(f.model.source(), AppModel::sourceScreen);
 
     f.engine.results.insert(0, recognition(QStringLiteral("first")));
     f.engine.holdKey = 0;
-    f.model->processImages({keyedImage(0)}, AppModel::sourceScreen);
+    f.model.processImages({keyed(0)}, AppModel::sourceClipboardImage);
     QTRY_COMPARE(f.engine.calls.load(), 1);
-    f.model->processImages({keyedImage(5)}, AppModel::sourceImage);
-    QCOMPARE(f.model->source(), AppModel::sourceScreen);
+    f.model.processImages({keyed(5)}, AppModel::sourceImage);
+    f.model.retry();
+    QCOMPARE(f.model.source(), AppModel::sourceClipboardImage);
     f.engine.released = true;
-    QTRY_VERIFY(!f.model->busy());
-    QCOMPARE(f.engine.keys(), QList<int>{0});
-    QCOMPARE(f.model->text(), QStringLiteral("first"));
+    QTRY_VERIFY(!f.model.busy());
+    QCOMPARE(f.engine.keys, QList<int>{0});
+    QCOMPARE(f.model.text(), QStringLiteral("first"));
 }
 
 void TestAppModel::optionsAreReadOnceAndProgressAdvances()
 {
     Fixture f;
     f.preferences().setLanguages(QStringLiteral("deu"));
-    for (int key = 0; key < 3; ++key)
-        f.engine.results.insert(key, recognition(QString::number(key)));
-    QSignalSpy progress(f.model.get(), &AppModel::progressChanged);
     QList<double> values;
-    connect(f.model.get(), &AppModel::progressChanged, this, [&] { values.append(f.model->progress()); });
+    connect(&f.model, &AppModel::progressChanged, this, [&] { values.append(f.model.progress()); });
     f.engine.holdKey = 1;
-    f.model->processImages({keyedImage(0), keyedImage(1), keyedImage(2)}, AppModel::sourceScreen);
+    f.model.processImages({keyed(0), keyed(1), keyed(2)}, AppModel::sourceScreen);
     QTRY_COMPARE(f.engine.calls.load(), 2);
     f.preferences().setLanguages(QStringLiteral("eng"));
     f.engine.released = true;
-    QTRY_VERIFY(!f.model->busy());
-    QCOMPARE(f.engine.seenOptions.size(), 3);
-    for (const OCROptions& options : std::as_const(f.engine.seenOptions))
-        QCOMPARE(options.languages, QStringList{QStringLiteral("deu")});
+    QTRY_VERIFY(!f.model.busy());
+    QCOMPARE(f.engine.seenLanguages, QStringList(3, QStringLiteral("deu")));
     QCOMPARE(values, (QList<double>{0.0, 1.0 / 3.0, 2.0 / 3.0, 1.0}));
 }
 
 void TestAppModel::copy_data()
 {
+    QTest::addColumn<bool>("explicitCopy"); // copy() rather than the success step
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<bool>("toast");
-    QTest::newRow("empty text") << QString() << QStringLiteral("before") << false;
-    QTest::newRow("only spaces") << QStringLiteral("   ") << QStringLiteral("before") << true;
-    QTest::newRow("text") << QStringLiteral(" a ") << QStringLiteral(" a ") << true;
+    QTest::newRow("empty text") << true << QString() << QStringLiteral("before") << false;
+    QTest::newRow("only spaces") << true << QStringLiteral("   ") << QStringLiteral("before") << true;
+    QTest::newRow("text, untrimmed") << true << QStringLiteral(" a ") << QStringLiteral(" a ") << true;
+    QTest::newRow("success step with only spaces")
+        << false << QStringLiteral(" \n ") << QStringLiteral("before") << true;
 }
 
 void TestAppModel::copy()
 {
+    QFETCH(bool, explicitCopy);
     QFETCH(QString, text);
     QFETCH(QString, clipboard);
     QFETCH(bool, toast);
     Fixture f;
-    f.preferences().setConfirmations(false); // does not apply to an explicit copy
-    f.model->setText(text);
-    f.model->copy();
+    f.preferences().setConfirmations(!explicitCopy); // applies to the success step only
+    f.model.setText(text);
+    explicitCopy ? f.model.copy() : f.model.complete(1.0f, QImage());
     QCOMPARE(Fixture::clipboard(), clipboard);
     QCOMPARE(f.toasts, toast ? QStringList{AppModel::copiedToast} : QStringList());
 }
@@ -520,79 +419,53 @@ void TestAppModel::retryAndOpen()
 {
     Fixture f;
     f.preferences().setRetainImages(true);
-    f.engine.results.insert(0, recognition(QStringLiteral("zero")));
-    f.engine.results.insert(1, recognition(QStringLiteral("one")));
+    QVERIFY(f.run({QStringLiteral("zero"), QStringLiteral("one")}));
+    f.model.retry(); // several images keep no image: nothing to retry
+    QVERIFY(!f.model.busy());
+
     f.engine.results.insert(4, recognition(QStringLiteral("kept")));
+    QVERIFY(f.run({keyed(4)}, AppModel::sourceClipboardImage));
+    const HistoryEntry withImage = f.history().first();
+    HistoryEntry missingImage = withImage;
+    missingImage.imageName = QStringLiteral("missing.png");
+    missingImage.text = QStringLiteral("no image");
+    missingImage.source = AppModel::sourceFullScreen;
 
-    // A multi-image result keeps no image, so there is nothing to retry.
-    QVERIFY(f.run({keyedImage(0), keyedImage(1)}));
-    f.engine.calls = 0;
-    f.model->retry();
-    QVERIFY(!f.model->busy());
-    QCOMPARE(f.engine.calls.load(), 0);
-
-    QVERIFY(f.run({keyedImage(4)}, AppModel::sourceClipboardImage));
-    const HistoryEntry withImage = f.model->history().entries().first();
-    QVERIFY(withImage.imageName);
-    HistoryEntry withoutImage = withImage;
-    withoutImage.imageName = QStringLiteral("missing.png");
-    withoutImage.text = QStringLiteral("no image");
-    withoutImage.source = AppModel::sourceFullScreen;
-
-    f.workspaceOpened = 0;
-    f.model->open(withoutImage);
-    QCOMPARE(f.model->text(), QStringLiteral("no image"));
-    QCOMPARE(f.model->source(), AppModel::sourceFullScreen);
-    QCOMPARE(f.model->selectedHistory(), std::optional(withoutImage.id));
-    QVERIFY(f.model->image().isNull());
-    QVERIFY(!f.model->recognition());
+    f.model.open(missingImage);
+    QCOMPARE(f.model.text(), QStringLiteral("no image"));
+    QCOMPARE(f.model.source(), AppModel::sourceFullScreen);
+    QCOMPARE(f.model.selectedHistory(), std::optional(withImage.id));
+    QVERIFY(f.model.image().isNull() && !f.model.recognition());
     QCOMPARE(f.workspaceOpened, 1);
-    f.engine.calls = 0;
-    f.model->retry();
-    QVERIFY(!f.model->busy());
-    QCOMPARE(f.engine.calls.load(), 0);
+    f.model.retry();
+    QVERIFY(!f.model.busy());
+    QCOMPARE(f.engine.calls.load(), 3);
 
-    f.model->open(withImage);
-    QCOMPARE(f.model->image().size(), keyedImage(4).size());
-    QCOMPARE(f.model->source(), AppModel::sourceClipboardImage);
-    f.engine.calls = 0;
-    f.model->retry();
-    QVERIFY(f.model->busy());
-    QTRY_VERIFY(!f.model->busy());
-    QCOMPARE(f.engine.keys().last(), 4);
-    QCOMPARE(f.engine.calls.load(), 1);
-    QCOMPARE(f.model->text(), QStringLiteral("kept"));
-    QCOMPARE(f.model->history().entries().first().source, AppModel::sourceClipboardImage);
+    f.model.open(withImage);
+    QCOMPARE(f.model.image().size(), QSize(8, 6));
+    f.model.retry();
+    QVERIFY(f.model.busy());
+    QTRY_VERIFY(!f.model.busy());
+    QCOMPARE(f.engine.keys.last(), 4); // the kept image, read back from the history folder
+    QCOMPARE(f.history().first().source, AppModel::sourceClipboardImage);
+    QCOMPARE(f.history().size(), 3);
 }
 
 void TestAppModel::startupAppliesRetention()
 {
     QTemporaryDir folder;
-    const auto entry = [](const QString& text, double age) {
-        return QJsonObject{{QStringLiteral("id"), HistoryEntry::idString(QUuid::createUuid())},
-                           {QStringLiteral("title"), text},
-                           {QStringLiteral("created"),
-                            HistoryEntry::secondsSinceReference(QDateTime::currentDateTimeUtc()) - age},
-                           {QStringLiteral("text"), text},
-                           {QStringLiteral("source"), QStringLiteral("Screen")},
-                           {QStringLiteral("language"), QStringLiteral("Automatic")},
-                           {QStringLiteral("confidence"), 1.0},
-                           {QStringLiteral("status"), QStringLiteral("Recognized")}};
-    };
-    QFile file(QDir(folder.path()).filePath(HistoryStore::fileName));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QJsonDocument(QJsonArray{entry(QStringLiteral("recent"), 86400.0),
-                                        entry(QStringLiteral("expired"), 31 * 86400.0)})
-                   .toJson());
-    file.close();
+    const double now = HistoryEntry::secondsSinceReference(QDateTime::currentDateTimeUtc());
+    for (const double age : {31.0, 29.0}) {
+        HistoryStore past(folder.path(), [&] { return now - age * 86400.0; });
+        past.add(QString::number(age), AppModel::sourceScreen, QString(), 1.0f, QImage(), false, 60);
+    }
     MemoryDefaults defaults;
     FakeEngine engine;
     FakeSound sound;
     AppModel model(defaults, folder.path(), engine, sound);
     QCOMPARE(model.history().entries().size(), 1);
-    QCOMPARE(model.history().entries().first().text, QStringLiteral("recent"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QJsonDocument::fromJson(file.readAll()).array().size(), 1);
+    QCOMPARE(model.history().entries().first().text, QStringLiteral("29"));
+    QCOMPARE(HistoryStore(folder.path()).entries().size(), 1); // written at once
 }
 
 QTEST_MAIN(TestAppModel)
