@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/CanberraSoundPlayer.h"
+#include "platform/canberra/CanberraSoundPlayer.h"
 
 #include <canberra.h>
 
