@@ -80,7 +80,8 @@ QList<PDFPageResult> recognize(const QString& path,
     auto finish = [&](PendingPage& page) {
         const Recognition recognition = page.recognition.get();
         cancel.throwIfCancelled();
-        results.append(PDFPageResult{page.number - 1, recognition.blocks, recognition.text(preserve), page.size});
+        results.append(
+            PDFPageResult{page.number - 1, recognition.blocks, recognition.text(preserve), page.size});
         if (progress)
             progress(double(page.number - first + 1) / count);
     };
@@ -99,10 +100,12 @@ QList<PDFPageResult> recognize(const QString& path,
         }
         if (image.isNull())
             throw VellumixError(VellumixError::Kind::InvalidImage);
-        pending = PendingPage{number, size,
-                              std::async(std::launch::async, [&engine, options, cancel, image = std::move(image)] {
-                                  return engine.recognize(image, options, cancel);
-                              })};
+        cancel.throwIfCancelled(); // the previous page may have taken a while
+        pending =
+            PendingPage{number, size,
+                        std::async(std::launch::async, [&engine, options, cancel, image = std::move(image)] {
+                            return engine.recognize(image, options, cancel);
+                        })};
     }
     if (pending)
         finish(*pending);

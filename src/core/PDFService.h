@@ -23,7 +23,7 @@ namespace PDFService {
 // Receives the fraction of the range done; called from a worker thread.
 using Progress = std::function<void(double)>;
 
-inline constexpr double renderTarget = 4000.0;   // longest rendered side in pixels
+inline constexpr double renderTarget = 4000.0;    // longest rendered side in pixels
 inline constexpr double maximumRenderScale = 2.5; // pixels per point
 
 // Pixels per point at which a page of the given displayed size is rendered.

@@ -75,8 +75,8 @@ QByteArray textLayer(const QList<TextBlock>& blocks, QSizeF page, GlyphlessFont&
         const double lineWidth = double(glyphs) * GlyphlessFont::advance * size;
         const double scale = lineWidth > 0.0 ? width / lineWidth : 1.0;
         content += "q\n" + number(scale) + " 0 0 1 " + number(left) + ' ' +
-                   number(bottom + helveticaDescent * size) + " cm\nBT\n/F0 " + number(size) +
-                   " Tf\n3 Tr\n" + codes + " Tj\nET\nQ\n";
+                   number(bottom + helveticaDescent * size) + " cm\nBT\n/F0 " + number(size) + " Tf\n3 Tr\n" +
+                   codes + " Tj\nET\nQ\n";
     }
     return content;
 }
@@ -94,18 +94,15 @@ QPDFObjectHandle::Rectangle visibleBox(QPDFPageObjectHelper& page)
     return box.urx > box.llx && box.ury > box.lly ? box : media;
 }
 
-void addPage(QPDF& out,
-             QSizeF size,
-             QPDFObjectHandle resources,
-             const std::string& drawing,
-             const QByteArray& text)
+void addPage(
+    QPDF& out, QSizeF size, QPDFObjectHandle resources, const std::string& drawing, const QByteArray& text)
 {
     QPDFObjectHandle page = out.makeIndirectObject(QPDFObjectHandle::parse("<< /Type /Page >>"));
     page.replaceKey("/MediaBox", QPDFObjectHandle::newArray(
                                      QPDFObjectHandle::Rectangle(0, 0, size.width(), size.height())));
     page.replaceKey("/Resources", resources);
-    page.replaceKey("/Contents", QPDFObjectHandle::newArray(
-                                     {out.newStream(drawing), out.newStream(text.toStdString())}));
+    page.replaceKey("/Contents",
+                    QPDFObjectHandle::newArray({out.newStream(drawing), out.newStream(text.toStdString())}));
     QPDFPageDocumentHelper(out).addPage(QPDFPageObjectHelper(page), false);
 }
 
@@ -118,8 +115,8 @@ QPDFObjectHandle resourcesWith(const char* xobject, QPDFObjectHandle object, Gly
 }
 
 // Places the pages named by the results; false when the source does not open.
-bool addSourcePages(QPDF& out, QPDF& source, const QString& path, const QList<PDFPageResult>& pages,
-                    GlyphlessFont& font)
+bool addSourcePages(
+    QPDF& out, QPDF& source, const QString& path, const QList<PDFPageResult>& pages, GlyphlessFont& font)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
@@ -214,8 +211,8 @@ void exportSearchable(const QString& source,
                 throw VellumixError(VellumixError::Kind::InvalidImage);
             const QSizeF size(image.width(), image.height()); // one point per pixel
             addPage(out, size, resourcesWith("/Im0", imageStream(out, image), font),
-                    "q\n" + number(size.width()).toStdString() + " 0 0 " + number(size.height()).toStdString() +
-                        " 0 0 cm\n/Im0 Do\nQ\n",
+                    "q\n" + number(size.width()).toStdString() + " 0 0 " +
+                        number(size.height()).toStdString() + " 0 0 cm\n/Im0 Do\nQ\n",
                     textLayer(blocks, size, font));
         }
         font.finish();
