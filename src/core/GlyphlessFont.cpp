@@ -13,6 +13,23 @@ QByteArray hex4(unsigned value)
     return QByteArray::number(value, 16).rightJustified(4, '0').toUpper();
 }
 
+bool isWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF && c != 0x303F) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+           (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+double widthOf(char32_t c)
+{
+    if (c == U' ')
+        return GlyphlessFont::spaceWidth;
+    if (QChar::category(c) == QChar::Mark_NonSpacing || QChar::category(c) == QChar::Mark_Enclosing)
+        return 0.0;
+    return isWide(c) ? GlyphlessFont::wideWidth : GlyphlessFont::letterWidth;
+}
+
 QByteArray utf16Hex(char32_t character)
 {
     const QString text = QString::fromUcs4(&character, 1);
@@ -37,23 +54,27 @@ GlyphlessFont::GlyphlessFont(QPDF& pdf) : m_pdf(pdf)
     m_cidToGid = m_pdf.newStream();
     m_toUnicode = m_pdf.newStream();
 
-    QPDFObjectHandle cidFont = m_pdf.makeIndirectObject(QPDFObjectHandle::parse(
+    m_cidFont = m_pdf.makeIndirectObject(QPDFObjectHandle::parse(
         "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /GlyphLessFont"
-        " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /DW 500 >>"));
-    cidFont.replaceKey("/FontDescriptor", descriptor);
-    cidFont.replaceKey("/CIDToGIDMap", m_cidToGid);
+        " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /DW 556 >>"));
+    m_cidFont.replaceKey("/FontDescriptor", descriptor);
+    m_cidFont.replaceKey("/CIDToGIDMap", m_cidToGid);
 
     m_font = m_pdf.makeIndirectObject(QPDFObjectHandle::parse(
         "<< /Type /Font /Subtype /Type0 /BaseFont /GlyphLessFont /Encoding /Identity-H >>"));
-    m_font.replaceKey("/DescendantFonts", QPDFObjectHandle::newArray({cidFont}));
+    m_font.replaceKey("/DescendantFonts", QPDFObjectHandle::newArray({m_cidFont}));
     m_font.replaceKey("/ToUnicode", m_toUnicode);
     finish(); // valid even when no text is ever drawn
 }
 
-QByteArray GlyphlessFont::encode(const QString& text, qsizetype& glyphs)
+QByteArray GlyphlessFont::hex(quint16 code)
 {
-    QByteArray hex;
-    glyphs = 0;
+    return hex4(code);
+}
+
+QList<GlyphlessFont::Glyph> GlyphlessFont::encode(const QString& text)
+{
+    QList<Glyph> glyphs;
     for (char32_t character : text.toUcs4()) {
         if (QChar::isSpace(character))
             character = U' ';
@@ -64,13 +85,13 @@ QByteArray GlyphlessFont::encode(const QString& text, qsizetype& glyphs)
             code = m_codes.constFind(character);
             if (code == m_codes.cend()) {
                 m_characters.append(character);
+                m_widths.append(widthOf(character));
                 code = m_codes.insert(character, quint16(m_characters.size()));
             }
         }
-        hex += hex4(*code);
-        ++glyphs;
+        glyphs.append(Glyph{*code, m_widths[*code - 1], character == U' '});
     }
-    return '<' + hex + '>';
+    return glyphs;
 }
 
 void GlyphlessFont::finish()
@@ -82,6 +103,10 @@ void GlyphlessFont::finish()
     m_cidToGid.replaceStreamData(map.toStdString(), QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
     m_toUnicode.replaceStreamData(toUnicode().toStdString(), QPDFObjectHandle::newNull(),
                                   QPDFObjectHandle::newNull());
+    QPDFObjectHandle widths = QPDFObjectHandle::newArray();
+    for (double width : m_widths)
+        widths.appendItem(QPDFObjectHandle::newInteger(qRound(width * 1000)));
+    m_cidFont.replaceKey("/W", QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(1), widths}));
 }
 
 QByteArray GlyphlessFont::toUnicode() const

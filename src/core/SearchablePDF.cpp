@@ -27,6 +27,7 @@ namespace {
 constexpr double fontSizeFactor = 0.85;
 constexpr double minimumFontSize = 1.0;
 constexpr double helveticaDescent = 0.207; // the standard Helvetica metrics, in em
+constexpr double maximumSpace = 0.5;       // em, after stretching
 
 QByteArray number(double value)
 {
@@ -57,7 +58,9 @@ PlatformError saveError(const QString& to, const QString& reason)
 }
 
 // One block of invisible text per recognised line: its baseline one Helvetica descent above the
-// box, stretched horizontally to the box's width, never vertically.
+// box, stretched horizontally to the box's width, never vertically. Readers split a line where a
+// gap grows towards an em, so a stretched space is narrowed to half an em and the letters take
+// up the rest of the box.
 QByteArray textLayer(const QList<TextBlock>& blocks, QSizeF page, GlyphlessFont& font)
 {
     QByteArray content;
@@ -70,13 +73,33 @@ QByteArray textLayer(const QList<TextBlock>& blocks, QSizeF page, GlyphlessFont&
             !std::isfinite(height) || !std::isfinite(width) || width <= 0.0)
             continue; // nothing to draw, or a box that would make the text matrix singular
         const double size = std::max(fontSizeFactor * height, minimumFontSize);
-        qsizetype glyphs = 0;
-        const QByteArray codes = font.encode(block.text, glyphs);
-        const double lineWidth = double(glyphs) * GlyphlessFont::advance * size;
-        const double scale = lineWidth > 0.0 ? width / lineWidth : 1.0;
+        const QList<GlyphlessFont::Glyph> glyphs = font.encode(block.text);
+        double letters = 0.0; // em
+        qsizetype spaces = 0;
+        for (const GlyphlessFont::Glyph& glyph : glyphs) {
+            if (glyph.space)
+                ++spaces;
+            else
+                letters += glyph.width;
+        }
+        const double lineWidth = (letters + double(spaces) * GlyphlessFont::spaceWidth) * size;
+        double scale = lineWidth > 0.0 ? width / lineWidth : 1.0;
+        double narrowing = 0.0; // TJ adjustment after each space, in thousandths of an em
+        if (scale * GlyphlessFont::spaceWidth > maximumSpace && letters > 0.0 &&
+            width > double(spaces) * maximumSpace * size) {
+            scale = (width - double(spaces) * maximumSpace * size) / (letters * size);
+            narrowing = (GlyphlessFont::spaceWidth - maximumSpace / scale) * 1000.0;
+        }
+        QByteArray array = "[<";
+        for (const GlyphlessFont::Glyph& glyph : glyphs) {
+            array += GlyphlessFont::hex(glyph.code);
+            if (glyph.space && narrowing > 0.0)
+                array += "> " + number(narrowing) + " <";
+        }
+        array += ">]";
         content += "q\n" + number(scale) + " 0 0 1 " + number(left) + ' ' +
                    number(bottom + helveticaDescent * size) + " cm\nBT\n/F0 " + number(size) + " Tf\n3 Tr\n" +
-                   codes + " Tj\nET\nQ\n";
+                   array + " TJ\nET\nQ\n";
     }
     return content;
 }
