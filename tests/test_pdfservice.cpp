@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <functional>
 
@@ -21,6 +22,7 @@ class FakeEngine final : public OCREngine
 {
 public:
     std::function<void(int page, const CancelToken&)> onPage;
+    bool earlierPagesSlower = false; // so that later pages finish first when several run at once
 
     Recognition recognize(const QImage& image, const OCROptions& options, const CancelToken& cancel) override
     {
@@ -32,6 +34,8 @@ public:
             m_options.append(options);
             m_whiteEdges.append(image.pixel(image.width() - 1, image.height() / 2) == qRgb(255, 255, 255));
         }
+        if (earlierPagesSlower)
+            QThread::msleep(std::max(0, 6 - page) * 15);
         if (onPage)
             onPage(page, cancel);
         cancel.throwIfCancelled();
@@ -173,9 +177,12 @@ void TestPDFService::progressAndOrder_data()
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
     QTest::addColumn<QList<double>>("progress");
-    QTest::newRow("one page reports once") << 3 << 3 << QList<double>{1.0};
-    QTest::newRow("three pages") << 2 << 4 << QList<double>{1.0 / 3.0, 2.0 / 3.0, 1.0};
-    QTest::newRow("five pages") << 1 << 5 << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0};
+    QTest::addColumn<int>("concurrentPages");
+    QTest::newRow("one page reports once") << 3 << 3 << QList<double>{1.0} << 0;
+    QTest::newRow("three pages") << 2 << 4 << QList<double>{1.0 / 3.0, 2.0 / 3.0, 1.0} << 0;
+    QTest::newRow("five pages, one at a time") << 1 << 5 << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0} << 1;
+    QTest::newRow("five pages, later ones finishing first")
+        << 1 << 5 << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0} << 3;
 }
 
 void TestPDFService::progressAndOrder()
@@ -183,12 +190,14 @@ void TestPDFService::progressAndOrder()
     QFETCH(int, first);
     QFETCH(int, last);
     QFETCH(QList<double>, progress);
+    QFETCH(int, concurrentPages);
     FakeEngine engine;
+    engine.earlierPagesSlower = true;
     QList<double> reported; // called from the worker only, read after the call returns
     OCROptions options{.fast = true, .languages = {QStringLiteral("deu")}, .automaticLanguage = false};
-    const QList<PDFPageResult> results =
-        PDFService::recognize(path(QStringLiteral("five.pdf")), first, last, options, false, engine, {},
-                              [&reported](double value) { reported.append(value); });
+    const QList<PDFPageResult> results = PDFService::recognize(
+        path(QStringLiteral("five.pdf")), first, last, options, false, engine, {},
+        [&reported](double value) { reported.append(value); }, concurrentPages);
 
     QCOMPARE(reported, progress); // exact: computed as (n - first + 1) / count
     QCOMPARE(results.size(), last - first + 1);
@@ -207,10 +216,13 @@ void TestPDFService::failureDiscardsPages_data()
     QTest::addColumn<int>("failingPage");
     QTest::addColumn<bool>("cancel"); // otherwise the engine fails
     QTest::addColumn<QList<double>>("progress");
-    QTest::newRow("cancel during page 2 of 5") << 2 << true << QList<double>{0.2};
-    QTest::newRow("cancel during the last page") << 5 << true << QList<double>{0.2, 0.4, 0.6, 0.8};
-    QTest::newRow("engine fails on page 3") << 3 << false << QList<double>{0.2, 0.4};
-    QTest::newRow("engine fails on page 1") << 1 << false << QList<double>{};
+    QTest::addColumn<int>("concurrentPages"); // with several, the progress may stop earlier
+    QTest::newRow("cancel during page 2 of 5") << 2 << true << QList<double>{0.2} << 1;
+    QTest::newRow("cancel during the last page") << 5 << true << QList<double>{0.2, 0.4, 0.6, 0.8} << 1;
+    QTest::newRow("engine fails on page 3") << 3 << false << QList<double>{0.2, 0.4} << 1;
+    QTest::newRow("engine fails on page 1") << 1 << false << QList<double>{} << 1;
+    QTest::newRow("cancel during page 2, three at once") << 2 << true << QList<double>{0.2} << 3;
+    QTest::newRow("engine fails on page 3, three at once") << 3 << false << QList<double>{0.2, 0.4} << 3;
 }
 
 void TestPDFService::failureDiscardsPages()
@@ -218,6 +230,7 @@ void TestPDFService::failureDiscardsPages()
     QFETCH(int, failingPage);
     QFETCH(bool, cancel);
     QFETCH(QList<double>, progress);
+    QFETCH(int, concurrentPages);
     FakeEngine engine;
     engine.onPage = [failingPage, cancel](int page, const CancelToken& token) {
         if (page != failingPage)
@@ -231,8 +244,9 @@ void TestPDFService::failureDiscardsPages()
     bool cancelled = false;
     QString failure;
     try {
-        results = PDFService::recognize(path(QStringLiteral("five.pdf")), 1, 5, {}, false, engine,
-                                        CancelToken(), [&reported](double value) { reported.append(value); });
+        results = PDFService::recognize(
+            path(QStringLiteral("five.pdf")), 1, 5, {}, false, engine, CancelToken(),
+            [&reported](double value) { reported.append(value); }, concurrentPages);
     } catch (const Cancelled&) {
         cancelled = true;
     } catch (const Error& error) {
@@ -241,8 +255,13 @@ void TestPDFService::failureDiscardsPages()
     QCOMPARE(cancelled, cancel);
     QCOMPARE(failure, cancel ? QString() : QStringLiteral("engine failed"));
     QCOMPARE(results.size(), 1); // untouched: nothing came back
-    QCOMPARE(reported, progress);
-    QCOMPARE(engine.pages().last(), failingPage); // no later page reached the engine
+    if (concurrentPages == 1) {
+        QCOMPARE(reported, progress);
+        QCOMPARE(engine.pages().last(), failingPage); // no later page reached the engine
+    } else {
+        QCOMPARE(reported, progress.first(std::min(reported.size(), progress.size())));
+        QVERIFY(engine.pages().last() < failingPage + concurrentPages);
+    }
 }
 
 QTEST_MAIN(TestPDFService)

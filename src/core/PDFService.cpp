@@ -6,11 +6,13 @@
 
 #include <QPainter>
 #include <QPdfDocument>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <future>
-#include <optional>
 
 namespace vellumix::PDFService {
 
@@ -65,50 +67,67 @@ QList<PDFPageResult> recognize(const QString& path,
                                bool preserve,
                                OCREngine& engine,
                                const CancelToken& cancel,
-                               const Progress& progress)
+                               const Progress& progress,
+                               int concurrentPages)
 {
     QPdfDocument document;
     if (document.load(path) != QPdfDocument::Error::None)
         throw VellumixError(VellumixError::Kind::InvalidPages); // also a locked document
     if (first < 1 || last < first || document.pageCount() < last)
         throw VellumixError(VellumixError::Kind::InvalidPages);
+    const qsizetype inFlight =
+        concurrentPages > 0 ? concurrentPages : std::max(1, QThread::idealThreadCount());
 
     QList<PDFPageResult> results;
     const double count = double(last - first + 1);
-    std::optional<PendingPage> pending;
+    // Threads kept for the whole call rather than one per page. The pool outlives `pending` and
+    // waits for every page still in the engine when it goes.
+    QThreadPool workers;
+    workers.setMaxThreadCount(int(inFlight));
+    std::deque<PendingPage> pending;
 
-    auto finish = [&](PendingPage& page) {
+    // Pages finish strictly in page order, whichever recognition ends first.
+    auto finishOldest = [&] {
+        PendingPage& page = pending.front();
         const Recognition recognition = page.recognition.get();
-        cancel.throwIfCancelled();
         results.append(
             PDFPageResult{page.number - 1, recognition.blocks, recognition.text(preserve), page.size});
         if (progress)
             progress(double(page.number - first + 1) / count);
+        pending.pop_front();
     };
 
-    // The next page is rendered here while the engine works on the previous one on its own
-    // thread, so both cores stay busy; results and progress still come strictly in page order.
+    // Pages are rendered here while the engine recognises earlier ones on worker threads, one per
+    // core, so every core stays busy. On failure or cancellation the pages still in the engine
+    // are waited for (they see the same token) and everything is discarded.
     for (int number = first; number <= last; ++number) {
         cancel.throwIfCancelled();
         const QSizeF size = displayedSize(document, number - 1);
         if (size.isEmpty())
             continue; // a page the document cannot supply is skipped
         QImage image = renderPage(document, number - 1);
-        if (pending) {
-            finish(*pending); // an earlier page's failure wins over this page's
-            pending.reset();
-        }
-        if (image.isNull())
+        if (image.isNull()) {
+            while (!pending.empty())
+                finishOldest(); // an earlier page's failure wins over this one
             throw VellumixError(VellumixError::Kind::InvalidImage);
-        cancel.throwIfCancelled(); // the previous page may have taken a while
-        pending =
-            PendingPage{number, size,
-                        std::async(std::launch::async, [&engine, options, cancel, image = std::move(image)] {
-                            return engine.recognize(image, options, cancel);
-                        })};
+        }
+        while (qsizetype(pending.size()) >= inFlight)
+            finishOldest();
+        cancel.throwIfCancelled(); // earlier pages may have taken a while
+        auto promise = std::make_shared<std::promise<Recognition>>();
+        pending.push_back(PendingPage{number, size, promise->get_future()});
+        workers.start([&engine, &options, cancel, promise, image = std::move(image)] {
+            try {
+                Recognition recognition = engine.recognize(image, options, cancel);
+                cancel.throwIfCancelled(); // checked as the page ends, as if it were alone
+                promise->set_value(std::move(recognition));
+            } catch (...) {
+                promise->set_exception(std::current_exception());
+            }
+        });
     }
-    if (pending)
-        finish(*pending);
+    while (!pending.empty())
+        finishOldest();
     return results;
 }
 

@@ -40,7 +40,8 @@ QImage renderPage(QPdfDocument& document, int index);
 // the GUI thread. Throws VellumixError::InvalidPages for an unopenable or locked document or a
 // range outside it, InvalidImage for a page that renders to nothing, Cancelled when `cancel` fires
 // (noticed before each page and inside a running recognition), and whatever the engine throws.
-// Nothing is returned unless every page went through.
+// Nothing is returned unless every page went through. Up to `concurrentPages` pages (default: one
+// per core) are in the engine at once; results and progress still come in page order.
 QList<PDFPageResult> recognize(const QString& path,
                                int first,
                                int last,
@@ -48,7 +49,8 @@ QList<PDFPageResult> recognize(const QString& path,
                                bool preserve,
                                OCREngine& engine,
                                const CancelToken& cancel = {},
-                               const Progress& progress = {});
+                               const Progress& progress = {},
+                               int concurrentPages = 0);
 
 // Writes `to` as a searchable PDF: the pages of `source` named by `pages` (drawn upright as vector
 // content at each result's displayed size) or, when the source is empty or does not open, one
