@@ -57,6 +57,30 @@ inline void writePdf(const QString& path, const QList<QSizeF>& sizes)
     painter.end();
 }
 
+// One page written by hand, for page boxes QPdfWriter cannot make: `pageKeys` go into the page
+// dictionary, `content` is its content stream.
+inline void writeRawPdf(const QString& path, const QByteArray& pageKeys, const QByteArray& content)
+{
+    const QList<QByteArray> objects{
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /Contents 4 0 R " + pageKeys + " >>",
+        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream",
+    };
+    QByteArray pdf = "%PDF-1.7\n";
+    QByteArray xref = "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const QByteArray start = QByteArray::number(pdf.size());
+    pdf += xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + start + "\n%%EOF\n";
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(pdf);
+}
+
 // Rewrites `path` with qpdf: extra arguments before the output (for example "--rotate=+90").
 inline bool qpdfRewrite(const QString& path, const QStringList& options)
 {

@@ -74,6 +74,7 @@ private Q_SLOTS:
     void initTestCase();
     void rotatedPageStaysUpright_data();
     void rotatedPageStaysUpright();
+    void croppedPageKeepsItsVisibleArea();
     void pagesFollowTheResults();
     void imagePageIsLossless_data();
     void imagePageIsLossless();
@@ -144,6 +145,31 @@ void TestSearchableExport::rotatedPageStaysUpright()
                             .arg(expected.x())
                             .arg(expected.y())));
     QCOMPARE(pageText(out, 1), QStringLiteral("landscape words"));
+}
+
+void TestSearchableExport::croppedPageKeepsItsVisibleArea()
+{
+    // A 400 x 300 media box cropped to 360 x 230 away from the origin and turned by 90 degrees;
+    // viewers show the crop box, not the smaller trim box, and ink outside the crop box stays hidden.
+    const QString source = path(QStringLiteral("cropped.pdf"));
+    pdftest::writeRawPdf(
+        source, "/MediaBox [0 0 400 300] /CropBox [20 10 380 240] /TrimBox [60 30 340 220] /Rotate 90",
+        "0 0 0 rg 40 180 60 40 re f 0 0 5 5 re f 390 290 10 10 re f");
+    QVERIFY(pdftest::passesCheck(source));
+    QCOMPARE(pageSize(source, 0), QSizeF(230, 360));
+
+    const QString out = path(QStringLiteral("cropped-out.pdf"));
+    PDFService::exportSearchable(source, {PDFPageResult{0, {}, {}, {230, 360}}}, {}, {}, out);
+    QVERIFY(pdftest::passesCheck(out));
+    QCOMPARE(pageSize(out, 0), QSizeF(230, 360));
+    const QPointF expected = darkCentre(source, 0, {230, 360});
+    const QPointF actual = darkCentre(out, 0, {230, 360});
+    QVERIFY2(expected.x() >= 0 && QLineF(expected, actual).length() < 0.01,
+             qPrintable(QStringLiteral("marker at %1,%2, expected %3,%4")
+                            .arg(actual.x())
+                            .arg(actual.y())
+                            .arg(expected.x())
+                            .arg(expected.y())));
 }
 
 void TestSearchableExport::pagesFollowTheResults()
