@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/PDFService.h"
+
+#include "core/Errors.h"
+#include "core/OCREngine.h"
+
+#include <QPainter>
+#include <QPdfDocument>
+#include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <future>
+
+namespace vellumix::PDFService {
+
+double renderScale(QSizeF displayedSize)
+{
+    const double longest = std::max(displayedSize.width(), displayedSize.height());
+    return std::min(renderTarget / longest, maximumRenderScale);
+}
+
+QSizeF displayedSize(const QPdfDocument& document, int index)
+{
+    // Qt PDF already exchanges width and height for pages turned by 90 or 270 degrees.
+    const QSizeF size = document.pagePointSize(index);
+    return size.isValid() && !size.isEmpty() ? size : QSizeF();
+}
+
+QImage renderPage(QPdfDocument& document, int index)
+{
+    const QSizeF size = displayedSize(document, index);
+    if (size.isEmpty())
+        return {};
+    const double scale = renderScale(size);
+    const QSize pixels(std::max(1L, std::lround(size.width() * scale)),
+                       std::max(1L, std::lround(size.height() * scale)));
+    const QImage rendered = document.render(index, pixels);
+    if (rendered.isNull())
+        return {};
+    // The renderer leaves unpainted paper transparent; recognition must see white paper.
+    QImage page(rendered.size(), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    painter.drawImage(0, 0, rendered);
+    painter.end();
+    return page;
+}
+
+namespace {
+
+struct PendingPage
+{
+    int number = 0;
+    QSizeF size;
+    std::future<Recognition> recognition;
+};
+
+} // namespace
+
+QList<PDFPageResult> recognize(const QString& path,
+                               int first,
+                               int last,
+                               const OCROptions& options,
+                               bool preserve,
+                               OCREngine& engine,
+                               const CancelToken& cancel,
+                               const Progress& progress,
+                               int concurrentPages)
+{
+    QPdfDocument document;
+    if (document.load(path) != QPdfDocument::Error::None)
+        throw VellumixError(VellumixError::Kind::InvalidPages); // also a locked document
+    if (first < 1 || last < first || document.pageCount() < last)
+        throw VellumixError(VellumixError::Kind::InvalidPages);
+    const qsizetype inFlight =
+        concurrentPages > 0 ? concurrentPages : std::max(1, QThread::idealThreadCount());
+
+    QList<PDFPageResult> results;
+    const double count = double(last - first + 1);
+    // Threads kept for the whole call rather than one per page. The pool outlives `pending` and
+    // waits for every page still in the engine when it goes.
+    QThreadPool workers;
+    workers.setMaxThreadCount(int(inFlight));
+    std::deque<PendingPage> pending;
+
+    // Pages finish strictly in page order, whichever recognition ends first.
+    auto finishOldest = [&] {
+        PendingPage& page = pending.front();
+        const Recognition recognition = page.recognition.get();
+        results.append(
+            PDFPageResult{page.number - 1, recognition.blocks, recognition.text(preserve), page.size});
+        if (progress)
+            progress(double(page.number - first + 1) / count);
+        pending.pop_front();
+    };
+
+    // Pages are rendered here while the engine recognises earlier ones on worker threads, one per
+    // core, so every core stays busy. On failure or cancellation the pages still in the engine
+    // are waited for (they see the same token) and everything is discarded.
+    for (int number = first; number <= last; ++number) {
+        cancel.throwIfCancelled();
+        const QSizeF size = displayedSize(document, number - 1);
+        if (size.isEmpty())
+            continue; // a page the document cannot supply is skipped
+        QImage image = renderPage(document, number - 1);
+        if (image.isNull()) {
+            while (!pending.empty())
+                finishOldest(); // an earlier page's failure wins over this one
+            throw VellumixError(VellumixError::Kind::InvalidImage);
+        }
+        while (qsizetype(pending.size()) >= inFlight)
+            finishOldest();
+        cancel.throwIfCancelled(); // earlier pages may have taken a while
+        auto promise = std::make_shared<std::promise<Recognition>>();
+        pending.push_back(PendingPage{number, size, promise->get_future()});
+        workers.start([&engine, &options, cancel, promise, image = std::move(image)] {
+            try {
+                Recognition recognition = engine.recognize(image, options, cancel);
+                cancel.throwIfCancelled(); // checked as the page ends, as if it were alone
+                promise->set_value(std::move(recognition));
+            } catch (...) {
+                promise->set_exception(std::current_exception());
+            }
+        });
+    }
+    while (!pending.empty())
+        finishOldest();
+    return results;
+}
+
+} // namespace vellumix::PDFService
