@@ -13,6 +13,13 @@ PDFPreview::PDFPreview(QWidget* parent) : QPdfView(parent), m_document(new QPdfD
     setDocument(m_document);
 }
 
+PDFPreview::~PDFPreview()
+{
+    // The view listens to its document: detach it before the view's own parts are gone.
+    setDocument(nullptr);
+    delete m_document;
+}
+
 void PDFPreview::setLocation(const QString& path)
 {
     const QString location = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();

@@ -15,6 +15,7 @@ class PDFPreview final : public QPdfView
     Q_OBJECT
 public:
     explicit PDFPreview(QWidget* parent = nullptr);
+    ~PDFPreview() override;
 
     QString location() const { return m_location; }
     // Opens the file only when the location changes, so the page position and zoom survive

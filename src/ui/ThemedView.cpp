@@ -2,8 +2,6 @@
 #include "ui/ThemedView.h"
 #include "model/Preferences.h"
 
-#include <QApplication>
-#include <QEvent>
 #include <QVBoxLayout>
 
 namespace vellumix {
@@ -21,18 +19,11 @@ ThemedView::ThemedView(const Preferences& preferences, QWidget* content, QWidget
     applyTint();
 }
 
-void ThemedView::changeEvent(QEvent* event)
-{
-    // A new application palette (the appearance preference) would drop the tint: put it back.
-    if (event->type() == QEvent::ApplicationPaletteChange && !m_tinting)
-        applyTint();
-    QWidget::changeEvent(event);
-}
-
 void ThemedView::applyTint()
 {
-    m_tinting = true;
-    QPalette tinted = QApplication::palette();
+    // Only the highlight roles are set, so every other role still follows the application
+    // palette when the appearance changes.
+    QPalette tinted;
     const QColor accent = m_preferences.accentColor();
     for (const auto group : {QPalette::Active, QPalette::Inactive})
         tinted.setColor(group, QPalette::Highlight, accent);
@@ -40,7 +31,6 @@ void ThemedView::applyTint()
     disabled.setAlphaF(0.5f);
     tinted.setColor(QPalette::Disabled, QPalette::Highlight, disabled);
     setPalette(tinted);
-    m_tinting = false;
 }
 
 } // namespace vellumix

@@ -18,15 +18,11 @@ public:
 
     QWidget* content() const { return m_content; }
 
-protected:
-    void changeEvent(QEvent* event) override;
-
 private:
     void applyTint();
 
     const Preferences& m_preferences;
     QWidget* m_content;
-    bool m_tinting = false;
 };
 
 } // namespace vellumix
