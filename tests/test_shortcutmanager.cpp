@@ -3,6 +3,7 @@
 #include "model/UserDefaults.h"
 #include "shell/ShortcutManager.h"
 
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void lostRegistrationIsReported();
     void unavailableMechanismExplainsWhy();
     void destructionUnregistersEverything();
+    void sessionWithoutX11GetsTheExplainingMechanism();
 };
 
 void TestShortcutManager::firstStartRegistersTheDefaults()
@@ -221,6 +223,16 @@ void TestShortcutManager::destructionUnregistersEverything()
         QCOMPARE(backend.registered.size(), 4);
     }
     QVERIFY(backend.registered.isEmpty());
+}
+
+void TestShortcutManager::sessionWithoutX11GetsTheExplainingMechanism()
+{
+    // Tests run on the offscreen platform, which has no hot-key service.
+    const auto backend = HotKeyBackend::create();
+    QVERIFY(!backend->unavailableReason().isEmpty());
+    MemoryDefaults store;
+    ShortcutManager manager(store, *backend);
+    QCOMPARE(manager.error(), std::optional(backend->unavailableReason()));
 }
 
 QTEST_MAIN(TestShortcutManager)

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void accentTintsContentAtOnce_data();
     void accentTintsContentAtOnce();
     void appearanceSwitchesStyleAndPalette();
+    void savingPreferencesAppliesTheAppearance();
     void previewReloadsOnlyForANewLocation();
     void unreadablePdfLeavesThePreviewEmpty();
 };
@@ -94,6 +95,25 @@ void TestViews::appearanceSwitchesStyleAndPalette()
     appearance.apply(QStringLiteral("System"));
     QCOMPARE(QApplication::style()->name(), systemStyle);
     QCOMPARE(QApplication::palette().color(QPalette::Window), systemPalette.color(QPalette::Window));
+}
+
+void TestViews::savingPreferencesAppliesTheAppearance()
+{
+    const QString systemStyle = QApplication::style()->name();
+    Appearance appearance;
+    MemoryDefaults store;
+    Preferences preferences(store);
+    QList<bool> taskbar;
+    preferences.setApplier(appearance.applier([&taskbar](bool showDock) { taskbar.append(showDock); }));
+
+    preferences.setAppearance(QStringLiteral("Dark"));
+    QCOMPARE(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    QVERIFY(QApplication::palette().color(QPalette::Window).lightness() < 100);
+    QVERIFY(!taskbar.isEmpty());
+    QCOMPARE(taskbar.last(), preferences.showDock());
+
+    preferences.setAppearance(QStringLiteral("System"));
+    QCOMPARE(QApplication::style()->name(), systemStyle);
 }
 
 void TestViews::previewReloadsOnlyForANewLocation()
