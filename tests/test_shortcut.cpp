@@ -26,7 +26,6 @@ private Q_SLOTS:
     void keyName();
     void fromEventUsesTheUnshiftedKeyName();
     void storedFormOfTheDefaults();
-    void storedFormRoundTrips();
     void decodeRefuses_data();
     void decodeRefuses();
 };
@@ -52,14 +51,10 @@ void TestShortcut::from_data()
         << 45u << (Ctrl | 0x10000u | 0x2u) << QStringLiteral("k") << true << Ctrl << QStringLiteral("Ctrl+K");
     QTest::newRow("Alt+Shift without Ctrl or Super")
         << 45u << (Alt | Shift) << QStringLiteral("k") << false << 0u << QString();
-    QTest::newRow("no modifier") << 45u << 0u << QStringLiteral("k") << false << 0u << QString();
     QTest::newRow("Ctrl+Return") << 36u << Ctrl << QStringLiteral("Return") << false << 0u << QString();
-    QTest::newRow("Ctrl+Tab") << 23u << Ctrl << QStringLiteral("Tab") << false << 0u << QString();
-    QTest::newRow("Ctrl+BackSpace") << 22u << Ctrl << QStringLiteral("BackSpace") << false << 0u << QString();
     QTest::newRow("Ctrl+Escape") << 9u << Ctrl << QStringLiteral("Escape") << false << 0u << QString();
     QTest::newRow("Ctrl+Delete") << 119u << Ctrl << QStringLiteral("Delete") << false << 0u << QString();
     QTest::newRow("key without a name") << 200u << Ctrl << QString() << false << 0u << QString();
-    QTest::newRow("blank name") << 65u << Ctrl << QStringLiteral(" ") << false << 0u << QString();
     QTest::newRow("Ctrl+Alt+F1 switches consoles")
         << 67u << (Ctrl | Alt) << QStringLiteral("F1") << false << 0u << QString();
     QTest::newRow("Ctrl+Alt+Shift+F12 too")
@@ -70,8 +65,6 @@ void TestShortcut::from_data()
         << 46u << Super << QStringLiteral("l") << false << 0u << QString();
     QTest::newRow("Super+Shift+L is free") << 46u << (Super | Shift) << QStringLiteral("l") << true
                                            << (Shift | Super) << QStringLiteral("Shift+Super+L");
-    QTest::newRow("Ctrl+L is free") << 46u << Ctrl << QStringLiteral("l") << true << Ctrl
-                                    << QStringLiteral("Ctrl+L");
 }
 
 void TestShortcut::from()
@@ -98,9 +91,7 @@ void TestShortcut::keyName_data()
     QTest::newRow("punctuation") << 20u << QStringLiteral("-");
     QTest::newRow("function key") << 67u << QStringLiteral("F1");
     QTest::newRow("space has a word") << 65u << QStringLiteral("SPACE");
-    QTest::newRow("keypad") << 90u << QStringLiteral("KP_INSERT");
     QTest::newRow("a modifier key has none") << 37u << QString();
-    QTest::newRow("outside the keymap") << 3u << QString();
 }
 
 void TestShortcut::keyName()
@@ -131,14 +122,9 @@ void TestShortcut::storedFormOfTheDefaults()
     QCOMPARE(first.value(QLatin1String("key")).toInt(), 10);
     QCOMPARE(first.value(QLatin1String("modifiers")).toInt(), 2816);
     QCOMPARE(first.value(QLatin1String("label")).toString(), QStringLiteral("Ctrl+Alt+Shift+1"));
-}
 
-void TestShortcut::storedFormRoundTrips()
-{
-    const QList<Shortcut> shortcuts{{10, 0xB00, QStringLiteral("Ctrl+Alt+Shift+1")},
-                                    {255, 0xFFFFFFFF, QStringLiteral("Ctrl+Ä")},
-                                    {0, 0, QString()}};
-    QCOMPARE(Shortcut::decode(Shortcut::encode(shortcuts)), std::optional(shortcuts));
+    const QList<Shortcut> extremes{{255, 0xFFFFFFFF, QStringLiteral("Ctrl+Ä")}, {0, 0, QString()}};
+    QCOMPARE(Shortcut::decode(Shortcut::encode(extremes)), std::optional(extremes));
 }
 
 void TestShortcut::decodeRefuses_data()
@@ -146,14 +132,11 @@ void TestShortcut::decodeRefuses_data()
     QTest::addColumn<QByteArray>("data");
     QTest::newRow("malformed JSON") << QByteArray("[{\"key\": 10,");
     QTest::newRow("not an array") << QByteArray(R"({"key":10,"modifiers":2816,"label":"x"})");
-    QTest::newRow("element not an object") << QByteArray("[10]");
     QTest::newRow("label missing") << QByteArray(R"([{"key":10,"modifiers":2816}])");
     QTest::newRow("key as text") << QByteArray(R"([{"key":"10","modifiers":2816,"label":"x"}])");
-    QTest::newRow("negative key") << QByteArray(R"([{"key":-1,"modifiers":2816,"label":"x"}])");
     QTest::newRow("fractional modifiers") << QByteArray(R"([{"key":10,"modifiers":0.5,"label":"x"}])");
     QTest::newRow("modifiers beyond 32 bits")
         << QByteArray(R"([{"key":10,"modifiers":4294967296,"label":"x"}])");
-    QTest::newRow("label not text") << QByteArray(R"([{"key":10,"modifiers":2816,"label":1}])");
 }
 
 void TestShortcut::decodeRefuses()

@@ -25,7 +25,6 @@ void TestToast::placement_data()
 {
     QTest::addColumn<QRect>("available");
     QTest::addColumn<QRect>("expected");
-    QTest::newRow("full HD") << QRect(0, 0, 1920, 1080) << QRect(1600, 26, 290, 54);
     QTest::newRow("panel on top, offset screen") << QRect(100, 30, 800, 600) << QRect(580, 56, 290, 54);
     QTest::newRow("no screen") << QRect() << QRect(-320, 26, 290, 54);
 }

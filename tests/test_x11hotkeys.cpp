@@ -55,6 +55,13 @@ public:
         return code;
     }
 
+    // Returns once the server has dropped the grab.
+    void release(std::uint8_t keycode, std::uint16_t modifiers)
+    {
+        xcb_ungrab_key(m_connection, keycode, m_root, modifiers);
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
 private:
     xcb_connection_t* m_connection;
     xcb_window_t m_root = 0;
@@ -71,8 +78,7 @@ private Q_SLOTS:
     void initTestCase();
     void grabFires_data();
     void grabFires();
-    void takenCombinationIsReportedAtStart();
-    void takenCombinationRollsBackAChange();
+    void takenCombinationIsReportedAndRolledBack();
     void grabsSurviveAKeyboardMappingChange();
     void destructionReleasesTheGrabs();
 };
@@ -116,10 +122,12 @@ void TestX11HotKeys::grabFires()
     QCOMPARE(actions, (QList<int>{0, 3}));
 }
 
-void TestX11HotKeys::takenCombinationIsReportedAtStart()
+void TestX11HotKeys::takenCombinationIsReportedAndRolledBack()
 {
     OtherClient other;
     QCOMPARE(other.grab(11, ControlAltShift), 0);
+    // Only the NumLock variant of Ctrl+Alt+U is taken: a partial grab must still be undone.
+    QCOMPARE(other.grab(30, 4 | 8 | 16), 0);
 
     auto backend = X11HotKeyBackend::create();
     MemoryDefaults store;
@@ -127,22 +135,8 @@ void TestX11HotKeys::takenCombinationIsReportedAtStart()
     QCOMPARE(manager.error(),
              std::optional(QStringLiteral("Shortcut Ctrl+Alt+Shift+2 could not be registered "
                                           "(10). Choose a different combination.")));
-    QList<int> actions;
-    manager.setAction([&actions](int index) { actions.append(index); });
-    QVERIFY(press(QStringLiteral("ctrl+alt+shift+3")));
-    QTRY_COMPARE_WITH_TIMEOUT(actions, QList<int>{2}, 5000);
-}
+    other.release(11, ControlAltShift);
 
-void TestX11HotKeys::takenCombinationRollsBackAChange()
-{
-    OtherClient other;
-    // Only the NumLock variant is taken: a partial grab must still be undone.
-    QCOMPARE(other.grab(30, 4 | 8 | 16), 0);
-
-    auto backend = X11HotKeyBackend::create();
-    MemoryDefaults store;
-    ShortcutManager manager(store, *backend);
-    QVERIFY(!manager.error());
     manager.set(Shortcut{30, Shortcut::Ctrl | Shortcut::Alt, QStringLiteral("Ctrl+Alt+U")}, 0);
     QCOMPARE(manager.error(),
              std::optional(ShortcutManager::refusedMessage(QStringLiteral("Ctrl+Alt+U"), 10)));

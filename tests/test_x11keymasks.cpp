@@ -13,8 +13,6 @@ class TestX11KeyMasks : public QObject
 private Q_SLOTS:
     void lockVariants_data();
     void lockVariants();
-    void fromStored_data();
-    void fromStored();
     void maskOf_data();
     void maskOf();
     void keycodesOf();
@@ -30,7 +28,6 @@ void TestX11KeyMasks::lockVariants_data()
     QTest::newRow("caps and NumLock on Mod2") << 2u << 16u << 0u << U16List{0, 2, 16, 18};
     QTest::newRow("all three locks") << 2u << 16u << 128u << U16List{0, 2, 16, 18, 128, 130, 144, 146};
     QTest::newRow("NumLock and ScrollLock share a bit") << 2u << 16u << 16u << U16List{0, 2, 16, 18};
-    QTest::newRow("NumLock on an odd modifier") << 2u << 32u << 0u << U16List{0, 2, 32, 34};
     QTest::newRow("no lock keys") << 0u << 0u << 0u << U16List{0};
 }
 
@@ -46,23 +43,6 @@ void TestX11KeyMasks::lockVariants()
     QCOMPARE(actual, variants);
 }
 
-void TestX11KeyMasks::fromStored_data()
-{
-    QTest::addColumn<uint>("stored");
-    QTest::addColumn<uint>("x11");
-    QTest::newRow("Ctrl+Alt+Shift") << 0xB00u << 13u;
-    QTest::newRow("Super") << 0x1000u << 64u;
-    QTest::newRow("all four") << 0x1B00u << 77u;
-    QTest::newRow("unknown bits dropped") << 0x20100u << 4u;
-}
-
-void TestX11KeyMasks::fromStored()
-{
-    QFETCH(uint, stored);
-    QFETCH(uint, x11);
-    QCOMPARE(uint(X11KeyMasks::fromStored(stored)), x11);
-}
-
 void TestX11KeyMasks::maskOf_data()
 {
     // Two keycodes per modifier: Shift, Lock, Control, Mod1, Mod2, Mod3, Mod4, Mod5.
@@ -74,7 +54,6 @@ void TestX11KeyMasks::maskOf_data()
     QTest::newRow("second column of Mod5") << map << U8List{200, 92} << 128u;
     QTest::newRow("absent keycode") << map << U8List{78} << 0u;
     QTest::newRow("empty slots never match") << map << U8List{0} << 0u;
-    QTest::newRow("no keycodes") << map << U8List{} << 0u;
 }
 
 void TestX11KeyMasks::maskOf()
