@@ -181,7 +181,14 @@ bool X11HotKeyBackend::nativeEventFilter(const QByteArray& eventType, void* mess
     const std::uint8_t type = event->response_type & 0x7f;
     if (type == XCB_KEY_PRESS) {
         const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event);
-        if (press->event != m_root || press->detail == m_held)
+        if (press->event != m_root)
+            return false;
+        // Auto-repeat sends presses every few dozen milliseconds while the key is held. A long
+        // gap means the release went to another client's keyboard grab (a screenshot tool), so
+        // the press is a new one.
+        const bool repeat = press->detail == m_held && std::uint32_t(press->time - m_heldTime) < 1000;
+        m_heldTime = press->time;
+        if (repeat)
             return false;
         const std::uint16_t state = press->state & X11KeyMasks::ShortcutMask;
         for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it) {

@@ -49,6 +49,7 @@ private:
     QHash<int, Grab> m_grabs;
     // The keycode whose press fired and whose release has not come yet: auto-repeat is ignored.
     std::uint8_t m_held = 0;
+    xcb_timestamp_t m_heldTime = 0;
     QTimer m_regrab;
 };
 
