@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Real key grabs on a private Xvfb server with a window manager, pressed through XTEST.
+#include "XvfbSession.h"
 #include "model/UserDefaults.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "shell/ShortcutManager.h"
 
 #include <QApplication>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -189,44 +189,13 @@ void TestX11HotKeys::destructionReleasesTheGrabs()
 
 int main(int argc, char* argv[])
 {
-    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xmodmap"}) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-            std::fprintf(stderr, "%s is not installed\n", tool);
-            return 1;
-        }
-    }
-    // -displayfd picks a free display and writes its number to our pipe.
-    QProcess server;
-    server.start(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                  QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                  QStringLiteral("tcp")});
-    QByteArray number;
-    while (!number.contains('\n') && server.waitForReadyRead(10000))
-        number += server.readAllStandardOutput();
-    if (number.trimmed().isEmpty()) {
-        std::fprintf(stderr, "Xvfb did not start\n");
+    XvfbSession session({"Xvfb", "openbox", "xdotool", "xmodmap"});
+    if (!session.isReady())
         return 1;
-    }
-    g_display = ':' + number.trimmed();
-    qputenv("DISPLAY", g_display);
-    qputenv("QT_QPA_PLATFORM", "xcb");
-
-    QProcess windowManager;
-    windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    windowManager.waitForStarted();
-
-    int status = 1;
-    {
-        QApplication app(argc, argv);
-        TestX11HotKeys test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    windowManager.terminate();
-    windowManager.waitForFinished(3000);
-    server.terminate();
-    server.waitForFinished(3000);
-    return status;
+    g_display = session.display();
+    QApplication app(argc, argv);
+    TestX11HotKeys test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "test_x11hotkeys.moc"
