@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/Toast.h"
+#include "shell/ToastPanel.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace vellumix {
+
+Toast::Toast(QObject* parent) : QObject(parent)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(lifetimeMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_panel)
+            m_panel->close();
+    });
+}
+
+Toast::~Toast()
+{
+    stop();
+}
+
+void Toast::show(const QString& message)
+{
+    stop();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    m_panel = new ToastPanel(message);
+    m_panel->setGeometry(ToastPanel::placement(available));
+    m_panel->show();
+    m_panel->raise();
+    m_timer.start();
+}
+
+void Toast::stop()
+{
+    m_timer.stop();
+    if (m_panel)
+        m_panel->close();
+}
+
+} // namespace vellumix

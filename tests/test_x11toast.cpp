@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The toast on a real X server with a window manager: placed at the top right, never focused.
+#include "XvfbSession.h"
+#include "shell/Toast.h"
+#include "shell/ToastPanel.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
+
+using namespace vellumix;
+
+namespace {
+
+bool type(const QString& text)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("type"), text});
+    return xdotool.waitForFinished(10000) && xdotool.exitCode() == 0;
+}
+
+} // namespace
+
+class TestX11Toast : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void typingStillReachesTheActiveWindow();
+};
+
+void TestX11Toast::typingStillReachesTheActiveWindow()
+{
+    QLineEdit editor;
+    editor.resize(300, 40);
+    editor.show();
+    editor.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&editor, 5000));
+    // Real input first: window managers let a window take focus after recent user activity.
+    QVERIFY(type(QStringLiteral("x")));
+    QTRY_COMPARE_WITH_TIMEOUT(editor.text(), QStringLiteral("x"), 5000);
+
+    Toast toast;
+    toast.show(QStringLiteral("Text copied to clipboard"));
+    QVERIFY(QTest::qWaitForWindowExposed(toast.panel(), 5000));
+    QCOMPARE(toast.panel()->geometry(),
+             ToastPanel::placement(QGuiApplication::primaryScreen()->availableGeometry()));
+    QCOMPARE(toast.panel()->frameGeometry().topLeft(), toast.panel()->geometry().topLeft());
+
+    QTest::qWait(200);
+    QVERIFY(type(QStringLiteral("abc")));
+    QTRY_COMPARE_WITH_TIMEOUT(editor.text(), QStringLiteral("xabc"), 5000);
+    QCOMPARE(QApplication::activeWindow(), &editor);
+    QVERIFY(toast.panel()->isVisible());
+}
+
+int main(int argc, char* argv[])
+{
+    XvfbSession session({"Xvfb", "openbox", "xdotool"});
+    if (!session.isReady())
+        return 1;
+    QApplication app(argc, argv);
+    TestX11Toast test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_x11toast.moc"
