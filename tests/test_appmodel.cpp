@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "capture/CaptureSource.h"
 #include "core/OCREngine.h"
 #include "model/AppModel.h"
 #include "model/HistoryStore.h"
@@ -73,6 +74,16 @@ public:
     int failKey = -1;
 };
 
+// Captures nothing; the capture flow has its own tests.
+class NoCapture final : public CaptureSource
+{
+public:
+    QFuture<QList<QImage>> region() override { return QtFuture::makeReadyFuture(QList<QImage>()); }
+    QFuture<QList<QImage>> regions() override { return region(); }
+    QFuture<QList<QImage>> fullScreen() override { return region(); }
+    void cancel() override {}
+};
+
 class FakeSound final : public SoundPlayer
 {
 public:
@@ -112,8 +123,9 @@ struct Fixture
     QTemporaryDir folder;
     MemoryDefaults defaults;
     FakeEngine engine;
+    NoCapture capture;
     FakeSound sound;
-    AppModel model{defaults, folder.path(), engine, sound};
+    AppModel model{defaults, folder.path(), engine, capture, sound};
     int workspaceOpened = 0;
     QStringList toasts;
 };
@@ -461,8 +473,9 @@ void TestAppModel::startupAppliesRetention()
     }
     MemoryDefaults defaults;
     FakeEngine engine;
+    NoCapture capture;
     FakeSound sound;
-    AppModel model(defaults, folder.path(), engine, sound);
+    AppModel model(defaults, folder.path(), engine, capture, sound);
     QCOMPARE(model.history().entries().size(), 1);
     QCOMPARE(model.history().entries().first().text, QStringLiteral("29"));
     QCOMPARE(HistoryStore(folder.path()).entries().size(), 1); // written at once

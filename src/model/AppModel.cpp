@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/AppModel.h"
 
+#include "capture/CaptureSource.h"
 #include "core/OCREngine.h"
 #include "core/TextProcessing.h"
 #include "model/ClipboardService.h"
@@ -15,9 +16,10 @@ namespace vellumix {
 AppModel::AppModel(UserDefaults& defaults,
                    const QString& historyDirectory,
                    OCREngine& engine,
+                   CaptureSource& capture,
                    SoundPlayer& sound,
                    QObject* parent)
-    : QObject(parent), m_engine(engine), m_sound(sound),
+    : QObject(parent), m_engine(engine), m_capture(capture), m_sound(sound),
       m_preferences(std::make_unique<Preferences>(defaults)),
       m_history(std::make_unique<HistoryStore>(historyDirectory))
 {
@@ -154,7 +156,6 @@ void AppModel::retry()
         processImages({m_image}, m_source);
 }
 
-// Filled in by the document flow; until then a loaded document has nothing to recognise again.
 void AppModel::processPDF() {}
 
 void AppModel::open(const HistoryEntry& entry)
@@ -179,7 +180,16 @@ void AppModel::cancel()
 {
     if (m_task)
         m_task->cancel();
+    m_capture.cancel();
 }
+
+// Placeholders until the capture and document flows land.
+void AppModel::captureDefault() {}
+void AppModel::capture(bool, bool) {}
+void AppModel::importFile(bool) {}
+void AppModel::load(const QUrl&) {}
+void AppModel::pasteImage() {}
+void AppModel::exportResult(const QString&) {}
 
 QString AppModel::transformed(const QString& text) const
 {

@@ -23,6 +23,7 @@
 
 namespace vellumix {
 
+class CaptureSource;
 class HistoryStore;
 class OCREngine;
 class Preferences;
@@ -68,6 +69,7 @@ public:
     AppModel(UserDefaults& defaults,
              const QString& historyDirectory,
              OCREngine& engine,
+             CaptureSource& capture,
              SoundPlayer& sound,
              QObject* parent = nullptr);
     ~AppModel() override;
@@ -111,7 +113,19 @@ public:
     void open(const HistoryEntry& entry);
     void cancel();
     QString transformed(const QString& text) const;
+
+    // Capture: the kind that the defaultMode preference names, or the given kind (full wins).
+    void captureDefault();
+    void capture(bool multiple = false, bool full = false);
+
+    // Documents: choose a PDF or an image file and load it; load an image (recognised at once)
+    // or a PDF (its page range prepared); recognise the clipboard's image; recognise the chosen
+    // page range; export the result as "pdf", "md" or plain text to a place the user chooses.
+    void importFile(bool pdf);
+    void load(const QUrl& location);
+    void pasteImage();
     void processPDF();
+    void exportResult(const QString& format);
 
 Q_SIGNALS:
     void textChanged();
@@ -160,6 +174,7 @@ private:
     void setSource(const QString& source);
 
     OCREngine& m_engine;
+    CaptureSource& m_capture;
     SoundPlayer& m_sound;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<HistoryStore> m_history;
