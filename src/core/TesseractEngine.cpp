@@ -192,7 +192,8 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             api->SetVariable("debug_file", "/dev/null");
         }
         api->SetPageSegMode(tesseract::PageSegMode(m_tuning.pageSegmentation));
-        api->SetVariable("tessedit_do_invert", m_tuning.retryInverted ? "1" : "0");
+        // Fast mode skips the inverted second look at unsure lines: it is most of the extra time.
+        api->SetVariable("tessedit_do_invert", m_tuning.retryInverted && !options.fast ? "1" : "0");
 
         // Tesseract reads R,G,B byte order or grey; grey keeps the anti-aliasing it was trained on.
         api->SetImage(prepared.constBits(), prepared.width(), prepared.height(), 1,
