@@ -182,8 +182,9 @@ void TestAppDelegate::statusMenu_data()
 
     QTest::newRow("default shortcuts")
         << QList<Shortcut>()
-        << head + QStringList{QStringLiteral("Capture Text    Ctrl+Alt+Shift+1"),
-                              QStringLiteral("Capture Multiple Regions    Ctrl+Alt+Shift+2")} +
+        << head +
+               QStringList{QStringLiteral("Capture Text    Ctrl+Alt+Shift+1"),
+                           QStringLiteral("Capture Multiple Regions    Ctrl+Alt+Shift+2")} +
                tail +
                QStringList{QStringLiteral("OCR History    Ctrl+Alt+Shift+3"),
                            QStringLiteral("Open Workspace    Ctrl+Alt+Shift+4")} +
@@ -194,8 +195,9 @@ void TestAppDelegate::statusMenu_data()
     odd[3].label = QStringLiteral("Ctrl+&");
     QTest::newRow("empty label keeps the gap, ampersand is not a mnemonic")
         << odd
-        << head + QStringList{QStringLiteral("Capture Text    "),
-                              QStringLiteral("Capture Multiple Regions    Ctrl+Alt+Shift+2")} +
+        << head +
+               QStringList{QStringLiteral("Capture Text    "),
+                           QStringLiteral("Capture Multiple Regions    Ctrl+Alt+Shift+2")} +
                tail +
                QStringList{QStringLiteral("OCR History    Ctrl+Alt+Shift+3"),
                            QStringLiteral("Open Workspace    Ctrl+&&")} +
@@ -247,14 +249,13 @@ void TestAppDelegate::mainMenu()
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("Vellumix"), QStringLiteral("File"), QStringLiteral("Edit"),
                                  QStringLiteral("Window")}));
-    QCOMPARE(items,
-             (QStringList{QStringLiteral("About Vellumix"), QStringLiteral("!Settings…\tCtrl+,"),
-                          QStringLiteral("-"), QStringLiteral("Quit Vellumix\tCtrl+Q"),
-                          QStringLiteral("Open Workspace"), QStringLiteral("Capture Text"),
-                          QStringLiteral("Import Image…"), QStringLiteral("Import PDF…"),
-                          QStringLiteral("Undo\tCtrl+Z"), QStringLiteral("Cut\tCtrl+X"),
-                          QStringLiteral("Copy\tCtrl+C"), QStringLiteral("Paste\tCtrl+V"),
-                          QStringLiteral("Select All\tCtrl+A"), QStringLiteral("Minimize\tCtrl+M")}));
+    QCOMPARE(items, (QStringList{QStringLiteral("About Vellumix"), QStringLiteral("!Settings…\tCtrl+,"),
+                                 QStringLiteral("-"), QStringLiteral("Quit Vellumix\tCtrl+Q"),
+                                 QStringLiteral("Open Workspace"), QStringLiteral("Capture Text"),
+                                 QStringLiteral("Import Image…"), QStringLiteral("Import PDF…"),
+                                 QStringLiteral("Undo\tCtrl+Z"), QStringLiteral("Cut\tCtrl+X"),
+                                 QStringLiteral("Copy\tCtrl+C"), QStringLiteral("Paste\tCtrl+V"),
+                                 QStringLiteral("Select All\tCtrl+A"), QStringLiteral("Minimize\tCtrl+M")}));
 
     // The main menu lives on the workspace window, and its Edit items act on the focused editor.
     f.delegate->showWorkspace();
@@ -432,7 +433,8 @@ void TestAppDelegate::taskbarPresenceFollowsShowDock()
     QCOMPARE(f.taskbar.listed.value(about, false), true);
     // Appearance travels through the same applier.
     preferences.setAppearance(QStringLiteral("Dark"));
-    QCOMPARE(QApplication::palette().color(QPalette::Window), Appearance::darkPalette().color(QPalette::Window));
+    QCOMPARE(QApplication::palette().color(QPalette::Window),
+             Appearance::darkPalette().color(QPalette::Window));
     preferences.setAppearance(QStringLiteral("System"));
 }
 
@@ -483,7 +485,8 @@ void TestAppDelegate::aboutIsNonModalAndReused()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     auto* credits = about->findChild<QLabel*>(QStringLiteral("credits"));
     QVERIFY(credits);
-    QCOMPARE(credits->text(), QStringLiteral("Private, on-device text recognition.\nBuilt with Tesseract OCR."));
+    QCOMPARE(credits->text(),
+             QStringLiteral("Private, on-device text recognition.\nBuilt with Tesseract OCR."));
     about->close();
     f.delegate->about();
     QCOMPARE(f.delegate->aboutWindow(), about);

@@ -19,7 +19,9 @@ struct Result
     QString output;
 };
 
-Result run(const QString& program, const QStringList& arguments, int timeoutMs = 10000,
+Result run(const QString& program,
+           const QStringList& arguments,
+           int timeoutMs = 10000,
            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
@@ -50,7 +52,7 @@ class TestJourney : public QObject
 private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
-    void startsWithItsWorkspace();
+    void startsQuietlyInTheTray();
     void laterLaunchesHandOverAndExit_data();
     void laterLaunchesHandOverAndExit();
     void workspaceShortcutShowsTheWindow();
@@ -95,9 +97,9 @@ QString TestJourney::visibleWorkspace(int timeoutMs)
     QString id;
     (void)QTest::qWaitFor(
         [&] {
-            const Result found = run(QStringLiteral("xdotool"),
-                                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                      QStringLiteral("--name"), QStringLiteral("^Vellumix$")});
+            const Result found =
+                run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                QStringLiteral("--name"), QStringLiteral("^Vellumix$")});
             id = found.output.trimmed().section(u'\n', 0, 0);
             return !id.isEmpty();
         },
@@ -114,11 +116,13 @@ bool TestJourney::minimizeWorkspace()
     return visibleWorkspace(300).isEmpty();
 }
 
-void TestJourney::startsWithItsWorkspace()
+void TestJourney::startsQuietlyInTheTray()
 {
-    QVERIFY(!visibleWorkspace(20000).isEmpty());
+    // By default Vellumix starts minimised: it answers later launches but shows no window.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QDir(m_runtime.path()).filePath(QStringLiteral("vellumix"))),
+                             20000);
     QCOMPARE(m_app.state(), QProcess::Running);
-    QVERIFY(QFile::exists(QDir(m_runtime.path()).filePath(QStringLiteral("vellumix"))));
+    QVERIFY(visibleWorkspace(1000).isEmpty());
 }
 
 void TestJourney::laterLaunchesHandOverAndExit_data()
@@ -131,16 +135,16 @@ void TestJourney::laterLaunchesHandOverAndExit_data()
 void TestJourney::laterLaunchesHandOverAndExit()
 {
     QFETCH(QStringList, arguments);
-    QVERIFY(minimizeWorkspace());
+    if (!visibleWorkspace(500).isEmpty())
+        QVERIFY(minimizeWorkspace());
     const Result second = run(QStringLiteral(VELLUMIX_BINARY), arguments, 10000, m_environment);
     QVERIFY(second.finished);
     QCOMPARE(second.exitCode, 0);
     QVERIFY(!visibleWorkspace().isEmpty());
     QCOMPARE(m_app.state(), QProcess::Running);
 
-    const Result usage =
-        run(QStringLiteral(VELLUMIX_BINARY), {QStringLiteral("capture"), QStringLiteral("--bogus")}, 10000,
-            m_environment);
+    const Result usage = run(QStringLiteral(VELLUMIX_BINARY),
+                             {QStringLiteral("capture"), QStringLiteral("--bogus")}, 10000, m_environment);
     QCOMPARE(usage.exitCode, 2);
 }
 
@@ -166,7 +170,8 @@ void TestJourney::captureShortcutCopiesTheRegionsText()
     known.setGeometry(200, 200, 520, 120);
     known.show();
     QVERIFY(QTest::qWaitForWindowExposed(&known, 5000));
-    run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("/dev/null")});
+    run(QStringLiteral("xclip"),
+        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("/dev/null")});
 
     QVERIFY(key(QStringLiteral("ctrl+alt+shift+1")));
     QTest::qWait(1500); // the overlay freezes the displays and takes the pointer
@@ -174,19 +179,20 @@ void TestJourney::captureShortcutCopiesTheRegionsText()
     const auto xdotool = [](const QStringList& arguments) {
         return run(QStringLiteral("xdotool"), arguments).exitCode == 0;
     };
-    QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(region.left()), QString::number(region.top())}));
+    QVERIFY(xdotool(
+        {QStringLiteral("mousemove"), QString::number(region.left()), QString::number(region.top())}));
     QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
     QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(region.center().x()),
                      QString::number(region.center().y())}));
-    QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(region.right()),
-                     QString::number(region.bottom())}));
+    QVERIFY(xdotool(
+        {QStringLiteral("mousemove"), QString::number(region.right()), QString::number(region.bottom())}));
     QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
 
     QString clipboard;
     QVERIFY(QTest::qWaitFor(
         [&] {
-            clipboard = run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                                      QStringLiteral("clipboard")})
+            clipboard = run(QStringLiteral("xclip"),
+                            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")})
                             .output;
             return clipboard.contains(QLatin1String("4711"));
         },

@@ -72,7 +72,8 @@ void TestSingleInstance::fromArguments_data()
     row("relative file", {QStringLiteral("shots/a.png")}, Verb::Open, QStringLiteral("/home/u/shots/a.png"));
     row("only the first of several files", {QStringLiteral("b.PDF"), QStringLiteral("c.png")}, Verb::Open,
         QStringLiteral("/home/u/b.PDF"));
-    row("absolute file with dots", {QStringLiteral("/tmp/x/../y.png")}, Verb::Open, QStringLiteral("/tmp/y.png"));
+    row("absolute file with dots", {QStringLiteral("/tmp/x/../y.png")}, Verb::Open,
+        QStringLiteral("/tmp/y.png"));
     row("file named like a verb after --", {QStringLiteral("--"), QStringLiteral("capture")}, Verb::Open,
         QStringLiteral("/home/u/capture"));
     row("-- alone", {QStringLiteral("--")}, std::nullopt);

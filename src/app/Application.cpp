@@ -20,8 +20,8 @@ Application::Application(CaptureSource& capture)
     : m_defaults(std::make_unique<SettingsDefaults>()), m_engine(std::make_unique<TesseractEngine>()),
       m_sound(std::make_unique<CanberraSoundPlayer>()), m_hotKeys(HotKeyBackend::create()),
       m_taskbar(TaskbarHints::create()),
-      m_model(std::make_unique<AppModel>(*m_defaults, HistoryStore::defaultDirectory(), *m_engine, capture,
-                                         *m_sound)),
+      m_model(std::make_unique<AppModel>(
+          *m_defaults, HistoryStore::defaultDirectory(), *m_engine, capture, *m_sound)),
       m_shortcuts(std::make_unique<ShortcutManager>(*m_defaults, *m_hotKeys)),
       m_delegate(std::make_unique<AppDelegate>(*m_model, *m_shortcuts, *m_defaults, *m_taskbar))
 {

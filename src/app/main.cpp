@@ -32,7 +32,8 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("vellumix"));
 
     const QStringList arguments = QApplication::arguments().mid(1);
-    if (arguments == QStringList{QStringLiteral("--help")} || arguments == QStringList{QStringLiteral("-h")}) {
+    if (arguments == QStringList{QStringLiteral("--help")} ||
+        arguments == QStringList{QStringLiteral("-h")}) {
         QTextStream(stdout) << vellumix::InstanceRequest::usage();
         return 0;
     }

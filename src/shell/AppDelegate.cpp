@@ -64,7 +64,9 @@ QString literal(QString text)
 class HideOnClose final : public QObject
 {
 public:
-    HideOnClose(std::function<void()> hidden, QObject* parent) : QObject(parent), m_hidden(std::move(hidden)) {}
+    HideOnClose(std::function<void()> hidden, QObject* parent) : QObject(parent), m_hidden(std::move(hidden))
+    {
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -251,8 +253,10 @@ void AppDelegate::installMainMenu()
         const char* slot;
         Qt::Key key;
     } editItems[] = {
-        {"Undo", "undo", Qt::Key_Z},       {"Cut", "cut", Qt::Key_X},
-        {"Copy", "copy", Qt::Key_C},       {"Paste", "paste", Qt::Key_V},
+        {"Undo", "undo", Qt::Key_Z},
+        {"Cut", "cut", Qt::Key_X},
+        {"Copy", "copy", Qt::Key_C},
+        {"Paste", "paste", Qt::Key_V},
         {"Select All", "selectAll", Qt::Key_A},
     };
     for (const auto& item : editItems) {
@@ -295,7 +299,8 @@ void AppDelegate::buildMenu(QMenu& menu)
     row(QStringLiteral("Open Workspace"), QStringLiteral("workspace"), &AppDelegate::showWorkspace, 3);
     menu.addSeparator();
     // Until the settings window exists.
-    row(QStringLiteral("Settings…"), QStringLiteral("settings"), &AppDelegate::showSettings)->setEnabled(false);
+    row(QStringLiteral("Settings…"), QStringLiteral("settings"), &AppDelegate::showSettings)
+        ->setEnabled(false);
     row(QStringLiteral("About Vellumix"), QStringLiteral("about"), &AppDelegate::about);
     menu.addSeparator();
     row(QStringLiteral("Quit Vellumix"), QStringLiteral("quit"), &AppDelegate::quit);
@@ -381,7 +386,8 @@ void AppDelegate::about()
         icon->setAlignment(Qt::AlignHCenter);
         auto* name = new QLabel(QStringLiteral("<b>Vellumix</b>"), dialog);
         name->setAlignment(Qt::AlignHCenter);
-        auto* version = new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion()), dialog);
+        auto* version =
+            new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion()), dialog);
         version->setAlignment(Qt::AlignHCenter);
         auto* credits = new QLabel(
             QStringLiteral("Private, on-device text recognition.\nBuilt with Tesseract OCR."), dialog);
@@ -390,9 +396,9 @@ void AppDelegate::about()
         credits->setObjectName(QStringLiteral("credits"));
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
         connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::hide);
-        for (QWidget* widget : {static_cast<QWidget*>(icon), static_cast<QWidget*>(name),
-                                static_cast<QWidget*>(version), static_cast<QWidget*>(credits),
-                                static_cast<QWidget*>(buttons)})
+        for (QWidget* widget :
+             {static_cast<QWidget*>(icon), static_cast<QWidget*>(name), static_cast<QWidget*>(version),
+              static_cast<QWidget*>(credits), static_cast<QWidget*>(buttons)})
             layout->addWidget(widget);
         dialog->setModal(false);
         dialog->winId();

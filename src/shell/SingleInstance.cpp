@@ -21,7 +21,8 @@ bool answers(const QString& path)
 
 } // namespace
 
-SingleInstance::SingleInstance(QString socketPath, QObject* parent) : QObject(parent), m_path(std::move(socketPath))
+SingleInstance::SingleInstance(QString socketPath, QObject* parent)
+    : QObject(parent), m_path(std::move(socketPath))
 {
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);

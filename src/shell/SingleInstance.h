@@ -32,9 +32,8 @@ public:
 
     // Hands the request to the running instance; true once it confirmed. Blocks for at most
     // the timeout, before this process has any event loop.
-    static bool send(const QString& socketPath,
-                     const InstanceRequest& request,
-                     int timeoutMs = replyTimeoutMs);
+    static bool
+    send(const QString& socketPath, const InstanceRequest& request, int timeoutMs = replyTimeoutMs);
 
 Q_SIGNALS:
     void requested(const vellumix::InstanceRequest& request);
