@@ -1,9 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/Preferences.h"
-#include "model/UserDefaults.h"
+#include "Application.h"
+#include "capture/CaptureSource.h"
+#include "shell/InstanceRequest.h"
+#include "shell/SingleInstance.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTextStream>
+
+namespace {
+
+// Placeholder until the screen capture road is merged: captures nothing, like a selection the
+// user gave up. Replace with ScreenCaptureSource over the platform's window activator.
+class PendingCaptureSource final : public vellumix::CaptureSource
+{
+public:
+    QFuture<QList<QImage>> region() override { return QtFuture::makeReadyFuture(QList<QImage>()); }
+    QFuture<QList<QImage>> regions() override { return region(); }
+    QFuture<QList<QImage>> fullScreen() override { return region(); }
+    void cancel() override {}
+};
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -11,9 +29,32 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationVersion(QStringLiteral(VELLUMIX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("vellumix"));
 
-    vellumix::SettingsDefaults store;
-    vellumix::Preferences preferences(store);
-    QTextStream(stdout) << "Vellumix " << QApplication::applicationVersion() << '\n';
-    return 0;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments == QStringList{QStringLiteral("--help")} ||
+        arguments == QStringList{QStringLiteral("-h")}) {
+        QTextStream(stdout) << vellumix::InstanceRequest::usage();
+        return 0;
+    }
+    const auto request = vellumix::InstanceRequest::fromArguments(arguments, QDir::currentPath());
+    if (!request) {
+        QTextStream(stderr) << vellumix::InstanceRequest::usage();
+        return 2;
+    }
+
+    const QString socket = vellumix::SingleInstance::defaultSocketPath();
+    if (vellumix::SingleInstance::send(socket, *request))
+        return 0;
+    vellumix::SingleInstance instance(socket);
+    PendingCaptureSource capture;
+    vellumix::Application vellumix(capture);
+    if (!vellumix.start(instance, *request)) {
+        // Another instance started at the same moment: it answers this request instead.
+        if (vellumix::SingleInstance::send(socket, *request))
+            return 0;
+        QTextStream(stderr) << "vellumix: another instance holds " << socket << " but does not answer\n";
+        return 1;
+    }
+    return QApplication::exec();
 }

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Application.h"
+
+#include "core/TesseractEngine.h"
+#include "model/AppModel.h"
+#include "model/HistoryStore.h"
+#include "model/UserDefaults.h"
+#include "platform/HotKeyBackend.h"
+#include "platform/TaskbarHints.h"
+#include "platform/canberra/CanberraSoundPlayer.h"
+#include "shell/AppDelegate.h"
+#include "shell/ShortcutManager.h"
+#include "shell/SingleInstance.h"
+
+#include <QApplication>
+
+namespace vellumix {
+
+Application::Application(CaptureSource& capture)
+    : m_defaults(std::make_unique<SettingsDefaults>()), m_engine(std::make_unique<TesseractEngine>()),
+      m_sound(std::make_unique<CanberraSoundPlayer>()), m_hotKeys(HotKeyBackend::create()),
+      m_taskbar(TaskbarHints::create()),
+      m_model(std::make_unique<AppModel>(
+          *m_defaults, HistoryStore::defaultDirectory(), *m_engine, capture, *m_sound)),
+      m_shortcuts(std::make_unique<ShortcutManager>(*m_defaults, *m_hotKeys)),
+      m_delegate(std::make_unique<AppDelegate>(*m_model, *m_shortcuts, *m_defaults, *m_taskbar))
+{
+    QApplication::setWindowIcon(AppDelegate::symbol(QStringLiteral("vellumix")));
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, m_delegate.get(), &AppDelegate::terminate);
+}
+
+Application::~Application() = default;
+
+bool Application::start(SingleInstance& instance, const InstanceRequest& request)
+{
+    if (!instance.listen())
+        return false;
+    QObject::connect(&instance, &SingleInstance::requested, m_delegate.get(), &AppDelegate::handle);
+    m_delegate->launch();
+    // A plain first launch has nothing more to do: the launch sequence chose the windows.
+    if (request.verb != InstanceRequest::Verb::Reopen)
+        m_delegate->handle(request);
+    return true;
+}
+
+} // namespace vellumix

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "shell/InstanceRequest.h"
+#include "shell/Toast.h"
+#include "shell/ToastPanel.h"
+#include "ui/Appearance.h"
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+
+#include <memory>
+
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+
+namespace vellumix {
+
+class AppModel;
+class ShortcutManager;
+class TaskbarHints;
+class UserDefaults;
+
+// The application's shell: the tray icon and its menu, the main menu, the windows, the toast,
+// About, and what the global shortcuts and later launches ask for. Every action ends in an
+// operation of the model or in showing a window; it holds no application data of its own.
+class AppDelegate final : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString onboardedKey = QStringLiteral("onboarded");
+    static inline const QString workspaceFrameKey = QStringLiteral("Workspace");
+    static inline const QString menuHeader = QStringLiteral("Vellumix · Local OCR");
+    static inline const QString labelGap = QStringLiteral("    ");
+    static constexpr QSize workspaceSize{1120, 720};
+
+    AppDelegate(AppModel& model,
+                ShortcutManager& shortcuts,
+                UserDefaults& defaults,
+                TaskbarHints& taskbar,
+                QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The launch sequence, once, after construction.
+    void launch();
+    // What a later launch of vellumix asked for.
+    void handle(const InstanceRequest& request);
+    // At termination: the running flow is cancelled and the toast closed.
+    void terminate();
+
+    // Actions of the menus.
+    void capture();
+    void multiple();
+    void full();
+    void image();
+    void pdf();
+    void showWorkspace();
+    void showSettings();
+    void showOnboarding();
+    void about();
+    void quit();
+
+    void showToast(const QString& message);
+    void handleShortcut(int index);
+    void buildMenu(QMenu& menu);
+
+    QSystemTrayIcon* trayIcon() const { return m_status; }
+    QMenu* statusMenu() const { return m_statusMenu.get(); }
+    QMenuBar* mainMenu() const { return m_mainMenu; }
+    QMainWindow* workspaceWindow() const { return m_workspace; }
+    QWidget* aboutWindow() const { return m_about; }
+    const Toast& toast() const { return m_toast; }
+
+    static QIcon symbol(const QString& name);
+
+private:
+    void installMainMenu();
+    void applyTaskbarPresence(bool showDock);
+    QMainWindow* window(const QString& title, QWidget* view, QSize size, bool resizable);
+    void bringToFront(QWidget& window);
+    void rememberWorkspaceFrame();
+
+    AppModel& m_model;
+    ShortcutManager& m_shortcuts;
+    UserDefaults& m_defaults;
+    TaskbarHints& m_taskbar;
+    Appearance m_appearance;
+    QSystemTrayIcon* m_status = nullptr;
+    std::unique_ptr<QMenu> m_statusMenu;
+    QPointer<QMenuBar> m_mainMenu;
+    QPointer<QMainWindow> m_workspace;
+    QPointer<QWidget> m_about;
+    Toast m_toast;
+};
+
+} // namespace vellumix
