@@ -99,7 +99,6 @@ private Q_SLOTS:
     void regionWithoutToolUsesSingleOverlay();
     void regionThroughTool_data();
     void regionThroughTool();
-    void toolChosenForEveryCapture();
     void cancel_data();
     void cancel();
     void destroyedWhileOpen_data();
@@ -271,29 +270,6 @@ void TestScreenCaptureSource::regionThroughTool()
         QCOMPARE(ended.images[0].size(), QSize(30, 20));
     QVERIFY(!capture->selection().isOpen()); // no fallback to the overlay
     QCOMPARE(captureFolders(), QStringList{});
-}
-
-// A tool installed or removed while the application runs is noticed at the next capture.
-void TestScreenCaptureSource::toolChosenForEveryCapture()
-{
-    std::optional<RegionTool> installed;
-    int asked = 0;
-    ScreenCaptureSource capture(
-        m_activator, nullptr,
-        [&] {
-            ++asked;
-            return installed;
-        },
-        std::make_shared<test::FakeGrabber>());
-    QFuture<QList<QImage>> first = capture.region();
-    QVERIFY(capture.selection().isOpen());
-    capture.cancel();
-    QCOMPARE(wait(first).images.size(), 0);
-
-    installed = tool(QStringLiteral("cp FIXTURES/fixture.png \"$1\""));
-    const Ended second = wait(capture.region());
-    QCOMPARE(second.images.size(), 1);
-    QCOMPARE(asked, 2);
 }
 
 void TestScreenCaptureSource::cancel_data()
