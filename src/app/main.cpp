@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Application.h"
-#include "capture/CaptureSource.h"
+#include "capture/ScreenCaptureSource.h"
+#include "platform/x11/X11WindowActivator.h"
 #include "shell/InstanceRequest.h"
 #include "shell/SingleInstance.h"
 
@@ -10,16 +11,14 @@
 
 namespace {
 
-// Placeholder until the screen capture road is merged: captures nothing, like a selection the
-// user gave up. Replace with ScreenCaptureSource over the platform's window activator.
-class PendingCaptureSource final : public vellumix::CaptureSource
+// The focus goes back to the window that had it before the overlay, where the window system
+// lets us ask; elsewhere the compositor restores it.
+std::unique_ptr<vellumix::WindowActivator> windowActivator()
 {
-public:
-    QFuture<QList<QImage>> region() override { return QtFuture::makeReadyFuture(QList<QImage>()); }
-    QFuture<QList<QImage>> regions() override { return region(); }
-    QFuture<QList<QImage>> fullScreen() override { return region(); }
-    void cancel() override {}
-};
+    if (auto x11 = vellumix::X11WindowActivator::create())
+        return x11;
+    return std::make_unique<vellumix::NullWindowActivator>();
+}
 
 } // namespace
 
@@ -47,7 +46,8 @@ int main(int argc, char* argv[])
     if (vellumix::SingleInstance::send(socket, *request))
         return 0;
     vellumix::SingleInstance instance(socket);
-    PendingCaptureSource capture;
+    const auto activator = windowActivator();
+    vellumix::ScreenCaptureSource capture(*activator);
     vellumix::Application vellumix(capture);
     if (!vellumix.start(instance, *request)) {
         // Another instance started at the same moment: it answers this request instead.

@@ -9,6 +9,7 @@
 #include "model/Preferences.h"
 #include "model/SoundPlayer.h"
 
+#include <QFutureWatcher>
 #include <QImageReader>
 
 namespace vellumix {
@@ -183,9 +184,74 @@ void AppModel::cancel()
     m_capture.cancel();
 }
 
-// Placeholders until the capture and document flows land.
-void AppModel::captureDefault() {}
-void AppModel::capture(bool, bool) {}
+void AppModel::captureDefault()
+{
+    const QString mode = m_preferences->defaultMode();
+    capture(mode == QStringLiteral("Multiple"), mode == QStringLiteral("Full"));
+}
+
+void AppModel::capture(bool multiple, bool full)
+{
+    if (m_busy || m_capturing != Capturing::No)
+        return;
+    setBusy(true);
+    setMessage(std::nullopt);
+    const CancelToken token;
+    m_task = token;
+    m_capturing = Capturing::Waiting;
+
+    QString source = sourceScreen;
+    QFuture<QList<QImage>> future;
+    if (full) {
+        source = sourceFullScreen;
+        future = m_capture.fullScreen();
+    } else if (multiple) {
+        source = sourceMultipleRegions;
+        future = m_capture.regions();
+    } else {
+        future = m_capture.region();
+    }
+    // The frozen displays are taken inside regions(): a future still open is the overlay on the
+    // screen, which waits for the user without holding busy, so its result can be recognised.
+    if (multiple && !full && !future.isFinished()) {
+        m_capturing = Capturing::Open;
+        setBusy(false);
+    }
+    // A watcher rather than a continuation: it never calls back into a model that is gone, and
+    // it also reports a future that ends cancelled without a result.
+    auto* watcher = new QFutureWatcher<QList<QImage>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, token, source] {
+        watcher->deleteLater();
+        endCapture(watcher->future(), token, source);
+    });
+    watcher->setFuture(future);
+}
+
+void AppModel::endCapture(QFuture<QList<QImage>> future, const CancelToken& token, const QString& source)
+{
+    const bool heldBusy = m_capturing == Capturing::Waiting;
+    m_capturing = Capturing::No;
+    // With the overlay open another flow may have started; it owns busy and the result now.
+    if (!heldBusy && m_busy)
+        return;
+    QList<QImage> images;
+    try {
+        token.throwIfCancelled();
+        if (future.isCanceled() && future.resultCount() == 0) {
+            future.waitForFinished(); // rethrows the capture's failure, if it had one
+            throw Cancelled{};
+        }
+        images = future.result();
+    } catch (...) {
+        endFlow(std::current_exception(), {});
+        return;
+    }
+    if (heldBusy)
+        setBusy(false);
+    processImages(images, source);
+}
+
+// Placeholders until the document flows land.
 void AppModel::importFile(bool) {}
 void AppModel::load(const QUrl&) {}
 void AppModel::pasteImage() {}

@@ -153,6 +153,7 @@ private:
     void startFlow(Work work, Done done, std::function<void()> cancelled = {});
     void reportProgress(const CancelToken& token, double fraction);
     void endFlow(std::exception_ptr error, const std::function<void()>& cancelled);
+    void endCapture(QFuture<QList<QImage>> future, const CancelToken& token, const QString& source);
     struct Recognised
     {
         QList<Recognition> results;
@@ -194,6 +195,10 @@ private:
     QString m_source = sourceScreen;
 
     std::optional<CancelToken> m_task;
+    // A capture whose images have not come back: waiting for them holds busy, an open overlay
+    // does not; either refuses another capture.
+    enum class Capturing { No, Waiting, Open };
+    Capturing m_capturing = Capturing::No;
     QThreadPool m_pool; // last member: destroyed first, after the running flow was cancelled
 };
 

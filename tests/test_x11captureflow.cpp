@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "capture/ScreenCaptureSource.h"
+#include "capture/SelectionController.h"
+#include "capture/SelectionView.h"
+#include "core/TesseractEngine.h"
+#include "model/AppModel.h"
+#include "model/HistoryStore.h"
+#include "model/Preferences.h"
+#include "model/SoundPlayer.h"
+#include "model/UserDefaults.h"
+#include "platform/x11/X11WindowActivator.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace vellumix;
+
+namespace {
+
+// Real input through the X server (XTEST), not Qt's synthetic events.
+bool xdotool(const QStringList& arguments)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+
+bool drag(QPoint from, QPoint to)
+{
+    auto move = [](QPoint p) {
+        return xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+    };
+    return move(from) && xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}) &&
+           move((from + to) / 2) && move(to) && xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
+class SilentSound final : public SoundPlayer
+{
+public:
+    void play(const QString&) override {}
+};
+
+// Two lines of large black text on white, far enough apart to be dragged over one by one.
+class TextWindow final : public QWidget
+{
+public:
+    TextWindow()
+    {
+        setWindowTitle(QStringLiteral("text"));
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::white);
+        palette.setColor(QPalette::WindowText, Qt::black);
+        setPalette(palette);
+        setAutoFillBackground(true);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(40, 40, 40, 40);
+        layout->setSpacing(80);
+        for (QLabel** label : {&upper, &lower}) {
+            *label = new QLabel(this);
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(40);
+            (*label)->setFont(font);
+            layout->addWidget(*label);
+        }
+        layout->addStretch();
+        upper->setText(QStringLiteral("Harbour lantern"));
+        lower->setText(QStringLiteral("Quiet meadow 42"));
+        for (QLabel* label : {upper, lower})
+            label->setFixedSize(label->sizeHint());
+    }
+    // A label's area on the screen with a margin of white around the text.
+    QRect onScreen(QLabel* label) const
+    {
+        return QRect(label->mapToGlobal(QPoint(0, 0)), label->size()).adjusted(-15, -15, 15, 15);
+    }
+
+    QLabel* upper = nullptr;
+    QLabel* lower = nullptr;
+};
+
+} // namespace
+
+// Runs under tests/xvfb-run.sh: one wide Xvfb screen with openbox.
+class TestX11CaptureFlow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void regionsToClipboard();
+};
+
+// From the capture request through the overlay, real mouse drags and Return to the recognised
+// text on the clipboard, in the order the regions were drawn.
+void TestX11CaptureFlow::regionsToClipboard()
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        QSKIP("needs an X server; run through tests/xvfb-run.sh");
+    std::unique_ptr<X11WindowActivator> activator = X11WindowActivator::create();
+    QVERIFY(activator);
+
+    TextWindow window;
+    window.setGeometry(200, 150, 700, 320);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, 20000));
+    window.activateWindow();
+    QTRY_COMPARE(activator->activeWindow(), quint64(window.winId()));
+
+    QTemporaryDir history;
+    MemoryDefaults defaults;
+    TesseractEngine engine;
+    SilentSound sound;
+    ScreenCaptureSource capture(*activator, nullptr, [] { return std::optional<RegionTool>(); });
+    AppModel model(defaults, history.path(), engine, capture, sound);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    model.capture(true, false);
+    QVERIFY(!model.busy());
+    QCOMPARE(capture.selection().panels().size(), 1);
+    SelectionView* overlay = capture.selection().panels().first();
+    QVERIFY(QTest::qWaitForWindowActive(overlay, 20000));
+
+    // The lower line first: the result follows the order of drawing, not the page.
+    const QRect lower = window.onScreen(window.lower);
+    const QRect upper = window.onScreen(window.upper);
+    QVERIFY(drag(lower.topLeft(), lower.bottomRight()));
+    QTRY_COMPARE(capture.selection().regions().size(), 1);
+    QVERIFY(drag(upper.bottomRight(), upper.topLeft()));
+    QTRY_COMPARE(capture.selection().regions().size(), 2);
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QTRY_VERIFY_WITH_TIMEOUT(clipboard->text() != QStringLiteral("before") || model.message(), 60000);
+    QVERIFY(!capture.selection().isOpen());
+    QVERIFY(!model.busy());
+    QVERIFY2(!model.message(), qPrintable(model.message().value_or(QString())));
+    QCOMPARE(clipboard->text(), QStringLiteral("Quiet meadow 42\n\nHarbour lantern"));
+    QCOMPARE(model.source(), AppModel::sourceMultipleRegions);
+    QCOMPARE(model.history().entries().size(), 1);
+    // The focus is back where it was before the overlay.
+    QTRY_COMPARE(activator->activeWindow(), quint64(window.winId()));
+}
+
+QTEST_MAIN(TestX11CaptureFlow)
+#include "test_x11captureflow.moc"
