@@ -37,7 +37,6 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("input");
         QTest::addColumn<QSize>("output");
         QTest::newRow("10 x 10 triples") << QSize(10, 10) << QSize(30, 30);
-        QTest::newRow("800 x 300 doubles") << QSize(800, 300) << QSize(1600, 600);
         QTest::newRow("1599 wide reaches 1600") << QSize(1599, 50) << QSize(1600, 50);
         QTest::newRow("1600 wide unchanged") << QSize(1600, 40) << QSize(1600, 40);
     }
