@@ -16,6 +16,8 @@
 
 namespace pdftest {
 
+using namespace Qt::StringLiterals;
+
 struct ToolRun
 {
     int exitCode = -1;
@@ -30,6 +32,12 @@ inline ToolRun run(const QString& program, const QStringList& arguments)
         return {};
     return {process.exitCode(),
             QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // Pages of the given sizes in points. Page n (from 1) carries a grey square in its centre whose
@@ -76,30 +84,27 @@ inline void writeRawPdf(const QString& path, const QByteArray& pageKeys, const Q
     const QByteArray start = QByteArray::number(pdf.size());
     pdf += xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
            " /Root 1 0 R >>\nstartxref\n" + start + "\n%%EOF\n";
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(pdf);
+    writeFile(path, pdf);
 }
 
 // Rewrites `path` with qpdf: extra arguments before the output (for example "--rotate=+90").
 inline bool qpdfRewrite(const QString& path, const QStringList& options)
 {
-    const QString temporary = path + QStringLiteral(".tmp");
-    const ToolRun result = run(QStringLiteral("qpdf"), QStringList{path} + options + QStringList{temporary});
+    const QString temporary = path + u".tmp"_s;
+    const ToolRun result = run(u"qpdf"_s, QStringList{path} + options + QStringList{temporary});
     return result.exitCode == 0 && QFile::remove(path) && QFile::rename(temporary, path);
 }
 
 inline bool lockWithPassword(const QString& path)
 {
-    return qpdfRewrite(path, {QStringLiteral("--encrypt"), QStringLiteral("secret"), QStringLiteral("owner"),
-                              QStringLiteral("256"), QStringLiteral("--")});
+    return qpdfRewrite(path, {u"--encrypt"_s, u"secret"_s, u"owner"_s, u"256"_s, u"--"_s});
 }
 
 // `qpdf --check` passes without a single warning.
 inline bool passesCheck(const QString& path)
 {
-    const ToolRun result = run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
-    if (result.exitCode != 0 || result.output.contains(QStringLiteral("WARNING"), Qt::CaseInsensitive)) {
+    const ToolRun result = run(u"qpdf"_s, {u"--check"_s, path});
+    if (result.exitCode != 0 || result.output.contains(u"WARNING"_s, Qt::CaseInsensitive)) {
         qWarning().noquote() << result.output;
         return false;
     }

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace Qt::StringLiterals;
+
 // A private Xvfb server on a free display (-displayfd) with openbox managing it. DISPLAY and
 // the xcb platform are set for the QApplication created afterwards; both processes end with
 // the session.
@@ -25,10 +27,8 @@ public:
                 return;
             }
         }
-        m_server.start(QStringLiteral("Xvfb"),
-                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
+        m_server.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x800x24"_s,
+                                   u"-nolisten"_s, u"tcp"_s});
         QByteArray number;
         while (!number.contains('\n') && m_server.waitForReadyRead(10000))
             number += m_server.readAllStandardOutput();
@@ -39,7 +39,7 @@ public:
         m_display = ':' + number.trimmed();
         qputenv("DISPLAY", m_display);
         qputenv("QT_QPA_PLATFORM", "xcb");
-        m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        m_windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
         m_ready = m_windowManager.waitForStarted() && waitForWindowManager();
     }
 

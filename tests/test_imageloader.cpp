@@ -11,10 +11,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <zlib.h>
 
 using namespace vellumix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -149,129 +149,12 @@ QByteArray cmykJpeg(const std::array<int, 4>& values)
     return out + QByteArray("\xff\xd9", 2);
 }
 
-} // namespace
-
-class TestImageLoader : public QObject
+// Loads `bytes` from a file and from memory; both must fail with `kind`.
+void expectRefusal(const QString& path, const QByteArray& bytes, VellumixError::Kind kind)
 {
-    Q_OBJECT
-private Q_SLOTS:
-    void initTestCase();
-    void fileSizeLimit_data();
-    void fileSizeLimit();
-    void pixelLimit_data();
-    void pixelLimit();
-    void refusesHostileFiles_data();
-    void refusesHostileFiles();
-    void missingFileKeepsTheSystemMessage();
-    void orientation_data();
-    void orientation();
-    void firstFrameOnly();
-    void sixteenBitPng();
-    void cmykJpeg();
-    void standardInputBytes();
-
-private:
-    QString write(const QString& name, const QByteArray& bytes);
-    QTemporaryDir m_dir;
-};
-
-void TestImageLoader::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
-
-QString TestImageLoader::write(const QString& name, const QByteArray& bytes)
-{
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write fixture");
-    return path;
-}
-
-void TestImageLoader::fileSizeLimit_data()
-{
-    QTest::addColumn<qint64>("size");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("exactly 250 MiB") << ImageLoader::maximumFileBytes << true;
-    QTest::newRow("one byte more") << ImageLoader::maximumFileBytes + 1 << false;
-}
-
-void TestImageLoader::fileSizeLimit()
-{
-    QFETCH(qint64, size);
-    QFETCH(bool, accepted);
-    // A small valid PNG padded (sparsely) to the size under test; decoders ignore trailing bytes.
-    const QString path = write(QStringLiteral("padded.png"), encode(halves(8, 4), "PNG"));
-    QFile file(path);
-    QVERIFY(file.resize(size));
-    try {
-        const QImage image = ImageLoader::load(path);
-        QVERIFY(accepted);
-        QCOMPARE(image.size(), QSize(8, 4));
-    } catch (const VellumixError& error) {
-        QVERIFY2(!accepted, qPrintable(error.message()));
-        QCOMPARE(error.kind(), VellumixError::Kind::FileTooLarge);
-    }
-    QFile::remove(path);
-}
-
-void TestImageLoader::pixelLimit_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("exactly 80 megapixels") << 10000 << 8000 << true;
-    QTest::newRow("one row more") << 10000 << 8001 << false;
-}
-
-void TestImageLoader::pixelLimit()
-{
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(bool, accepted);
-    // One bit a pixel keeps the fixture and its decoding small.
-    QImage image(width, height, QImage::Format_Mono);
-    image.fill(1);
-    const QString path = write(QStringLiteral("large.png"), encode(image, "PNG"));
-    try {
-        const QImage loaded = ImageLoader::load(path);
-        QVERIFY(accepted);
-        QCOMPARE(loaded.size(), QSize(width, height));
-    } catch (const VellumixError& error) {
-        QVERIFY2(!accepted, qPrintable(error.message()));
-        QCOMPARE(error.kind(), VellumixError::Kind::FileTooLarge);
-    }
-}
-
-void TestImageLoader::refusesHostileFiles_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<VellumixError::Kind>("kind");
-    const QByteArray png = encode(halves(64, 64), "PNG");
-    const auto invalid = VellumixError::Kind::InvalidImage;
-    QTest::newRow("header claiming 100000 x 100000")
-        << QStringLiteral("huge.png") << pngHeaderOnly(100000, 100000) << VellumixError::Kind::FileTooLarge;
-    QTest::newRow("zero-size image") << QStringLiteral("zero.png") << pngHeaderOnly(0, 0) << invalid;
-    QTest::newRow("truncated PNG") << QStringLiteral("cut.png") << png.left(png.size() / 2) << invalid;
-    QTest::newRow("PNG cut inside its header") << QStringLiteral("cut2.png") << png.left(20) << invalid;
-    QTest::newRow("pixel data missing") << QStringLiteral("nodata.png") << pngHeaderOnly(64, 64) << invalid;
-    QTest::newRow("text named .png") << QStringLiteral("notes.png") << QByteArray("just some text\n")
-                                     << invalid;
-    QTest::newRow("empty file") << QStringLiteral("empty.jpg") << QByteArray() << invalid;
-}
-
-void TestImageLoader::refusesHostileFiles()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(VellumixError::Kind, kind);
-    const QString path = write(name, bytes);
-    for (const auto& load : {std::function<QImage()>([&] { return ImageLoader::load(path); }),
-                             std::function<QImage()>([&] { return ImageLoader::loadData(bytes); })}) {
+    for (const bool fromFile : {true, false}) {
         try {
-            load();
+            fromFile ? ImageLoader::load(path) : ImageLoader::loadData(bytes);
             QFAIL("accepted a hostile file");
         } catch (const VellumixError& error) {
             QCOMPARE(error.kind(), kind);
@@ -279,82 +162,133 @@ void TestImageLoader::refusesHostileFiles()
     }
 }
 
-void TestImageLoader::missingFileKeepsTheSystemMessage()
+} // namespace
+
+class TestImageLoader : public QObject
 {
-    try {
-        ImageLoader::load(m_dir.filePath(QStringLiteral("absent.png")));
-        QFAIL("loaded a missing file");
-    } catch (const PlatformError& error) {
-        QCOMPARE(error.message(), QString::fromLocal8Bit(std::strerror(ENOENT)));
+    Q_OBJECT
+private Q_SLOTS:
+    void limits_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qint64>("fileSize"); // the encoded file padded (sparsely) to this; 0: as encoded
+        QTest::addColumn<bool>("accepted");
+        const qint64 limit = ImageLoader::maximumFileBytes;
+        QTest::newRow("exactly 250 MiB") << QSize(8, 4) << limit << true;
+        QTest::newRow("one byte more") << QSize(8, 4) << limit + 1 << false;
+        QTest::newRow("exactly 80 megapixels") << QSize(10000, 8000) << qint64(0) << true;
+        QTest::newRow("one row more") << QSize(10000, 8001) << qint64(0) << false;
     }
-}
-
-void TestImageLoader::orientation_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QPoint>("darkPixel");
-    QTest::addColumn<QPoint>("lightPixel");
-    // Stored: 40 x 20, left half dark.
-    QTest::newRow("no orientation") << encode(halves(40, 20), "JPEG") << QSize(40, 20) << QPoint(5, 10)
-                                    << QPoint(35, 10);
-    QTest::newRow("orientation 1") << jpegWithOrientation(halves(40, 20), 1) << QSize(40, 20) << QPoint(5, 10)
-                                   << QPoint(35, 10);
-    // Orientation 6: shown turned 90 degrees clockwise, so the stored left half is on top.
-    QTest::newRow("orientation 6") << jpegWithOrientation(halves(40, 20), 6) << QSize(20, 40) << QPoint(10, 5)
-                                   << QPoint(10, 35);
-}
-
-void TestImageLoader::orientation()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QSize, size);
-    QFETCH(QPoint, darkPixel);
-    QFETCH(QPoint, lightPixel);
-    const QImage image = ImageLoader::load(write(QStringLiteral("photo.jpg"), bytes));
-    QCOMPARE(image.size(), size);
-    QVERIFY(qGray(image.pixel(darkPixel)) < 64);
-    QVERIFY(qGray(image.pixel(lightPixel)) > 192);
-}
-
-void TestImageLoader::firstFrameOnly()
-{
-    const QImage image = ImageLoader::load(write(QStringLiteral("anim.gif"), animatedGif()));
-    QCOMPARE(image.size(), QSize(1, 1));
-    QCOMPARE(qGray(image.pixel(0, 0)), 255);
-}
-
-void TestImageLoader::sixteenBitPng()
-{
-    QImage deep(16, 8, QImage::Format_RGBA64);
-    deep.fill(QColor::fromRgba64(0x1111, 0x8888, 0xeeee, 0xffff));
-    const QByteArray bytes = encode(deep, "PNG");
-    QCOMPARE(quint8(bytes.at(24)), quint8(16)); // bit depth in the header
-    const QImage image = ImageLoader::load(write(QStringLiteral("deep.png"), bytes));
-    QCOMPARE(image.size(), QSize(16, 8));
-    QCOMPARE(image.pixelColor(3, 3).toRgb().name(), QStringLiteral("#1188ee"));
-}
-
-void TestImageLoader::cmykJpeg()
-{
-    // Adobe CMYK is stored inverted: 255 means no ink. Cyan ink only gives cyan.
-    const QImage image = ImageLoader::load(write(QStringLiteral("cmyk.jpg"), ::cmykJpeg({0, 255, 255, 255})));
-    QCOMPARE(image.size(), QSize(8, 8));
-    const QColor colour = image.pixelColor(4, 4);
-    QVERIFY2(colour.red() < 8 && colour.green() > 247 && colour.blue() > 247, qPrintable(colour.name()));
-}
-
-void TestImageLoader::standardInputBytes()
-{
-    const QImage image = ImageLoader::loadData(encode(halves(12, 6), "PNG"));
-    QCOMPARE(image.size(), QSize(12, 6));
-    try {
-        ImageLoader::loadData(QByteArray(ImageLoader::maximumFileBytes + 1, '\0'));
-        QFAIL("accepted oversized data");
-    } catch (const VellumixError& error) {
-        QCOMPARE(error.kind(), VellumixError::Kind::FileTooLarge);
+    void limits()
+    {
+        QFETCH(QSize, size);
+        QFETCH(qint64, fileSize);
+        QFETCH(bool, accepted);
+        // One bit a pixel keeps the fixture and its decoding small; decoders ignore trailing bytes.
+        QImage image(size, QImage::Format_Mono);
+        image.fill(1);
+        const QString path = write(u"limit.png"_s, encode(image, "PNG"));
+        if (fileSize > 0)
+            QVERIFY(QFile(path).resize(fileSize));
+        try {
+            QCOMPARE(ImageLoader::load(path).size(), size);
+            QVERIFY(accepted);
+        } catch (const VellumixError& error) {
+            QVERIFY2(!accepted, qPrintable(error.message()));
+            QCOMPARE(error.kind(), VellumixError::Kind::FileTooLarge);
+        }
+        QFile::remove(path);
     }
-}
+    void refusesHostileFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<VellumixError::Kind>("kind");
+        const QByteArray png = encode(halves(64, 64), "PNG");
+        const auto invalid = VellumixError::Kind::InvalidImage;
+        QTest::newRow("header claiming 100000 x 100000")
+            << pngHeaderOnly(100000, 100000) << VellumixError::Kind::FileTooLarge;
+        QTest::newRow("zero-size image") << pngHeaderOnly(0, 0) << invalid;
+        QTest::newRow("truncated PNG") << png.left(png.size() / 2) << invalid;
+        QTest::newRow("PNG cut inside its header") << png.left(20) << invalid;
+        QTest::newRow("pixel data missing") << pngHeaderOnly(64, 64) << invalid;
+        QTest::newRow("text named .png") << QByteArray("just some text\n") << invalid;
+        QTest::newRow("empty file") << QByteArray() << invalid;
+    }
+    void refusesHostileFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(VellumixError::Kind, kind);
+        expectRefusal(write(u"hostile.png"_s, bytes), bytes, kind);
+    }
+    void oversizedStandardInput()
+    {
+        QCOMPARE(ImageLoader::loadData(encode(halves(12, 6), "PNG")).size(), QSize(12, 6));
+        const QByteArray huge(ImageLoader::maximumFileBytes + 1, '\0');
+        expectRefusal(write(u"huge.bin"_s, huge), huge, VellumixError::Kind::FileTooLarge);
+    }
+    void missingFileKeepsTheSystemMessage()
+    {
+        try {
+            ImageLoader::load(m_dir.filePath(u"absent.png"_s));
+            QFAIL("loaded a missing file");
+        } catch (const PlatformError& error) {
+            QCOMPARE(error.message(), QString::fromLocal8Bit(std::strerror(ENOENT)));
+        }
+    }
+    void decodes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QPoint>("probe");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<int>("tolerance"); // per channel
+        const QColor black(0, 0, 0);
+        // Stored: 40 x 20, left half dark.
+        QTest::newRow("no orientation")
+            << encode(halves(40, 20), "JPEG") << QSize(40, 20) << QPoint(5, 10) << black << 60;
+        QTest::newRow("orientation 1")
+            << jpegWithOrientation(halves(40, 20), 1) << QSize(40, 20) << QPoint(5, 10) << black << 60;
+        // Orientation 6: shown turned 90 degrees clockwise, so the stored left half is on top.
+        QTest::newRow("orientation 6")
+            << jpegWithOrientation(halves(40, 20), 6) << QSize(20, 40) << QPoint(10, 5) << black << 60;
+        QTest::newRow("animated GIF gives its first frame")
+            << animatedGif() << QSize(1, 1) << QPoint(0, 0) << QColor(Qt::white) << 0;
+        QImage deep(16, 8, QImage::Format_RGBA64);
+        deep.fill(QColor::fromRgba64(0x1111, 0x8888, 0xeeee, 0xffff));
+        QCOMPARE(quint8(encode(deep, "PNG").at(24)), quint8(16)); // bit depth in the header
+        QTest::newRow("16-bit PNG") << encode(deep, "PNG") << QSize(16, 8) << QPoint(3, 3)
+                                    << QColor(0x11, 0x88, 0xee) << 0;
+        // Adobe CMYK is stored inverted: 255 means no ink. Cyan ink only gives cyan.
+        QTest::newRow("CMYK JPEG") << cmykJpeg({0, 255, 255, 255}) << QSize(8, 8) << QPoint(4, 4)
+                                   << QColor(0, 255, 255) << 8;
+    }
+    void decodes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, size);
+        QFETCH(QPoint, probe);
+        QFETCH(QColor, colour);
+        QFETCH(int, tolerance);
+        const QImage image = ImageLoader::load(write(u"decoded"_s, bytes));
+        QCOMPARE(image.size(), size);
+        const QColor got = image.pixelColor(probe).toRgb();
+        QVERIFY2(qAbs(got.red() - colour.red()) <= tolerance &&
+                     qAbs(got.green() - colour.green()) <= tolerance &&
+                     qAbs(got.blue() - colour.blue()) <= tolerance,
+                 qPrintable(got.name()));
+    }
+
+private:
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write fixture");
+        return path;
+    }
+    QTemporaryDir m_dir;
+};
 
 QTEST_GUILESS_MAIN(TestImageLoader)
 #include "test_imageloader.moc"

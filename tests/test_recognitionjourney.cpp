@@ -21,6 +21,7 @@
 #include <QTest>
 
 using namespace vellumix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -42,7 +43,7 @@ public:
 
 QImage screenText(const QStringList& lines)
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(u"DejaVu Sans"_s);
     font.setPixelSize(15);
     const QFontMetrics metrics(font);
     QImage image(560, 40 + metrics.height() * 2 * int(lines.size()), QImage::Format_RGB32);
@@ -61,45 +62,43 @@ class TestRecognitionJourney : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void imageToClipboardAndHistory();
+    void imageToClipboardAndHistory()
+    {
+        QTemporaryDir folder;
+        MemoryDefaults defaults;
+        TesseractEngine engine;
+        NoCapture capture;
+        CountingSound sound;
+        AppModel model(defaults, folder.path(), engine, capture, sound);
+        QStringList toasts;
+        model.toast = [&](const QString& text) { toasts.append(text); };
+        QGuiApplication::clipboard()->setText(u"stale"_s);
+
+        const QStringList lines{u"Invoice number 4711 is due on Friday"_s,
+                                u"Please transfer the amount to our account"_s};
+        model.processImages({screenText(lines)}, AppModel::sourceScreen);
+        QVERIFY(model.busy());
+        QVERIFY(QTest::qWaitFor([&] { return !model.busy(); }, 60000));
+
+        QVERIFY2(!model.message(), qPrintable(model.message().value_or(QString())));
+        const QString expected = lines.join(u'\n');
+        QCOMPARE(model.text(), expected);
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+        QCOMPARE(toasts, QStringList{AppModel::copiedToast});
+        QCOMPARE(sound.played, model.preferences().sound() ? 1 : 0);
+
+        // What reached the disk, read back as a later launch would.
+        QFile stored(folder.filePath(HistoryStore::fileName));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QJsonArray entries = QJsonDocument::fromJson(stored.readAll()).array();
+        QCOMPARE(entries.size(), 1);
+        const QJsonObject entry = entries.first().toObject();
+        QCOMPARE(entry.value(u"text"_s).toString(), expected);
+        QCOMPARE(entry.value(u"source"_s).toString(), AppModel::sourceScreen);
+        QVERIFY(entry.value(u"confidence"_s).toDouble() > 0.5);
+        QCOMPARE(HistoryStore(folder.path()).entries().first().text, expected);
+    }
 };
-
-void TestRecognitionJourney::imageToClipboardAndHistory()
-{
-    QTemporaryDir folder;
-    MemoryDefaults defaults;
-    TesseractEngine engine;
-    NoCapture capture;
-    CountingSound sound;
-    AppModel model(defaults, folder.path(), engine, capture, sound);
-    QStringList toasts;
-    model.toast = [&](const QString& text) { toasts.append(text); };
-    QGuiApplication::clipboard()->setText(QStringLiteral("stale"));
-
-    const QStringList lines{QStringLiteral("Invoice number 4711 is due on Friday"),
-                            QStringLiteral("Please transfer the amount to our account")};
-    model.processImages({screenText(lines)}, AppModel::sourceScreen);
-    QVERIFY(model.busy());
-    QVERIFY(QTest::qWaitFor([&] { return !model.busy(); }, 60000));
-
-    QVERIFY2(!model.message(), qPrintable(model.message().value_or(QString())));
-    const QString expected = lines.join(QLatin1Char('\n'));
-    QCOMPARE(model.text(), expected);
-    QCOMPARE(QGuiApplication::clipboard()->text(), expected);
-    QCOMPARE(toasts, QStringList{AppModel::copiedToast});
-    QCOMPARE(sound.played, model.preferences().sound() ? 1 : 0);
-
-    // What reached the disk, read back as a later launch would.
-    QFile stored(folder.filePath(HistoryStore::fileName));
-    QVERIFY(stored.open(QIODevice::ReadOnly));
-    const QJsonArray entries = QJsonDocument::fromJson(stored.readAll()).array();
-    QCOMPARE(entries.size(), 1);
-    const QJsonObject entry = entries.first().toObject();
-    QCOMPARE(entry.value(QStringLiteral("text")).toString(), expected);
-    QCOMPARE(entry.value(QStringLiteral("source")).toString(), AppModel::sourceScreen);
-    QVERIFY(entry.value(QStringLiteral("confidence")).toDouble() > 0.5);
-    QCOMPARE(HistoryStore(folder.path()).entries().first().text, expected);
-}
 
 QTEST_MAIN(TestRecognitionJourney)
 #include "test_recognitionjourney.moc"

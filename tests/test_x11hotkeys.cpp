@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 using namespace vellumix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,7 +30,7 @@ bool run(const QString& program, const QStringList& arguments)
 
 bool press(const QString& keys)
 {
-    return run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+    return run(u"xdotool"_s, {u"key"_s, keys});
 }
 
 // A second X client, standing for another program that holds a combination first.
@@ -75,117 +76,99 @@ class TestX11HotKeys : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void grabFires_data();
-    void grabFires();
-    void takenCombinationIsReportedAndRolledBack();
-    void grabsSurviveAKeyboardMappingChange();
-    void destructionReleasesTheGrabs();
-};
+    void initTestCase() { QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); }
+    void grabFires_data()
+    {
+        QTest::addColumn<QString>("lock");
+        QTest::newRow("no lock") << QString();
+        QTest::newRow("NumLock on") << u"Num_Lock"_s;
+        QTest::newRow("CapsLock on") << u"Caps_Lock"_s;
+    }
+    void grabFires()
+    {
+        QFETCH(QString, lock);
+        auto backend = X11HotKeyBackend::create();
+        QVERIFY(backend);
+        MemoryDefaults store;
+        ShortcutManager manager(store, *backend);
+        QVERIFY2(!manager.error(), qPrintable(manager.error().value_or(QString())));
+        QList<int> actions;
+        manager.setAction([&actions](int index) { actions.append(index); });
 
-void TestX11HotKeys::initTestCase()
-{
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-}
+        if (!lock.isEmpty())
+            QVERIFY(press(lock));
+        QVERIFY(press(u"ctrl+alt+shift+1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(actions, QList<int>{0}, 5000);
+        QVERIFY(press(u"ctrl+alt+shift+4"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(actions, (QList<int>{0, 3}), 5000);
+        if (!lock.isEmpty())
+            QVERIFY(press(lock));
 
-void TestX11HotKeys::grabFires_data()
-{
-    QTest::addColumn<QString>("lock");
-    QTest::newRow("no lock") << QString();
-    QTest::newRow("NumLock on") << QStringLiteral("Num_Lock");
-    QTest::newRow("CapsLock on") << QStringLiteral("Caps_Lock");
-}
+        // Without Shift it is another combination, which nobody registered.
+        QVERIFY(press(u"ctrl+alt+1"_s));
+        QTest::qWait(300);
+        QCOMPARE(actions, (QList<int>{0, 3}));
+    }
+    void takenCombinationIsReportedAndRolledBack()
+    {
+        OtherClient other;
+        QCOMPARE(other.grab(11, ControlAltShift), 0);
+        // Only the NumLock variant of Ctrl+Alt+U is taken: a partial grab must still be undone.
+        QCOMPARE(other.grab(30, 4 | 8 | 16), 0);
 
-void TestX11HotKeys::grabFires()
-{
-    QFETCH(QString, lock);
-    auto backend = X11HotKeyBackend::create();
-    QVERIFY(backend);
-    MemoryDefaults store;
-    ShortcutManager manager(store, *backend);
-    QVERIFY2(!manager.error(), qPrintable(manager.error().value_or(QString())));
-    QList<int> actions;
-    manager.setAction([&actions](int index) { actions.append(index); });
+        auto backend = X11HotKeyBackend::create();
+        MemoryDefaults store;
+        ShortcutManager manager(store, *backend);
+        QCOMPARE(manager.error(),
+                 std::optional(QStringLiteral("Shortcut Ctrl+Alt+Shift+2 could not be registered "
+                                              "(10). Choose a different combination.")));
+        other.release(11, ControlAltShift);
 
-    if (!lock.isEmpty())
-        QVERIFY(press(lock));
-    QVERIFY(press(QStringLiteral("ctrl+alt+shift+1")));
-    QTRY_COMPARE_WITH_TIMEOUT(actions, QList<int>{0}, 5000);
-    QVERIFY(press(QStringLiteral("ctrl+alt+shift+4")));
-    QTRY_COMPARE_WITH_TIMEOUT(actions, (QList<int>{0, 3}), 5000);
-    if (!lock.isEmpty())
-        QVERIFY(press(lock));
-
-    // Without Shift it is another combination, which nobody registered.
-    QVERIFY(press(QStringLiteral("ctrl+alt+1")));
-    QTest::qWait(300);
-    QCOMPARE(actions, (QList<int>{0, 3}));
-}
-
-void TestX11HotKeys::takenCombinationIsReportedAndRolledBack()
-{
-    OtherClient other;
-    QCOMPARE(other.grab(11, ControlAltShift), 0);
-    // Only the NumLock variant of Ctrl+Alt+U is taken: a partial grab must still be undone.
-    QCOMPARE(other.grab(30, 4 | 8 | 16), 0);
-
-    auto backend = X11HotKeyBackend::create();
-    MemoryDefaults store;
-    ShortcutManager manager(store, *backend);
-    QCOMPARE(manager.error(),
-             std::optional(QStringLiteral("Shortcut Ctrl+Alt+Shift+2 could not be registered "
-                                          "(10). Choose a different combination.")));
-    other.release(11, ControlAltShift);
-
-    manager.set(Shortcut{30, Shortcut::Ctrl | Shortcut::Alt, QStringLiteral("Ctrl+Alt+U")}, 0);
-    QCOMPARE(manager.error(),
-             std::optional(ShortcutManager::refusedMessage(QStringLiteral("Ctrl+Alt+U"), 10)));
-    QCOMPARE(manager.shortcuts(), Shortcut::defaults());
-    QVERIFY(!store.data(ShortcutManager::storeKey));
-    // Nothing of the refused combination stays grabbed by us...
-    OtherClient third;
-    QCOMPARE(third.grab(30, 4 | 8), 0);
-    // ...and the previous assignment works again.
-    QList<int> actions;
-    manager.setAction([&actions](int index) { actions.append(index); });
-    QVERIFY(press(QStringLiteral("ctrl+alt+shift+1")));
-    QTRY_COMPARE_WITH_TIMEOUT(actions, QList<int>{0}, 5000);
-}
-
-void TestX11HotKeys::grabsSurviveAKeyboardMappingChange()
-{
-    auto backend = X11HotKeyBackend::create();
-    MemoryDefaults store;
-    ShortcutManager manager(store, *backend);
-    QList<int> actions;
-    manager.setAction([&actions](int index) { actions.append(index); });
-
-    // Move NumLock to Mod3: the variants must follow the new modifier map.
-    QVERIFY(run(QStringLiteral("xmodmap"), {QStringLiteral("-e"), QStringLiteral("remove mod2 = Num_Lock"),
-                                            QStringLiteral("-e"), QStringLiteral("add mod3 = Num_Lock")}));
-    QTest::qWait(500);
-    QVERIFY(press(QStringLiteral("Num_Lock")));
-    QVERIFY(press(QStringLiteral("ctrl+alt+shift+2")));
-    QVERIFY(press(QStringLiteral("Num_Lock")));
-    QVERIFY(run(QStringLiteral("xmodmap"), {QStringLiteral("-e"), QStringLiteral("remove mod3 = Num_Lock"),
-                                            QStringLiteral("-e"), QStringLiteral("add mod2 = Num_Lock")}));
-    QTRY_COMPARE_WITH_TIMEOUT(actions, QList<int>{1}, 5000);
-    QVERIFY(!manager.error());
-}
-
-void TestX11HotKeys::destructionReleasesTheGrabs()
-{
+        manager.set(Shortcut{30, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+U"_s}, 0);
+        QCOMPARE(manager.error(), std::optional(ShortcutManager::refusedMessage(u"Ctrl+Alt+U"_s, 10)));
+        QCOMPARE(manager.shortcuts(), Shortcut::defaults());
+        QVERIFY(!store.data(ShortcutManager::storeKey));
+        // Nothing of the refused combination stays grabbed by us...
+        OtherClient third;
+        QCOMPARE(third.grab(30, 4 | 8), 0);
+        // ...and the previous assignment works again.
+        QList<int> actions;
+        manager.setAction([&actions](int index) { actions.append(index); });
+        QVERIFY(press(u"ctrl+alt+shift+1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(actions, QList<int>{0}, 5000);
+    }
+    void grabsSurviveAKeyboardMappingChange()
     {
         auto backend = X11HotKeyBackend::create();
         MemoryDefaults store;
         ShortcutManager manager(store, *backend);
-        OtherClient other;
-        QCOMPARE(other.grab(10, ControlAltShift), 10);
+        QList<int> actions;
+        manager.setAction([&actions](int index) { actions.append(index); });
+
+        // Move NumLock to Mod3: the variants must follow the new modifier map.
+        QVERIFY(run(u"xmodmap"_s, {u"-e"_s, u"remove mod2 = Num_Lock"_s, u"-e"_s, u"add mod3 = Num_Lock"_s}));
+        QTest::qWait(500);
+        QVERIFY(press(u"Num_Lock"_s));
+        QVERIFY(press(u"ctrl+alt+shift+2"_s));
+        QVERIFY(press(u"Num_Lock"_s));
+        QVERIFY(run(u"xmodmap"_s, {u"-e"_s, u"remove mod3 = Num_Lock"_s, u"-e"_s, u"add mod2 = Num_Lock"_s}));
+        QTRY_COMPARE_WITH_TIMEOUT(actions, QList<int>{1}, 5000);
+        QVERIFY(!manager.error());
     }
-    OtherClient other;
-    QCOMPARE(other.grab(10, ControlAltShift), 0);
-    QCOMPARE(other.grab(10, ControlAltShift | 16), 0);
-}
+    void destructionReleasesTheGrabs()
+    {
+        {
+            auto backend = X11HotKeyBackend::create();
+            MemoryDefaults store;
+            ShortcutManager manager(store, *backend);
+            OtherClient other;
+            QCOMPARE(other.grab(10, ControlAltShift), 10);
+        }
+        OtherClient other;
+        QCOMPARE(other.grab(10, ControlAltShift), 0);
+        QCOMPARE(other.grab(10, ControlAltShift | 16), 0);
+    }
+};
 
 int main(int argc, char* argv[])
 {

@@ -10,13 +10,14 @@
 #include <QTest>
 
 using namespace vellumix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 bool type(const QString& text)
 {
     QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("type"), text});
+    xdotool.start(u"xdotool"_s, {u"type"_s, text});
     return xdotool.waitForFinished(10000) && xdotool.exitCode() == 0;
 }
 
@@ -26,33 +27,31 @@ class TestX11Toast : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void typingStillReachesTheActiveWindow();
+    void typingStillReachesTheActiveWindow()
+    {
+        QLineEdit editor;
+        editor.resize(300, 40);
+        editor.show();
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor, 5000));
+        // Real input first: window managers let a window take focus after recent user activity.
+        QVERIFY(type(u"x"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(editor.text(), u"x"_s, 5000);
+
+        Toast toast;
+        toast.show(u"Text copied to clipboard"_s);
+        QVERIFY(QTest::qWaitForWindowExposed(toast.panel(), 5000));
+        QCOMPARE(toast.panel()->geometry(),
+                 ToastPanel::placement(QGuiApplication::primaryScreen()->availableGeometry()));
+        QCOMPARE(toast.panel()->frameGeometry().topLeft(), toast.panel()->geometry().topLeft());
+
+        QTest::qWait(200);
+        QVERIFY(type(u"abc"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(editor.text(), u"xabc"_s, 5000);
+        QCOMPARE(QApplication::activeWindow(), &editor);
+        QVERIFY(toast.panel()->isVisible());
+    }
 };
-
-void TestX11Toast::typingStillReachesTheActiveWindow()
-{
-    QLineEdit editor;
-    editor.resize(300, 40);
-    editor.show();
-    editor.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&editor, 5000));
-    // Real input first: window managers let a window take focus after recent user activity.
-    QVERIFY(type(QStringLiteral("x")));
-    QTRY_COMPARE_WITH_TIMEOUT(editor.text(), QStringLiteral("x"), 5000);
-
-    Toast toast;
-    toast.show(QStringLiteral("Text copied to clipboard"));
-    QVERIFY(QTest::qWaitForWindowExposed(toast.panel(), 5000));
-    QCOMPARE(toast.panel()->geometry(),
-             ToastPanel::placement(QGuiApplication::primaryScreen()->availableGeometry()));
-    QCOMPARE(toast.panel()->frameGeometry().topLeft(), toast.panel()->geometry().topLeft());
-
-    QTest::qWait(200);
-    QVERIFY(type(QStringLiteral("abc")));
-    QTRY_COMPARE_WITH_TIMEOUT(editor.text(), QStringLiteral("xabc"), 5000);
-    QCOMPARE(QApplication::activeWindow(), &editor);
-    QVERIFY(toast.panel()->isVisible());
-}
 
 int main(int argc, char* argv[])
 {
