@@ -63,6 +63,10 @@ public:
     static inline const QString copiedToast = QStringLiteral("Text copied to clipboard");
     static inline const QString recognizedToast = QStringLiteral("Text recognized");
     static inline const QString completeSound = QStringLiteral("complete");
+    static inline const QString exportedToast = QStringLiteral("Searchable PDF exported");
+    static inline const QString noClipboardImageMessage =
+        QStringLiteral("The clipboard does not contain a supported image.");
+    static inline const QString pdfCancelledMessage = QStringLiteral("PDF processing cancelled.");
 
     // The history lives in historyDirectory (HistoryStore::defaultDirectory() for the real
     // application). The start-up retention cleanup runs here.
@@ -100,6 +104,12 @@ public:
     std::function<void()> openSettings;
     std::function<void()> openHistory;
     std::function<void(const QString&)> toast;
+    // Open and save panels: they return at once and later call `chosen` on the GUI thread with the
+    // location, or with an empty QUrl when the user cancelled.
+    std::function<void(bool pdf, std::function<void(const QUrl&)> chosen)> chooseOpenFile;
+    std::function<void(
+        const QString& suggestedName, const QString& format, std::function<void(const QUrl&)> chosen)>
+        chooseSaveFile;
 
     // Recognises the images one after another and ends in complete() or fail(). Returns at once;
     // ignored while busy or without images.
@@ -161,6 +171,8 @@ private:
     void finishRecognition(const Recognised& recognised, int imageCount);
     void completeWith(float confidence, const QImage& image, const std::optional<QByteArray>& png);
     void call(const std::function<void()>& callback) const;
+    void exportSearchable(const QUrl& destination);
+    void writeText(const QUrl& destination);
 
     void setImage(const QImage& image);
     void setRecognition(const std::optional<Recognition>& recognition);
