@@ -5,7 +5,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPageSize>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,8 +49,12 @@ private Q_SLOTS:
     void exitStatus();
     void json();
     void standardInput();
+    void searchablePdf_data();
+    void searchablePdf();
+    void progressOnATerminal();
 
 private:
+    QString m_pdf;
     QTemporaryDir m_dir;
     QString m_image;
     QString m_notImage;
@@ -73,6 +80,25 @@ void TestOcrCommand::initTestCase()
     QFile notes(m_notImage);
     QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("plain text\n") > 0);
     m_missing = m_dir.filePath(QStringLiteral("absent.png"));
+
+    // Three small pages with one line each, without a text layer, named without the extension to be found by
+    // content.
+    m_pdf = m_dir.filePath(QStringLiteral("three-pages"));
+    QPdfWriter writer(m_pdf);
+    writer.setResolution(72);
+    writer.setPageSize(QPageSize(QSizeF(300, 60), QPageSize::Point));
+    writer.setPageMargins(QMarginsF());
+    QPainter painter(&writer);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(16);
+    for (const char* line : {"Alpha on page one", "Bravo on page two", "Charlie on page three"}) {
+        if (line[0] != 'A')
+            writer.newPage();
+        QPainterPath outline; // drawn as shapes, so that the only text layer is the one we add
+        outline.addText(QPointF(10, 36), font, QString::fromLatin1(line));
+        painter.fillPath(outline, Qt::black);
+    }
+    painter.end();
 }
 
 void TestOcrCommand::exitStatus_data()
@@ -102,6 +128,30 @@ void TestOcrCommand::exitStatus_data()
     QTest::newRow("one bad file among good ones")
         << QStringList{m_image, m_missing} << 1 << QStringLiteral("==> %1 <==\n").arg(m_image) + text
         << missing;
+    const QString alpha = QStringLiteral("Alpha on page one\n");
+    const QString bravo = QStringLiteral("Bravo on page two\n");
+    const QString charlie = QStringLiteral("Charlie on page three\n");
+    const QString invalidPages =
+        QStringLiteral("three-pages: Choose a valid page range within this document.");
+    QTest::newRow("every page, an empty line between")
+        << QStringList{m_pdf} << 0 << alpha + u'\n' + bravo + u'\n' + charlie << QString();
+    QTest::newRow("a range") << QStringList{QStringLiteral("--pages"), QStringLiteral("2-3"), m_pdf} << 0
+                             << bravo + u'\n' + charlie << QString();
+    QTest::newRow("one page") << QStringList{QStringLiteral("--pages=2"), m_pdf} << 0 << bravo << QString();
+    QTest::newRow("open range") << QStringList{QStringLiteral("--pages=3-"), m_pdf} << 0 << charlie
+                                << QString();
+    QTest::newRow("page 0") << QStringList{QStringLiteral("--pages=0-2"), m_pdf} << 1 << QString()
+                            << invalidPages;
+    QTest::newRow("past the last page")
+        << QStringList{QStringLiteral("--pages=2-4"), m_pdf} << 1 << QString() << invalidPages;
+    QTest::newRow("start after end") << QStringList{QStringLiteral("--pages=3-2"), m_pdf} << 1 << QString()
+                                     << invalidPages;
+    QTest::newRow("not a range") << QStringList{QStringLiteral("--pages=two"), m_pdf} << 2 << QString()
+                                 << QStringLiteral("invalid page range");
+    QTest::newRow("searchable output for two inputs")
+        << QStringList{QStringLiteral("--searchable-pdf"), m_dir.filePath(QStringLiteral("x.pdf")), m_pdf,
+                       m_image}
+        << 2 << QString() << QStringLiteral("exactly one input");
     QTest::newRow("standard input only once") << QStringList{QStringLiteral("-"), QStringLiteral("-")} << 2
                                               << QString() << QStringLiteral("only once");
 }
@@ -158,6 +208,55 @@ void TestOcrCommand::standardInput()
     QVERIFY2(
         empty.err.contains(QStringLiteral("(standard input): This file could not be decoded as an image.")),
         qPrintable(empty.err));
+}
+
+void TestOcrCommand::searchablePdf_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("text"); // of the written PDF
+    QTest::newRow("PDF range") << m_pdf << QStringList{QStringLiteral("--pages=1-2")}
+                               << QStringLiteral("Alpha on page one Bravo on page two");
+    QTest::newRow("image") << m_image << QStringList{} << QStringLiteral("Hello from the command line");
+}
+
+void TestOcrCommand::searchablePdf()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, options);
+    QFETCH(QString, text);
+    const QString out = m_dir.filePath(QStringLiteral("searchable.pdf"));
+    QFile::remove(out);
+    const Run result = run(options + QStringList{QStringLiteral("--searchable-pdf"), out, input});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out.simplified(), text);
+    QProcess extract;
+    extract.start(QStringLiteral("pdftotext"), {out, QStringLiteral("-")});
+    QVERIFY(extract.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(extract.readAllStandardOutput()).simplified(), text);
+    QProcess check;
+    check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), out});
+    QVERIFY(check.waitForFinished(60000));
+    QCOMPARE(check.exitCode(), 0);
+}
+
+// A terminal on standard error shows which page is being read; the text still goes to standard
+// output alone (the redirected runs above check that standard error stays empty).
+void TestOcrCommand::progressOnATerminal()
+{
+    QProcess terminal; // util-linux script(1) gives the command a pseudo-terminal
+    terminal.start(
+        QStringLiteral("script"),
+        {QStringLiteral("-qec"),
+         QStringLiteral("'%1' '%2' 2>/dev/tty >/dev/null").arg(QStringLiteral(VELLUMIX_OCR), m_pdf),
+         QStringLiteral("/dev/null")});
+    QVERIFY(terminal.waitForFinished(60000));
+    QCOMPARE(terminal.exitCode(), 0);
+    const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
+    for (int page = 1; page <= 3; ++page)
+        QVERIFY2(shown.contains(QStringLiteral("three-pages: page %1 of 3").arg(page)), qPrintable(shown));
+    QVERIFY(shown.endsWith(QStringLiteral("\r\033[K"))); // the line is cleared at the end
+    QVERIFY(!shown.contains(QStringLiteral("Alpha")));
 }
 
 QTEST_MAIN(TestOcrCommand)
