@@ -283,26 +283,31 @@ void AppModel::exportSearchable(const QUrl& destination)
 {
     const bool beside = m_busy;
     setBusy(true);
-    QtConcurrent::run(&m_pool, [source = m_pdfURL.toLocalFile(), pages = m_pdfPages,
-                                blocks = m_recognition ? m_recognition->blocks : QList<TextBlock>(),
-                                image = m_image, to = destination.toLocalFile()] {
+    m_pool.start([this, beside, source = m_pdfURL.toLocalFile(), pages = m_pdfPages,
+                  blocks = m_recognition ? m_recognition->blocks : QList<TextBlock>(), image = m_image,
+                  to = destination.toLocalFile()] {
+        std::exception_ptr error;
         try {
             PDFService::exportSearchable(source, pages, image, blocks, to);
-            return std::exception_ptr();
         } catch (...) {
-            return std::current_exception();
+            error = std::current_exception();
         }
-    }).then(this, [this, beside](std::exception_ptr error) {
-        const bool flowRunning = beside && m_busy;
-        if (error) {
-            endFlow(error, {});
-        } else {
-            setBusy(false);
-            if (toast)
-                toast(exportedToast);
-        }
-        if (flowRunning)
-            setBusy(true);
+        // Posted like a flow's ending, so that it never runs inside this call.
+        QMetaObject::invokeMethod(
+            this,
+            [this, beside, error] {
+                const bool flowRunning = beside && m_busy;
+                if (error) {
+                    endFlow(error, {});
+                } else {
+                    setBusy(false);
+                    if (toast)
+                        toast(exportedToast);
+                }
+                if (flowRunning)
+                    setBusy(true);
+            },
+            Qt::QueuedConnection);
     });
 }
 
