@@ -158,7 +158,6 @@ private Q_SLOTS:
     void initTestCase();
     void load_data();
     void load();
-    void loadIsIgnoredWhileBusy();
     void pageRange_data();
     void pageRange();
     void pdfResult_data();
@@ -266,64 +265,29 @@ void TestDocuments::load()
     }
 }
 
-void TestDocuments::loadIsIgnoredWhileBusy()
-{
-    Fixture f;
-    f.engine.holdKey = 60;
-    f.model.processImages({keyed(60)}, AppModel::sourceScreen);
-    QTRY_COMPARE(f.engine.calls.load(), 1);
-    f.model.load(QUrl::fromLocalFile(file(QStringLiteral("three.pdf"))));
-    f.model.load(QUrl::fromLocalFile(file(QStringLiteral("absent.png"))));
-    QVERIFY(f.model.pdfURL().isEmpty() && !f.model.message());
-    QCOMPARE(f.model.source(), AppModel::sourceScreen);
-    f.engine.released = true;
-    QVERIFY(f.idle());
-    QCOMPARE(f.engine.calls.load(), 1);
-}
-
 void TestDocuments::pageRange_data()
 {
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
-    QTest::addColumn<QList<int>>("pages"); // recognised; empty: refused
-    QTest::newRow("start 0") << 0 << 12 << QList<int>{};
-    QTest::newRow("end 13 of 12") << 1 << 13 << QList<int>{};
-    QTest::newRow("start after end") << 6 << 5 << QList<int>{};
-    QTest::newRow("last page alone") << 12 << 12 << QList<int>{12};
-    QTest::newRow("middle") << 4 << 6 << QList<int>{4, 5, 6};
+    QTest::newRow("start 0") << 0 << 12;
+    QTest::newRow("end 13 of 12") << 1 << 13;
+    QTest::newRow("start after end") << 6 << 5;
 }
 
+// A range outside the document only sets the message: nothing runs, nothing opens.
 void TestDocuments::pageRange()
 {
     QFETCH(int, first);
     QFETCH(int, last);
-    QFETCH(QList<int>, pages);
     Fixture f;
-    for (int page = 1; page <= 12; ++page)
-        f.engine.results.insert(20 * page, lines(QString::number(page)));
     f.model.load(QUrl::fromLocalFile(file(QStringLiteral("twelve.PDF"))));
-    f.workspaceOpened = 0;
     f.model.setPageStart(first);
     f.model.setPageEnd(last);
     f.model.processPDF();
-    if (pages.isEmpty()) {
-        QVERIFY(!f.model.busy());
-        QCOMPARE(f.message(), QStringLiteral("Choose a valid page range within this document."));
-        QCOMPARE(f.workspaceOpened, 0);
-        QCOMPARE(f.model.text(), QString());
-        return;
-    }
-    QVERIFY(f.idle());
-    QList<int> expectedKeys;
-    QStringList texts;
-    for (const int page : pages) {
-        expectedKeys.append(20 * page);
-        texts.append(QString::number(page));
-    }
-    QCOMPARE(f.engine.keys, expectedKeys);
-    QCOMPARE(f.model.text(), texts.join(QStringLiteral("\n\n")));
-    QCOMPARE(f.model.pdfPages().size(), pages.size());
-    QCOMPARE(f.model.pdfPages().first().index, pages.first() - 1);
+    QVERIFY(!f.model.busy());
+    QCOMPARE(f.message(), QStringLiteral("Choose a valid page range within this document."));
+    QCOMPARE(f.workspaceOpened, 1); // by the load only
+    QCOMPARE(f.engine.calls.load(), 0);
 }
 
 void TestDocuments::pdfResult_data()
@@ -518,7 +482,7 @@ void TestDocuments::unwritableExport()
                                     QStringLiteral("\u201d couldn\u2019t be saved: ")),
              qPrintable(f.message()));
     QCOMPARE(f.workspaceOpened, 1);
-    QVERIFY(f.toasts.isEmpty() || f.toasts == QStringList{AppModel::copiedToast});
+    QCOMPARE(f.toasts, QStringList{AppModel::copiedToast}); // the recognition's, none for the export
     QCOMPARE(contents(f.path(QStringLiteral("plain"))), QByteArray());
     QCOMPARE(f.model.text(), QStringLiteral("kept"));
 }
@@ -606,10 +570,8 @@ void TestDocuments::fileDialogs_data()
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<bool>("accept");
     QTest::newRow("open pdf") << QStringLiteral("open pdf") << QStringLiteral("*.PDF") << QString() << true;
-    QTest::newRow("open image") << QStringLiteral("open image") << QStringLiteral("*.png") << QString()
+    QTest::newRow("open image") << QStringLiteral("open image") << QStringLiteral("*.JPG") << QString()
                                 << true;
-    QTest::newRow("open image, cancelled")
-        << QStringLiteral("open image") << QStringLiteral("*.JPG") << QString() << false;
     QTest::newRow("save md") << QStringLiteral("md") << QStringLiteral("*.md") << QStringLiteral("md")
                              << true;
     QTest::newRow("save pdf, cancelled")
