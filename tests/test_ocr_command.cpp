@@ -146,6 +146,8 @@ void TestOcrCommand::exitStatus_data()
         << QStringList{QStringLiteral("--pages=2-4"), m_pdf} << 1 << QString() << invalidPages;
     QTest::newRow("start after end") << QStringList{QStringLiteral("--pages=3-2"), m_pdf} << 1 << QString()
                                      << invalidPages;
+    QTest::newRow("missing PDF keeps the system's message")
+        << QStringList{m_dir.filePath(QStringLiteral("absent.PDF"))} << 1 << QString() << missing;
     QTest::newRow("not a range") << QStringList{QStringLiteral("--pages=two"), m_pdf} << 2 << QString()
                                  << QStringLiteral("invalid page range");
     QTest::newRow("searchable output for two inputs")

@@ -187,7 +187,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("Print one JSON object a line per file: text, blocks with "
                                                  "boxes (normalised, origin lower-left) and confidences, "
-                                                 "codes, seconds."));
+                                                 "codes, seconds; for a PDF its pages, each with its "
+                                                 "text, size in points and blocks."));
     const QCommandLineOption listLanguages(QStringLiteral("list-languages"),
                                            QStringLiteral("List the installed recognition languages."));
     const QCommandLineOption pages(
@@ -264,6 +265,9 @@ int main(int argc, char* argv[])
         const QString name = file == QLatin1String("-") ? QStringLiteral("(standard input)") : file;
         try {
             if (file != QLatin1String("-") && isPdf(file)) {
+                QFile readable(file); // a missing file is not a page-range problem
+                if (!readable.open(QIODevice::ReadOnly))
+                    throw PlatformError(readable.errorString());
                 const int last = range->last ? *range->last : PDFService::pageCount(file);
                 ProgressLine progress(name);
                 const int count = last - range->first + 1;
