@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// vellumix-ocr: recognises image files from scripts and terminals with the same core as the
-// tray application.
+// vellumix-ocr: recognises image files and PDF pages from scripts and terminals with the same
+// core as the tray application.
 #include "core/Cancellation.h"
 #include "core/Errors.h"
 #include "core/ImageLoader.h"
+#include "core/PDFService.h"
 #include "core/Records.h"
 #include "core/TesseractEngine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +20,9 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
+
+#include <unistd.h>
 
 using namespace vellumix;
 
@@ -46,23 +52,102 @@ QByteArray readStandardInput()
     return data;
 }
 
-QJsonObject toJson(const QString& name, const Recognition& recognition, bool preserve)
+QJsonArray toJson(const QList<TextBlock>& textBlocks)
 {
     QJsonArray blocks;
-    for (const TextBlock& block : recognition.blocks)
+    for (const TextBlock& block : textBlocks)
         blocks.append(QJsonObject{{QStringLiteral("text"), block.text},
                                   {QStringLiteral("confidence"), double(block.confidence)},
                                   {QStringLiteral("x"), block.x},
                                   {QStringLiteral("y"), block.y},
                                   {QStringLiteral("width"), block.width},
                                   {QStringLiteral("height"), block.height}});
+    return blocks;
+}
+
+QJsonObject toJson(const QString& name, const Recognition& recognition, bool preserve)
+{
     return {{QStringLiteral("file"), name},
             {QStringLiteral("text"), recognition.text(preserve)},
             {QStringLiteral("confidence"), double(recognition.confidence())},
-            {QStringLiteral("blocks"), blocks},
+            {QStringLiteral("blocks"), toJson(recognition.blocks)},
             {QStringLiteral("codes"), QJsonArray::fromStringList(recognition.codes)},
             {QStringLiteral("seconds"), recognition.seconds}};
 }
+
+QJsonObject toJson(const QString& name, const QList<PDFPageResult>& pages, double seconds)
+{
+    QJsonArray pageArray;
+    for (const PDFPageResult& page : pages)
+        pageArray.append(QJsonObject{{QStringLiteral("page"), page.index + 1},
+                                     {QStringLiteral("text"), page.text},
+                                     {QStringLiteral("width"), page.size.width()},
+                                     {QStringLiteral("height"), page.size.height()},
+                                     {QStringLiteral("blocks"), toJson(page.blocks)}});
+    return {{QStringLiteral("file"), name},
+            {QStringLiteral("text"), PDFService::joinedText(pages)},
+            {QStringLiteral("confidence"), double(PDFService::confidence(pages))},
+            {QStringLiteral("pages"), pageArray},
+            {QStringLiteral("seconds"), seconds}};
+}
+
+struct PageRange
+{
+    int first = 1;
+    std::optional<int> last; // none: to the end
+};
+
+// "A-B", "A-" or "N", counted from 1; range checks against the document come later.
+std::optional<PageRange> parsePages(const QString& text)
+{
+    const QStringList parts = text.trimmed().split(u'-');
+    if (parts.size() > 2)
+        return std::nullopt;
+    bool ok = false;
+    PageRange range;
+    range.first = parts.first().trimmed().toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    if (parts.size() == 1) {
+        range.last = range.first;
+    } else if (!parts.last().trimmed().isEmpty()) {
+        range.last = parts.last().trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return range;
+}
+
+// By name like the application, or by content for PDFs named otherwise.
+bool isPdf(const QString& path)
+{
+    if (QFileInfo(path).suffix().toLower() == QLatin1String("pdf"))
+        return true;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
+}
+
+// One line on a terminal, rewritten after each page; nothing when standard error is redirected.
+class ProgressLine
+{
+public:
+    explicit ProgressLine(const QString& name) : m_name(name.toLocal8Bit()), m_shown(isatty(STDERR_FILENO)) {}
+    ~ProgressLine()
+    {
+        if (m_shown)
+            std::fputs("\r\033[K", stderr);
+    }
+    // Called in page order from the recognising thread.
+    void show(int done, int count)
+    {
+        if (m_shown)
+            std::fprintf(stderr, "\r\033[Kvellumix-ocr: %s: page %d of %d", m_name.constData(), done, count);
+    }
+
+private:
+    QByteArray m_name;
+    bool m_shown;
+};
 
 } // namespace
 
@@ -78,12 +163,13 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLUMIX_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Recognises the text, barcodes and QR codes in image files, locally with Tesseract.\n"
-                       "Prints each file's text with its lines preserved, in reading order. Use - as FILE\n"
-                       "to read an image from standard input.\n\n"
-                       "Exit status: 0 when every file was recognised, 1 when any file failed, 2 for a usage "
-                       "error."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Recognises the text, barcodes and QR codes in image files and the text of PDF pages,\n"
+        "locally with Tesseract. Prints each file's text with its lines preserved, in reading\n"
+        "order; a PDF's pages are separated by an empty line. Use - as FILE to read an image\n"
+        "from standard input. On a terminal, standard error shows the page being read.\n\n"
+        "Exit status: 0 when every file was recognised, 1 when any file failed, 2 for a usage "
+        "error."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption reflow(QStringLiteral("reflow"),
@@ -101,11 +187,22 @@ int main(int argc, char* argv[])
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("Print one JSON object a line per file: text, blocks with "
                                                  "boxes (normalised, origin lower-left) and confidences, "
-                                                 "codes, seconds."));
+                                                 "codes, seconds; for a PDF its pages, each with its "
+                                                 "text, size in points and blocks."));
     const QCommandLineOption listLanguages(QStringLiteral("list-languages"),
                                            QStringLiteral("List the installed recognition languages."));
-    parser.addOptions({reflow, fast, languages, words, json, listLanguages});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Image files (PNG, JPEG, WebP, …)."),
+    const QCommandLineOption pages(
+        QStringLiteral("pages"),
+        QStringLiteral("Pages of PDF files to recognise: A-B, A- or N, counted from 1. Default: all."),
+        QStringLiteral("range"));
+    const QCommandLineOption searchable(
+        QStringLiteral("searchable-pdf"),
+        QStringLiteral("Also write the input (one PDF or image) as a searchable PDF to OUT: its pages with "
+                       "the recognised text as an invisible, selectable layer."),
+        QStringLiteral("OUT"));
+    parser.addOptions({reflow, fast, languages, words, json, listLanguages, pages, searchable});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("Image files (PNG, JPEG, WebP, …) or PDF documents."),
                                  QStringLiteral("FILE..."));
 
     QTextStream out(stdout);
@@ -134,6 +231,18 @@ int main(int argc, char* argv[])
         return UsageError;
     }
 
+    std::optional<PageRange> range = PageRange{};
+    if (parser.isSet(pages) && !(range = parsePages(parser.value(pages)))) {
+        err << "vellumix-ocr: invalid page range \u201c" << parser.value(pages)
+            << "\u201d (expected A-B, A- or N)\n";
+        return UsageError;
+    }
+    const QString searchableOut = parser.value(searchable);
+    if (parser.isSet(searchable) && files.size() != 1) {
+        err << "vellumix-ocr: --searchable-pdf takes exactly one input file\n";
+        return UsageError;
+    }
+
     OCROptions options;
     options.fast = parser.isSet(fast);
     options.languages = splitList(parser.values(languages));
@@ -155,10 +264,39 @@ int main(int argc, char* argv[])
         const QString& file = files.at(i);
         const QString name = file == QLatin1String("-") ? QStringLiteral("(standard input)") : file;
         try {
-            // Room for other document types (PDF page ranges) goes here, keyed by content.
+            if (file != QLatin1String("-") && isPdf(file)) {
+                QFile readable(file); // a missing file is not a page-range problem
+                if (!readable.open(QIODevice::ReadOnly))
+                    throw PlatformError(readable.errorString());
+                const int last = range->last ? *range->last : PDFService::pageCount(file);
+                ProgressLine progress(name);
+                const int count = last - range->first + 1;
+                QElapsedTimer timer;
+                timer.start();
+                const QList<PDFPageResult> results = PDFService::recognize(
+                    file, range->first, last, options, preserve, engine, cancel,
+                    [&progress, count](double fraction) { progress.show(qRound(fraction * count), count); });
+                const double seconds = double(timer.nsecsElapsed()) / 1e9;
+                if (!searchableOut.isEmpty())
+                    PDFService::exportSearchable(file, results, QImage(), {}, searchableOut);
+                if (parser.isSet(json)) {
+                    out << QJsonDocument(toJson(name, results, seconds)).toJson(QJsonDocument::Compact)
+                        << '\n';
+                } else {
+                    if (files.size() > 1)
+                        out << (i > 0 ? "\n" : "") << "==> " << name << " <==\n";
+                    const QString text = PDFService::joinedText(results);
+                    if (!text.isEmpty())
+                        out << text << '\n';
+                }
+                out.flush();
+                continue;
+            }
             const QImage image = file == QLatin1String("-") ? ImageLoader::loadData(readStandardInput())
                                                             : ImageLoader::load(file);
             const Recognition recognition = engine.recognize(image, options, cancel);
+            if (!searchableOut.isEmpty())
+                PDFService::exportSearchable({}, {}, image, recognition.blocks, searchableOut);
             if (parser.isSet(json)) {
                 out << QJsonDocument(toJson(name, recognition, preserve)).toJson(QJsonDocument::Compact)
                     << '\n';

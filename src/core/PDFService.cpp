@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QPdfDocument>
+#include <QStringList>
 #include <QThread>
 #include <QThreadPool>
 
@@ -129,6 +130,35 @@ QList<PDFPageResult> recognize(const QString& path,
     while (!pending.empty())
         finishOldest();
     return results;
+}
+
+int pageCount(const QString& path)
+{
+    QPdfDocument document;
+    if (document.load(path) != QPdfDocument::Error::None) // also a locked document
+        return 0;
+    return std::max(0, document.pageCount());
+}
+
+QString joinedText(const QList<PDFPageResult>& pages)
+{
+    QStringList texts;
+    texts.reserve(pages.size());
+    for (const PDFPageResult& page : pages)
+        texts.append(page.text);
+    return texts.join(QStringLiteral("\n\n"));
+}
+
+float confidence(const QList<PDFPageResult>& pages)
+{
+    float sum = 0.0f;
+    qsizetype count = 0;
+    for (const PDFPageResult& page : pages) {
+        for (const TextBlock& block : page.blocks)
+            sum += block.confidence;
+        count += page.blocks.size();
+    }
+    return count > 0 ? sum / float(count) : 0.0f;
 }
 
 } // namespace vellumix::PDFService

@@ -36,6 +36,17 @@ QSizeF displayedSize(const QPdfDocument& document, int index);
 // when the renderer produced nothing.
 QImage renderPage(QPdfDocument& document, int index);
 
+// Number of pages of the document at `path`; 0 when it cannot be opened, is locked or has none.
+int pageCount(const QString& path);
+
+// The pages' texts in page order with two line breaks between consecutive pages. Pages without
+// text stay in, so each leaves an extra pair of line breaks.
+QString joinedText(const QList<PDFPageResult>& pages);
+
+// Mean confidence of all blocks of all pages, each block weighing the same whatever its page;
+// 0 without blocks.
+float confidence(const QList<PDFPageResult>& pages);
+
 // Recognises pages first..last (counted from 1, both included) in page order. Blocks, call it off
 // the GUI thread. Throws VellumixError::InvalidPages for an unopenable or locked document or a
 // range outside it, InvalidImage for a page that renders to nothing, Cancelled when `cancel` fires

@@ -2,7 +2,9 @@
 #include "model/AppModel.h"
 
 #include "capture/CaptureSource.h"
+#include "core/ImageLoader.h"
 #include "core/OCREngine.h"
+#include "core/PDFService.h"
 #include "core/TextProcessing.h"
 #include "model/ClipboardService.h"
 #include "model/HistoryStore.h"
@@ -10,7 +12,16 @@
 #include "model/SoundPlayer.h"
 
 #include <QFutureWatcher>
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
+#include <QPointer>
+#include <QSaveFile>
+
+#include <filesystem>
+#include <system_error>
 
 namespace vellumix {
 
@@ -157,7 +168,161 @@ void AppModel::retry()
         processImages({m_image}, m_source);
 }
 
-void AppModel::processPDF() {}
+void AppModel::importFile(bool pdf)
+{
+    if (!chooseOpenFile)
+        return;
+    chooseOpenFile(pdf, [self = QPointer<AppModel>(this)](const QUrl& location) {
+        if (self && !location.isEmpty())
+            self->load(location);
+    });
+}
+
+void AppModel::load(const QUrl& location)
+{
+    if (m_busy)
+        return;
+    const QString path = location.toLocalFile();
+    std::error_code sizeError;
+    const std::uintmax_t size =
+        std::filesystem::file_size(std::filesystem::path(QFile::encodeName(path).toStdString()), sizeError);
+    if (sizeError) {
+        fail(PlatformError(QString::fromLocal8Bit(sizeError.message())));
+        return;
+    }
+    if (size > std::uintmax_t(ImageLoader::maximumFileBytes)) {
+        fail(VellumixError(VellumixError::Kind::FileTooLarge));
+        return;
+    }
+    if (QFileInfo(path).suffix().toLower() == QLatin1String("pdf")) {
+        const int count = PDFService::pageCount(path);
+        if (count <= 0) {
+            fail(VellumixError(VellumixError::Kind::InvalidPages));
+            return;
+        }
+        setPdfURL(location);
+        setPageCount(count);
+        setPageStart(1);
+        setPageEnd(count);
+        setText(QString());
+        setImage({});
+        setRecognition(std::nullopt);
+        setPdfPages({});
+        setSelectedHistory(std::nullopt);
+        setSource(sourcePDF);
+        call(openWorkspace);
+        return;
+    }
+    setBusy(true);
+    startFlow([path](const CancelToken&) { return ImageLoader::load(path); },
+              [this](const QImage& image) {
+                  setBusy(false);
+                  processImages({image}, sourceImage);
+              });
+}
+
+void AppModel::pasteImage()
+{
+    QImage image;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        image = QGuiApplication::clipboard()->image();
+    if (image.isNull()) {
+        setMessage(noClipboardImageMessage);
+        return;
+    }
+    processImages({image}, sourceClipboardImage);
+}
+
+void AppModel::processPDF()
+{
+    if (m_busy || m_pdfURL.isEmpty())
+        return;
+    if (m_pageStart < 1 || m_pageEnd < m_pageStart || m_pageCount < m_pageEnd) {
+        setMessage(VellumixError(VellumixError::Kind::InvalidPages).message());
+        return;
+    }
+    setBusy(true);
+    setMessage(std::nullopt);
+    setProgress(0.0);
+    const OCROptions options = m_preferences->options();
+    const bool preserve = m_preferences->preserve();
+    startFlow(
+        [this, path = m_pdfURL.toLocalFile(), first = m_pageStart, last = m_pageEnd, options,
+         preserve](const CancelToken& token) {
+            return PDFService::recognize(path, first, last, options, preserve, m_engine, token,
+                                         [this, token](double fraction) { reportProgress(token, fraction); });
+        },
+        [this](const QList<PDFPageResult>& pages) {
+            setPdfPages(pages);
+            setText(transformed(PDFService::joinedText(pages)));
+            // Pages without text still leave their line breaks, so blank counts as empty.
+            if (m_text.trimmed().isEmpty())
+                throw VellumixError(VellumixError::Kind::NoText);
+            complete(PDFService::confidence(pages), QImage());
+        },
+        [this] { setMessage(pdfCancelledMessage); });
+}
+
+void AppModel::exportResult(const QString& format)
+{
+    if (!chooseSaveFile)
+        return;
+    chooseSaveFile(QStringLiteral("Vellumix.") + format, format,
+                   [self = QPointer<AppModel>(this), format](const QUrl& destination) {
+                       if (!self || destination.isEmpty())
+                           return;
+                       if (format == QLatin1String("pdf"))
+                           self->exportSearchable(destination);
+                       else
+                           self->writeText(destination);
+                   });
+}
+
+// Runs beside any flow (an export is never refused) without taking its place as the current
+// task, so cancel() still reaches that flow and busy stays set while it runs.
+void AppModel::exportSearchable(const QUrl& destination)
+{
+    const bool beside = m_busy;
+    setBusy(true);
+    m_pool.start([this, beside, source = m_pdfURL.toLocalFile(), pages = m_pdfPages,
+                  blocks = m_recognition ? m_recognition->blocks : QList<TextBlock>(), image = m_image,
+                  to = destination.toLocalFile()] {
+        std::exception_ptr error;
+        try {
+            PDFService::exportSearchable(source, pages, image, blocks, to);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        // Posted like a flow's ending, so that it never runs inside this call.
+        QMetaObject::invokeMethod(
+            this,
+            [this, beside, error] {
+                const bool flowRunning = beside && m_busy;
+                if (error) {
+                    endFlow(error, {});
+                } else {
+                    setBusy(false);
+                    if (toast)
+                        toast(exportedToast);
+                }
+                if (flowRunning)
+                    setBusy(true);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+// Plain text and Markdown alike: the text as UTF-8, replacing the destination atomically.
+void AppModel::writeText(const QUrl& destination)
+{
+    const QString path = destination.toLocalFile();
+    QSaveFile file(path);
+    const QByteArray bytes = m_text.toUtf8();
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return;
+    fail(PlatformError(QStringLiteral("The file \u201c") + QFileInfo(path).fileName() +
+                       QStringLiteral("\u201d couldn\u2019t be saved: ") + file.errorString()));
+}
 
 void AppModel::open(const HistoryEntry& entry)
 {
@@ -256,6 +421,9 @@ void AppModel::importFile(bool) {}
 void AppModel::load(const QUrl&) {}
 void AppModel::pasteImage() {}
 void AppModel::exportResult(const QString&) {}
+// Placeholders until the capture and document flows land.
+void AppModel::captureDefault() {}
+void AppModel::capture(bool, bool) {}
 
 QString AppModel::transformed(const QString& text) const
 {

@@ -40,8 +40,9 @@ struct HistoryEntry;
 //   - work(token) runs on the model's thread pool; it may block (recognition, decoding, writing)
 //     and should call token.throwIfCancelled() at its fixed points; it hands the token to the
 //     engine so that cancel() reaches a running recognition;
-//   - done(result) then runs on the GUI thread, as a continuation whose context is the model (it
-//     never runs after the model is gone); it finishes through complete(), fail() or its own end;
+//   - done(result) then runs on the GUI thread, posted to the model (never inside the operation
+//     that started the flow, never after the model is gone); it ends through complete(), fail()
+//     or its own end;
 //   - the flow's token is the current task: cancel() cancels it. A flow that ends cancelled (a
 //     Cancelled exception, or the token cancelled by the time done would run) ends silently with
 //     busy cleared and nothing else changed; any other exception from work or done goes to fail();
@@ -63,6 +64,10 @@ public:
     static inline const QString copiedToast = QStringLiteral("Text copied to clipboard");
     static inline const QString recognizedToast = QStringLiteral("Text recognized");
     static inline const QString completeSound = QStringLiteral("complete");
+    static inline const QString exportedToast = QStringLiteral("Searchable PDF exported");
+    static inline const QString noClipboardImageMessage =
+        QStringLiteral("The clipboard does not contain a supported image.");
+    static inline const QString pdfCancelledMessage = QStringLiteral("PDF processing cancelled.");
 
     // The history lives in historyDirectory (HistoryStore::defaultDirectory() for the real
     // application). The start-up retention cleanup runs here.
@@ -100,6 +105,12 @@ public:
     std::function<void()> openSettings;
     std::function<void()> openHistory;
     std::function<void(const QString&)> toast;
+    // Open and save panels: they return at once and later call `chosen` on the GUI thread with the
+    // location, or with an empty QUrl when the user cancelled.
+    std::function<void(bool pdf, std::function<void(const QUrl&)> chosen)> chooseOpenFile;
+    std::function<void(
+        const QString& suggestedName, const QString& format, std::function<void(const QUrl&)> chosen)>
+        chooseSaveFile;
 
     // Recognises the images one after another and ends in complete() or fail(). Returns at once;
     // ignored while busy or without images.
@@ -162,6 +173,8 @@ private:
     void finishRecognition(const Recognised& recognised, int imageCount);
     void completeWith(float confidence, const QImage& image, const std::optional<QByteArray>& png);
     void call(const std::function<void()>& callback) const;
+    void exportSearchable(const QUrl& destination);
+    void writeText(const QUrl& destination);
 
     void setImage(const QImage& image);
     void setRecognition(const std::optional<Recognition>& recognition);
@@ -209,28 +222,33 @@ void AppModel::startFlow(Work work, Done done, std::function<void()> cancelled)
     static_assert(!std::is_void_v<Result>, "a flow's work returns its result");
     const CancelToken token;
     m_task = token;
-    QtConcurrent::run(&m_pool,
-                      [work = std::move(work), token]() mutable {
-                          Outcome<Result> outcome;
-                          try {
-                              token.throwIfCancelled();
-                              outcome.value.emplace(work(token));
-                          } catch (...) {
-                              outcome.error = std::current_exception();
-                          }
-                          return outcome;
-                      })
-        .then(this, [this, token, done = std::move(done),
-                     cancelled = std::move(cancelled)](Outcome<Result> outcome) mutable {
-            try {
-                if (outcome.error)
-                    std::rethrow_exception(outcome.error);
-                token.throwIfCancelled();
-                done(std::move(*outcome.value));
-            } catch (...) {
-                endFlow(std::current_exception(), cancelled);
-            }
-        });
+    // The ending is posted, never called: a continuation attached with then() runs at once, inside
+    // the operation that started the flow, when the work has already finished by then. Posted
+    // events for the model are dropped when it goes, and its destructor waits for the pool.
+    m_pool.start([this, work = std::move(work), done = std::move(done), cancelled = std::move(cancelled),
+                  token]() mutable {
+        Outcome<Result> outcome;
+        try {
+            token.throwIfCancelled();
+            outcome.value.emplace(work(token));
+        } catch (...) {
+            outcome.error = std::current_exception();
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, token, done = std::move(done), cancelled = std::move(cancelled),
+             outcome = std::move(outcome)]() mutable {
+                try {
+                    if (outcome.error)
+                        std::rethrow_exception(outcome.error);
+                    token.throwIfCancelled();
+                    done(std::move(*outcome.value));
+                } catch (...) {
+                    endFlow(std::current_exception(), cancelled);
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace vellumix

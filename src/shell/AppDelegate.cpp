@@ -5,6 +5,7 @@
 #include "model/UserDefaults.h"
 #include "platform/TaskbarHints.h"
 #include "shell/ShortcutManager.h"
+#include "ui/FileDialogs.h"
 #include "ui/ResultPane.h"
 #include "ui/ThemedView.h"
 
@@ -97,6 +98,8 @@ AppDelegate::~AppDelegate()
     m_model.openSettings = nullptr;
     m_model.openHistory = nullptr;
     m_model.toast = nullptr;
+    m_model.chooseOpenFile = nullptr;
+    m_model.chooseSaveFile = nullptr;
     m_shortcuts.setAction(nullptr);
     m_model.preferences().setApplier(nullptr);
     delete m_workspace;
@@ -153,6 +156,12 @@ void AppDelegate::launch()
         if (self)
             self->showToast(text);
     };
+    // Panels sit over the workspace when it is on screen; from the tray they stand alone.
+    installFileDialogs(m_model, [self]() -> QWidget* {
+        if (self && self->m_workspace && self->m_workspace->isVisible())
+            return self->m_workspace;
+        return nullptr;
+    });
     m_shortcuts.setAction([self](int index) {
         if (self)
             self->handleShortcut(index);

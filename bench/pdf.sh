@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# PDF benchmark: vellumix-ocr against OCRmyPDF (ocrmypdf --force-ocr) on the same PDFs in one run.
+# Documents: multi-page PDFs that Debian packages ship under /usr/share/doc (copied here, first
+# $PAGES pages of each, never committed) and pages the helper sets itself from the GPL text.
+# Both tools write a searchable PDF plus their recognised text; the text is scored against the
+# original's own text layer (pdftotext): word recall and precision (order-insensitive) and
+# character error rate. Prints pages per minute and the ratios.
+# Usage: [PRESET=release] [PAGES=6] bench/pdf.sh
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+preset=${PRESET:-release}
+pages=${PAGES:-6}
+if [ "$preset" = release ]; then
+    cmake --preset release -DVELLUMIX_BENCH=ON >/dev/null
+fi
+cmake --build --preset "$preset" -j2 --target vellumix-ocr vellumix-pdfbench >/dev/null
+bin=build/$preset
+work=$(mktemp -d "${TMPDIR:-/tmp}/vellumix-pdfbench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/in" "$work/ours" "$work/theirs"
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work}
+
+# Real documents with a text layer; each contributes its first $pages pages.
+for source in /usr/share/doc/bzip2/manual.pdf.gz /usr/share/doc/fontconfig/fontconfig-user.pdf.gz \
+    /usr/share/doc/libtasn1-doc/libtasn1.pdf /usr/share/doc/shared-mime-info/shared-mime-info-spec.pdf; do
+    [ -f "$source" ] || continue
+    name=$(basename "$source" .gz)
+    name=${name%.pdf}
+    zcat -f "$source" >"$work/full.pdf"
+    qpdf "$work/full.pdf" --pages . "1-$pages" -- "$work/in/$name.pdf"
+done
+"$bin/bench/vellumix-pdfbench" pages "$work/in/rendered.pdf" /usr/share/common-licenses/GPL-3
+
+now() { date +%s.%N; }
+printf 'document\tpages\tours_s\ttheirs_s\tref_words\tref_chars\tours_hits\tours_words\tours_edits\ttheirs_hits\ttheirs_words\ttheirs_edits\n' >"$work/results.tsv"
+for pdf in "$work"/in/*.pdf; do
+    name=$(basename "$pdf" .pdf)
+    count=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
+    pdftotext -enc UTF-8 "$pdf" "$work/$name.reference.txt"
+    start=$(now)
+    "$bin/src/app/vellumix-ocr" --languages eng --json --searchable-pdf "$work/ours/$name.pdf" "$pdf" \
+        >"$work/ours/$name.json"
+    ours=$(awk "BEGIN { print $(now) - $start }")
+    start=$(now)
+    ocrmypdf --force-ocr --output-type pdf -l eng --sidecar "$work/theirs/$name.txt" --quiet \
+        "$pdf" "$work/theirs/$name.pdf"
+    theirs=$(awk "BEGIN { print $(now) - $start }")
+    scores=$("$bin/bench/vellumix-pdfbench" score "$work/$name.reference.txt" "$work/ours/$name.json" \
+        "$work/theirs/$name.txt")
+    printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$count" "$ours" "$theirs" "$scores" >>"$work/results.tsv"
+done
+
+echo "## PDF recognition: vellumix-ocr against ocrmypdf --force-ocr ($(ocrmypdf --version)), $(nproc) cores"
+echo
+awk -F'\t' '
+function pct(a, b) { return b > 0 ? sprintf("%.1f %%", 100 * a / b) : "-" }
+NR == 1 { next }
+{
+    printf "| %s | %d | %.1f | %.1f | %s / %s | %s / %s | %s / %s | %.2f x |\n", $1, $2,
+        60 * $2 / $3, 60 * $2 / $4, pct($7, $5), pct($10, $5), pct($7, $8), pct($10, $11),
+        pct($9, $6), pct($12, $6), $4 / $3
+    P += $2; O += $3; T += $4; RW += $5; RC += $6; OH += $7; OW += $8; OE += $9; TH += $10; TW += $11; TE += $12
+}
+BEGIN {
+    print "| document | pages | ours pages/min | theirs pages/min | word recall ours / theirs | word precision ours / theirs | CER ours / theirs | speed ratio |"
+    print "|---|---|---|---|---|---|---|---|"
+}
+END {
+    printf "| **all** | %d | %.1f | %.1f | %s / %s | %s / %s | %s / %s | %.2f x |\n", P, 60 * P / O, 60 * P / T,
+        pct(OH, RW), pct(TH, RW), pct(OH, OW), pct(TH, TW), pct(OE, RC), pct(TE, RC), T / O
+    printf "\nRecall ratio (ours / theirs): %.3f; pages per minute ratio: %.2f (target: at least 1.5 at equal or better recall)\n",
+        (OH / RW) / (TH / RW), T / O
+}' "$work/results.tsv"

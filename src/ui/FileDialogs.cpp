@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/FileDialogs.h"
+
+#include "model/AppModel.h"
+
+#include <QFileDialog>
+#include <QImageReader>
+#include <QStringList>
+#include <QUrl>
+
+namespace vellumix {
+
+namespace {
+
+// Name filters match case-sensitively on Linux, and cameras write "IMG_0001.JPG".
+QString patterns(const QStringList& suffixes)
+{
+    QStringList all;
+    for (const QString& suffix : suffixes)
+        all << QStringLiteral("*.") + suffix.toLower() << QStringLiteral("*.") + suffix.toUpper();
+    all.removeDuplicates();
+    return all.join(u' ');
+}
+
+QString suffixFor(const QString& format)
+{
+    return format == QLatin1String("pdf") || format == QLatin1String("md") ? format : QStringLiteral("txt");
+}
+
+// The dialog deletes itself once closed; `chosen` is called exactly once.
+void show(QFileDialog* dialog, std::function<void(const QUrl&)> chosen)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen = std::move(chosen)](int result) {
+        const QList<QUrl> urls = dialog->selectedUrls();
+        chosen(result == QDialog::Accepted && !urls.isEmpty() ? urls.first() : QUrl());
+    });
+    dialog->open();
+}
+
+} // namespace
+
+QString imageNameFilter()
+{
+    QStringList suffixes;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        suffixes.append(QString::fromLatin1(format));
+    return QStringLiteral("Images (") + patterns(suffixes) + u')';
+}
+
+QString pdfNameFilter()
+{
+    return QStringLiteral("PDF documents (") + patterns({QStringLiteral("pdf")}) + u')';
+}
+
+QString exportNameFilter(const QString& format)
+{
+    if (format == QLatin1String("pdf"))
+        return pdfNameFilter();
+    if (format == QLatin1String("md"))
+        return QStringLiteral("Markdown (") + patterns({QStringLiteral("md")}) + u')';
+    return QStringLiteral("Plain text (") + patterns({QStringLiteral("txt")}) + u')';
+}
+
+void installFileDialogs(AppModel& model, std::function<QWidget*()> parent)
+{
+    model.chooseOpenFile = [parent](bool pdf, std::function<void(const QUrl&)> chosen) {
+        auto* dialog = new QFileDialog(parent ? parent() : nullptr,
+                                       pdf ? QStringLiteral("Import PDF") : QStringLiteral("Import Image"));
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setNameFilter(pdf ? pdfNameFilter() : imageNameFilter());
+        show(dialog, std::move(chosen));
+    };
+    model.chooseSaveFile = [parent](const QString& suggestedName, const QString& format,
+                                    std::function<void(const QUrl&)> chosen) {
+        auto* dialog = new QFileDialog(parent ? parent() : nullptr, QStringLiteral("Export"));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setNameFilter(exportNameFilter(format));
+        dialog->setDefaultSuffix(suffixFor(format));
+        dialog->selectFile(suggestedName);
+        show(dialog, std::move(chosen));
+    };
+}
+
+} // namespace vellumix

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace vellumix {
+
+class AppModel;
+
+// Name filters of the panels: every image format the installed Qt plug-ins decode, or PDF.
+QString imageNameFilter();
+QString pdfNameFilter();
+// "pdf" and "md" have their own filter; every other format is plain text.
+QString exportNameFilter(const QString& format);
+
+// Sets the model's chooseOpenFile and chooseSaveFile to QFileDialogs that are opened without
+// blocking (window-modal over parent(), which may be null) and report their choice when closed.
+void installFileDialogs(AppModel& model, std::function<QWidget*()> parent);
+
+} // namespace vellumix
