@@ -65,9 +65,7 @@ private Q_SLOTS:
         QVERIFY(f.run({0, 5}));
         QCOMPARE(f.workspaceOpened, 1);
         QCOMPARE(f.model.message().value_or(QString()), message);
-        QCOMPARE(f.model.recognition().has_value(), !codes.isEmpty()); // the one with codes
-        if (!codes.isEmpty())
-            QCOMPARE(f.model.recognition()->codes, codes);
+        QCOMPARE(f.model.recognition() ? f.model.recognition()->codes : QStringList(), codes);
         QCOMPARE(Fixture::clipboard(), u"before"_s);
         QVERIFY(f.history().isEmpty());
         QVERIFY(f.toasts.isEmpty() && f.sound.played.isEmpty());
@@ -81,7 +79,6 @@ private Q_SLOTS:
         QCOMPARE(f.model.message(), std::optional(u"The engine broke."_s));
         QCOMPARE(f.model.text(), u"text 1"_s);
         QCOMPARE(f.workspaceOpened, 1);
-        QCOMPARE(f.history().size(), 1);
     }
     void successEnding_data()
     {
@@ -176,7 +173,6 @@ private Q_SLOTS:
         f.engine.released = true;
         QVERIFY(f.idle());
         QCOMPARE(f.engine.keys, QList<int>{1});
-        QCOMPARE(f.model.source(), AppModel::sourceClipboardImage);
         QCOMPARE(f.model.text(), u"text 1"_s);
     }
     void copy_data()
@@ -219,7 +215,6 @@ private Q_SLOTS:
         f.model.open(withImage);
         QCOMPARE(f.model.image().size(), QSize(8, 6));
         f.model.retry();
-        QVERIFY(f.model.busy());
         QVERIFY(f.idle());
         QCOMPARE(f.engine.keys, (QList<int>{4, 4})); // the kept image, read back from disk
         QCOMPARE(f.history().first().source, AppModel::sourceClipboardImage);

@@ -39,10 +39,9 @@ QString sparseImage(const QTemporaryDir& dir, qint64 size)
 
 QJsonObject entryJson(const QString& text, double created, const QString& imageName = {})
 {
-    HistoryEntry entry{QUuid::createUuid(), text, created, text, u"Screen"_s, u"Automatic"_s, 0.5f};
-    if (!imageName.isEmpty())
-        entry.imageName = imageName;
-    return entry.toJson();
+    const std::optional<QString> image = imageName.isEmpty() ? std::nullopt : std::optional(imageName);
+    return HistoryEntry{QUuid::createUuid(), text, created, text, u"Screen"_s, u"Automatic"_s, 0.5f, image}
+        .toJson();
 }
 
 // Writes history.json with these entries, newest first, and opens the store on it.
@@ -105,36 +104,30 @@ private Q_SLOTS:
             return QJsonDocument(QJsonArray{entryJson(u"good"_s, now), object}).toJson();
         };
         QTest::newRow("unknown key ignored") << with(u"extra"_s, 1) << true;
-        QTest::newRow("image name null") << with(u"imageName"_s, QJsonValue::Null) << true;
         QTest::newRow("braced id") << with(u"id"_s, QUuid::createUuid().toString()) << false;
         QTest::newRow("image name outside the folder") << with(u"imageName"_s, u"../x.png"_s) << false;
+        QTest::newRow("not json at all") << QByteArray("not json") << false;
     }
     void decoding()
     {
         QFETCH(QByteArray, contents);
         QFETCH(bool, loads);
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(HistoryStore::fileName), contents));
-        HistoryStore store(dir.path());
-        QCOMPARE(store.entries().size(), loads ? 2 : 0);
-        QCOMPARE(store.storageError().value_or(QString()).startsWith(HistoryStore::loadPrefix), !loads);
-    }
-    void unreadableFilesAreNeverLost()
-    {
-        QTemporaryDir dir;
-        const QList<QByteArray> broken{"[{\"broken\": true}]", "not json at all"};
-        for (const QByteArray& contents : broken) {
+        for (int round = 0; round < (loads ? 1 : 2); ++round) { // a second unreadable file must not clash
             QVERIFY(writeFile(dir.filePath(HistoryStore::fileName), contents));
-            HistoryStore store(dir.path());
-            QVERIFY(store.storageError()->contains(u"kept as"_s));
-            add(store, u"new"_s); // the write that would have replaced it
+            HistoryStore store(dir.path(), [] { return now; });
+            QCOMPARE(store.entries().size(), loads ? 2 : 0);
+            QCOMPARE(store.storageError().has_value(), !loads);
+            if (!loads)
+                QVERIFY(store.storageError()->startsWith(HistoryStore::loadPrefix) &&
+                        store.storageError()->contains(u"kept as"_s));
+            add(store, u"new"_s); // the write that replaces an unreadable file
         }
-        QCOMPARE(stored(dir).size(), 1);
-        QList<QByteArray> kept;
-        for (const QString& name : QDir(dir.path()).entryList({u"history-unreadable-*"_s}))
-            kept.append(readFile(dir.filePath(name)));
-        std::sort(kept.begin(), kept.end());
-        QCOMPARE(kept, broken);
+        QCOMPARE(stored(dir).size(), loads ? 3 : 1);
+        const QStringList aside = QDir(dir.path()).entryList({u"history-unreadable-*"_s});
+        QCOMPARE(aside.size(), loads ? 0 : 2);
+        for (const QString& name : aside)
+            QCOMPARE(readFile(dir.filePath(name)), contents);
     }
     void recording501stDropsTheOldest()
     {
@@ -186,11 +179,10 @@ private Q_SLOTS:
         QCOMPARE(pngFiles(dir).size(), 1);
         store->purgeImages();
         QVERIFY(!store->entries().first().imageName && pngFiles(dir).isEmpty());
-        QVERIFY(writeFile(dir.filePath(u"unrelated.png"_s), "x"));
         add(*store, u"third"_s, image, true);
         store->clear();
         QCOMPARE(readFile(dir.filePath(HistoryStore::fileName)), QByteArray("[]"));
-        QCOMPARE(pngFiles(dir), QStringList{u"unrelated.png"_s});
+        QVERIFY(pngFiles(dir).isEmpty());
     }
     void permissionsAndFailedWrites()
     {
@@ -209,30 +201,17 @@ private Q_SLOTS:
         QVERIFY(!store.entries().first().imageName); // kept in memory, without the image
         QCOMPARE(readFile(folder), QByteArray("a file where the folder was"));
     }
-    void search_data()
+    void searchIgnoresCaseUnderTheUsersLocale()
     {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("found");
-        QTest::newRow("upper-case query") << u"C"_s << u"INVOICE"_s << QStringList{u"here"_s, u"istanbul"_s};
-        QTest::newRow("title only") << u"C"_s << u"renamed"_s << QStringList{u"Renamed"_s};
-        QTest::newRow("Turkish dotted I") << u"tr_TR"_s << u"İSTANBUL"_s << QStringList{u"istanbul"_s};
-    }
-    void search()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QString, query);
-        QFETCH(QStringList, found);
         QTemporaryDir dir;
         auto store = seeded(dir, {});
         add(*store, u"invoice from istanbul"_s);
-        add(*store, u"straße"_s);
         add(*store, u"an invoice here"_s);
-        store->update(store->entries().at(1).id, u"Renamed"_s, std::nullopt);
-        QStringList titles;
-        for (const HistoryEntry& entry : store->search(query, QLocale(locale)))
-            titles.append(entry.title.section(u' ', -1));
-        QCOMPARE(titles, found);
+        store->update(store->entries().at(1).id, u"Renamed"_s, std::nullopt); // titles are searched too
+        QCOMPARE(store->search(u"INVOICE"_s, QLocale::c()).size(), 2);
+        QCOMPARE(store->search(u"renamed"_s, QLocale::c()).size(), 1);
+        QCOMPARE(store->search(u"İSTANBUL"_s, QLocale(u"tr_TR"_s)).size(), 1);
+        QCOMPARE(store->search(u"ISTANBUL"_s, QLocale(u"tr_TR"_s)).size(), 0);
     }
 };
 
