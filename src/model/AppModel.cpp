@@ -416,15 +416,6 @@ void AppModel::endCapture(QFuture<QList<QImage>> future, const CancelToken& toke
     processImages(images, source);
 }
 
-// Placeholders until the document flows land.
-void AppModel::importFile(bool) {}
-void AppModel::load(const QUrl&) {}
-void AppModel::pasteImage() {}
-void AppModel::exportResult(const QString&) {}
-// Placeholders until the capture and document flows land.
-void AppModel::captureDefault() {}
-void AppModel::capture(bool, bool) {}
-
 QString AppModel::transformed(const QString& text) const
 {
     const Preferences& preferences = *m_preferences;
