@@ -19,6 +19,7 @@
 
 #include <omp.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -153,6 +154,14 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
     const Configuration configuration{languageString(options), !options.fast, options.vocabulary};
     Recognition recognition;
 
+    // Codes first, on the image as given (upscaling only blurs modules): Tesseract reads a code's
+    // modules as stray characters, and knowing where the codes are keeps those out of the text.
+    cancel.throwIfCancelled();
+    const QList<BarcodeReader::Code> codes = BarcodeReader::read(image);
+    for (const BarcodeReader::Code& code : codes)
+        recognition.codes.append(code.payload);
+    cancel.throwIfCancelled();
+
     if (!image.isNull() && image.width() >= 3 && image.height() >= 3) {
         QImage prepared = ScreenImage::grey(image);
         QImage darkRegions;
@@ -218,6 +227,13 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         }
 
         const QSize size = prepared.size();
+        const double toPrepared = double(size.width()) / image.width();
+        auto inCode = [&](const QRect& box) {
+            const QPointF centre = QRectF(box).center() / toPrepared;
+            return std::any_of(codes.begin(), codes.end(), [&](const BarcodeReader::Code& code) {
+                return QRectF(code.box).contains(centre);
+            });
+        };
         const double toMask = darkRegions.isNull() ? 0.0 : double(darkRegions.width()) / size.width();
         auto isDark = [&](const QRect& box) {
             if (darkRegions.isNull())
@@ -254,6 +270,8 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
                 if (word.isEmpty())
                     continue;
                 const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                if (inCode(box))
+                    continue;
                 const bool wordIsDark = isDark(box);
                 if (words > 0 && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
                     flush();
@@ -271,18 +289,6 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
     }
 
     cancel.throwIfCancelled();
-    // Codes are read on the image as given: upscaling only blurs modules.
-    const QList<BarcodeReader::Code> codes = BarcodeReader::read(image);
-    cancel.throwIfCancelled();
-    for (const BarcodeReader::Code& code : codes) {
-        recognition.codes.append(code.payload);
-        // Tesseract reads a code's modules as stray characters; they are not text.
-        const QRectF area(
-            double(code.box.x()) / image.width(), 1.0 - double(code.box.bottom() + 1) / image.height(),
-            double(code.box.width()) / image.width(), double(code.box.height()) / image.height());
-        recognition.blocks.removeIf(
-            [&](const TextBlock& block) { return area.contains(block.rect().center()); });
-    }
     recognition.seconds = double(timer.nsecsElapsed()) / 1e9;
     return recognition;
 }
