@@ -17,12 +17,7 @@ namespace {
 
 TextBlock line(const QString& text, QRectF box)
 {
-    return {.text = text,
-            .confidence = 1.0f,
-            .x = box.x(),
-            .y = box.y(),
-            .width = box.width(),
-            .height = box.height()};
+    return {.text = text, .x = box.x(), .y = box.y(), .width = box.width(), .height = box.height()};
 }
 
 QString pageText(const QString& file, int page)
@@ -166,35 +161,19 @@ private Q_SLOTS:
                     QFAIL(qPrintable(u"pixel %1,%2 changed"_s.arg(x).arg(y)));
             }
     }
-    void fallsBackToTheImage_data()
-    {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<bool>("withImage");
-        QTest::newRow("moved source, image given") << u"moved.pdf"_s << true;
-        QTest::newRow("moved source, no image") << u"moved.pdf"_s << false;
-    }
     void fallsBackToTheImage()
     {
-        QFETCH(QString, source);
-        QFETCH(bool, withImage);
-        // An earlier file at the destination survives a failed export untouched.
         const QString out = path(u"fallback.pdf"_s);
+        const QList<PDFPageResult> pages{{0, {}, {}, {612, 792}}};
+        const QList<TextBlock> blocks{line(u"from the image"_s, {0.1, 0.4, 0.6, 0.1})};
+        PDFService::exportSearchable(path(u"moved.pdf"_s), pages, whiteImage({300, 150}), blocks, out);
+        QVERIFY(pdftest::passesCheck(out));
+        QCOMPARE(pageSizes(out), QList<QSizeF>{QSizeF(300, 150)});
+        QCOMPARE(pageText(out, 1), u"from the image"_s);
+        // Without the image too the export fails, and an earlier file at the destination survives.
         QVERIFY(pdftest::writeFile(out, "earlier"));
-        const QImage image = withImage ? whiteImage({300, 150}) : QImage();
-        const auto write = [&] {
-            PDFService::exportSearchable(source.isEmpty() ? QString() : path(source),
-                                         {{0, {}, {}, {612, 792}}}, image,
-                                         {line(u"from the image"_s, {0.1, 0.4, 0.6, 0.1})}, out);
-        };
-        if (withImage) {
-            write();
-            QVERIFY(pdftest::passesCheck(out));
-            QCOMPARE(pageSizes(out), QList<QSizeF>{QSizeF(300, 150)});
-            QCOMPARE(pageText(out, 1), u"from the image"_s);
-            return;
-        }
         try {
-            write();
+            PDFService::exportSearchable(path(u"moved.pdf"_s), pages, QImage(), blocks, out);
             QFAIL("exported without a source or an image");
         } catch (const VellumixError& error) {
             QCOMPARE(error.kind(), VellumixError::Kind::InvalidImage);
