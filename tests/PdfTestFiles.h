@@ -2,17 +2,10 @@
 // Builds the PDFs the tests need at run time and runs the command-line PDF tools on them.
 #pragma once
 
-#include <QColor>
 #include <QFile>
-#include <QList>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
-#include <QSizeF>
-#include <QString>
-#include <QStringList>
-#include <QTest>
 
 namespace pdftest {
 
@@ -40,9 +33,8 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-// Pages of the given sizes in points. Page n (from 1) carries a grey square in its centre whose
-// level is 20 x n, so a fake engine can tell which page it was given, and a black marker in its
-// top-left corner so that orientation can be checked after rendering.
+// Pages of the given sizes in points. Page n (from 1) has a grey square of level 20 x n in its centre,
+// so a fake engine can tell pages apart, and a black marker top left to show the orientation.
 inline void writePdf(const QString& path, const QList<QSizeF>& sizes)
 {
     QPdfWriter writer(path);
@@ -52,10 +44,7 @@ inline void writePdf(const QString& path, const QList<QSizeF>& sizes)
     for (qsizetype i = 0; i < sizes.size(); ++i) {
         const QSizeF size = sizes[i];
         writer.setPageSize(QPageSize(size, QPageSize::Point));
-        if (i == 0)
-            painter.begin(&writer);
-        else
-            writer.newPage();
+        i == 0 ? painter.begin(&writer) : writer.newPage();
         const int level = int(20 * (i + 1));
         const double side = std::min(size.width(), size.height()) / 4;
         painter.fillRect(QRectF(size.width() / 2 - side / 2, size.height() / 2 - side / 2, side, side),
@@ -65,26 +54,20 @@ inline void writePdf(const QString& path, const QList<QSizeF>& sizes)
     painter.end();
 }
 
-// One page written by hand, for page boxes QPdfWriter cannot make: `pageKeys` go into the page
-// dictionary, `content` is its content stream.
+// One hand-written page, for page boxes QPdfWriter cannot make: `pageKeys` go into its dictionary.
 inline void writeRawPdf(const QString& path, const QByteArray& pageKeys, const QByteArray& content)
 {
-    const QList<QByteArray> objects{
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+    const QByteArrayList objects{
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /Contents 4 0 R " + pageKeys + " >>",
-        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream",
-    };
-    QByteArray pdf = "%PDF-1.7\n";
-    QByteArray xref = "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream"};
+    QByteArray pdf = "%PDF-1.7\n", xref = "xref\n0 5\n0000000000 65535 f \n";
     for (qsizetype i = 0; i < objects.size(); ++i) {
         xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
         pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
     }
-    const QByteArray start = QByteArray::number(pdf.size());
-    pdf += xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + start + "\n%%EOF\n";
-    writeFile(path, pdf);
+    writeFile(path, pdf + xref + "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" +
+                        QByteArray::number(pdf.size()) + "\n%%EOF\n");
 }
 
 // Rewrites `path` with qpdf: extra arguments before the output (for example "--rotate=+90").
@@ -95,20 +78,11 @@ inline bool qpdfRewrite(const QString& path, const QStringList& options)
     return result.exitCode == 0 && QFile::remove(path) && QFile::rename(temporary, path);
 }
 
-inline bool lockWithPassword(const QString& path)
-{
-    return qpdfRewrite(path, {u"--encrypt"_s, u"secret"_s, u"owner"_s, u"256"_s, u"--"_s});
-}
-
 // `qpdf --check` passes without a single warning.
 inline bool passesCheck(const QString& path)
 {
     const ToolRun result = run(u"qpdf"_s, {u"--check"_s, path});
-    if (result.exitCode != 0 || result.output.contains(u"WARNING"_s, Qt::CaseInsensitive)) {
-        qWarning().noquote() << result.output;
-        return false;
-    }
-    return true;
+    return result.exitCode == 0 && !result.output.contains(u"WARNING"_s, Qt::CaseInsensitive);
 }
 
 } // namespace pdftest

@@ -17,19 +17,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Reads the page number from the grey square the test PDFs carry and answers with one line
-// naming it; `onPage` may cancel or throw to stand in for a real engine's behaviour.
+// Reads the page number from the grey square of the test PDFs and answers "page N W x H" with the
+// size it was given; `onPage` may cancel or throw as a real engine would.
 class FakeEngine final : public OCREngine
 {
 public:
     std::function<void(int page, const CancelToken&)> onPage;
     bool earlierPagesSlower = false; // so that later pages finish first when several run at once
-    // Written by the workers, read once recognition has returned.
-    QMutex mutex;
+    QMutex mutex;                    // the workers record, the test reads once recognition returned
     QList<int> pages;
-    QList<QSize> sizes;
-    QList<OCROptions> options;
-    QList<bool> whiteEdges;
+    OCROptions options;
 
     Recognition recognize(const QImage& image, const OCROptions& given, const CancelToken& cancel) override
     {
@@ -37,20 +34,18 @@ public:
         {
             QMutexLocker lock(&mutex);
             pages.append(page);
-            sizes.append(image.size());
-            options.append(given);
-            whiteEdges.append(image.pixel(image.width() - 1, image.height() / 2) == qRgb(255, 255, 255));
+            options = given;
         }
         if (earlierPagesSlower)
             QThread::msleep(std::max(0, 6 - page) * 15);
         if (onPage)
             onPage(page, cancel);
         cancel.throwIfCancelled();
-        Recognition recognition;
-        recognition.blocks.append(
-            TextBlock{.text = u"page %1"_s.arg(page), .confidence = 0.9f, .width = 0.5, .height = 0.1});
-        recognition.codes.append(u"dropped"_s);
-        return recognition;
+        // Unpainted paper must have been flattened onto white.
+        const bool white = image.pixel(image.width() - 1, image.height() / 2) == qRgb(255, 255, 255);
+        const QString text = u"page %1 %2 x %3%4"_s.arg(page).arg(image.width()).arg(image.height());
+        return {.blocks = {{.text = text.arg(white ? u""_s : u" on black"_s), .width = 0.5, .height = 0.1}},
+                .codes = {u"code"_s}};
     }
     QStringList languages() const override { return {}; }
 };
@@ -65,164 +60,108 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         pdftest::writePdf(path(u"five.pdf"_s), QList<QSizeF>(5, m_letter));
-        QFile::copy(path(u"five.pdf"_s), path(u"locked.pdf"_s));
-        QVERIFY(pdftest::lockWithPassword(path(u"locked.pdf"_s)));
+        pdftest::writePdf(path(u"locked.pdf"_s), {m_letter});
+        QVERIFY(
+            pdftest::qpdfRewrite(path(u"locked.pdf"_s), {u"--encrypt"_s, u"a"_s, u"b"_s, u"256"_s, u"--"_s}));
         QVERIFY(pdftest::writeFile(path(u"garbage.pdf"_s), "%PDF-1.7\nthis is not a document\n"));
+        pdftest::writePdf(path(u"poster.pdf"_s), {QSizeF(2000, 3000)});
+        pdftest::writePdf(path(u"wide.pdf"_s), {QSizeF(5000, 1000)});
+        for (const int rotation : {90, 270}) {
+            pdftest::writePdf(path(u"turned%1.pdf"_s.arg(rotation)), {m_letter});
+            QVERIFY(pdftest::qpdfRewrite(path(u"turned%1.pdf"_s.arg(rotation)),
+                                         {u"--rotate=+%1"_s.arg(rotation)}));
+        }
     }
-    void renderSizes_data()
-    {
-        QTest::addColumn<QSizeF>("mediaBox");
-        QTest::addColumn<int>("rotation");
-        QTest::addColumn<QSizeF>("displayed");
-        QTest::addColumn<QSize>("pixels");
-        QTest::newRow("letter at the maximum scale") << m_letter << 0 << m_letter << QSize(1530, 1980);
-        QTest::newRow("poster scaled to the target")
-            << QSizeF(2000, 3000) << 0 << QSizeF(2000, 3000) << QSize(2667, 4000);
-        QTest::newRow("wide page limited by its width")
-            << QSizeF(5000, 1000) << 0 << QSizeF(5000, 1000) << QSize(4000, 800);
-        QTest::newRow("letter turned by 90") << m_letter << 90 << QSizeF(792, 612) << QSize(1980, 1530);
-        QTest::newRow("letter turned by 270") << m_letter << 270 << QSizeF(792, 612) << QSize(1980, 1530);
-        QTest::newRow("letter turned by 180") << m_letter << 180 << m_letter << QSize(1530, 1980);
-    }
-    void renderSizes()
-    {
-        QFETCH(QSizeF, mediaBox);
-        QFETCH(int, rotation);
-        QFETCH(QSizeF, displayed);
-        QFETCH(QSize, pixels);
-        const QString file = path(u"render-%1.pdf"_s.arg(QString::fromLatin1(QTest::currentDataTag())));
-        pdftest::writePdf(file, {mediaBox});
-        if (rotation != 0)
-            QVERIFY(pdftest::qpdfRewrite(file, {u"--rotate=+%1"_s.arg(rotation)}));
-
-        FakeEngine engine;
-        const QList<PDFPageResult> results = PDFService::recognize(file, 1, 1, {}, false, engine);
-        QCOMPARE(results.size(), 1);
-        QCOMPARE(results[0].size, displayed);
-        QCOMPARE(engine.sizes, QList<QSize>{pixels});
-        QCOMPARE(engine.whiteEdges, QList<bool>{true}); // unpainted paper was flattened onto white
-    }
-    void ranges_data()
+    void recognizeRange_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
-        QTest::addColumn<int>("pages"); // -1: refused as an invalid range
-        QTest::newRow("whole document") << u"five.pdf"_s << 1 << 5 << 5;
-        QTest::newRow("ending at the page count") << u"five.pdf"_s << 4 << 5 << 2;
-        QTest::newRow("one page beyond the end") << u"five.pdf"_s << 1 << 6 << -1;
-        QTest::newRow("page 0") << u"five.pdf"_s << 0 << 2 << -1;
-        QTest::newRow("reversed") << u"five.pdf"_s << 3 << 2 << -1;
-        QTest::newRow("locked with a valid range") << u"locked.pdf"_s << 1 << 1 << -1;
-        QTest::newRow("not a PDF") << u"garbage.pdf"_s << 1 << 1 << -1;
-        QTest::newRow("missing file") << u"nowhere.pdf"_s << 1 << 1 << -1;
+        QTest::addColumn<int>("failingPage"); // the engine fails on it; negative: cancelled during it
+        QTest::addColumn<int>("concurrentPages");
+        QTest::addColumn<QList<double>>("progress");
+        QTest::addColumn<QString>("outcome");
+        const QString five = u"five.pdf"_s,
+                      invalid = VellumixError(VellumixError::Kind::InvalidPages).message();
+        const auto pages = [](int first, int last) {
+            QString text; // each page kept its own image, in page order
+            for (int page = first; page <= last; ++page)
+                text += u"%1 page %2 1530 x 1980, 612 x 792|"_s.arg(page - 1).arg(page);
+            return text;
+        };
+        // Pages render at up to 2.5 pixels a point, their long side at most 4000 pixels.
+        QTest::newRow("poster scaled to the target")
+            << u"poster.pdf"_s << 1 << 1 << 0 << 0 << QList<double>{1.0}
+            << u"0 page 1 2667 x 4000, 2000 x 3000|"_s;
+        QTest::newRow("wide page limited by its width")
+            << u"wide.pdf"_s << 1 << 1 << 0 << 0 << QList<double>{1.0}
+            << u"0 page 1 4000 x 800, 5000 x 1000|"_s;
+        QTest::newRow("letter turned by 90") << u"turned90.pdf"_s << 1 << 1 << 0 << 0 << QList<double>{1.0}
+                                             << u"0 page 1 1980 x 1530, 792 x 612|"_s;
+        QTest::newRow("letter turned by 270") << u"turned270.pdf"_s << 1 << 1 << 0 << 0 << QList<double>{1.0}
+                                              << u"0 page 1 1980 x 1530, 792 x 612|"_s;
+        QTest::newRow("one page reports once")
+            << five << 5 << 5 << 0 << 0 << QList<double>{1.0} << pages(5, 5);
+        QTest::newRow("three pages") << five << 3 << 5 << 0 << 0 << QList<double>{1.0 / 3, 2.0 / 3, 1.0}
+                                     << pages(3, 5);
+        QTest::newRow("later pages finishing first")
+            << five << 1 << 5 << 0 << 3 << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0} << pages(1, 5);
+        QTest::newRow("one page beyond the end") << five << 1 << 6 << 0 << 0 << QList<double>{} << invalid;
+        QTest::newRow("page 0") << five << 0 << 2 << 0 << 0 << QList<double>{} << invalid;
+        QTest::newRow("locked") << u"locked.pdf"_s << 1 << 1 << 0 << 0 << QList<double>{} << invalid;
+        QTest::newRow("not a PDF") << u"garbage.pdf"_s << 1 << 1 << 0 << 0 << QList<double>{} << invalid;
+        QTest::newRow("cancel during page 2 of 5")
+            << five << 1 << 5 << -2 << 1 << QList<double>{0.2} << u"cancelled"_s;
+        QTest::newRow("engine fails on page 3")
+            << five << 1 << 5 << 3 << 1 << QList<double>{0.2, 0.4} << u"engine failed"_s;
+        // With several pages at once the progress may stop earlier.
+        QTest::newRow("cancel during page 2, three at once")
+            << five << 1 << 5 << -2 << 3 << QList<double>{0.2} << u"cancelled"_s;
     }
-    void ranges()
+    void recognizeRange()
     {
         QFETCH(QString, file);
         QFETCH(int, first);
         QFETCH(int, last);
-        QFETCH(int, pages);
-        FakeEngine engine;
-        if (pages < 0) {
-            try {
-                PDFService::recognize(path(file), first, last, {}, false, engine);
-                QFAIL("the range was accepted");
-            } catch (const VellumixError& error) {
-                QCOMPARE(error.kind(), VellumixError::Kind::InvalidPages);
-            }
-            QVERIFY(engine.pages.isEmpty()); // refused before anything was rendered
-        } else {
-            QCOMPARE(PDFService::recognize(path(file), first, last, {}, false, engine).size(), pages);
-        }
-    }
-    void progressAndOrder_data()
-    {
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        QTest::addColumn<QList<double>>("progress");
-        QTest::addColumn<int>("concurrentPages");
-        QTest::newRow("one page reports once") << 3 << 3 << QList<double>{1.0} << 0;
-        QTest::newRow("three pages") << 2 << 4 << QList<double>{1.0 / 3.0, 2.0 / 3.0, 1.0} << 0;
-        QTest::newRow("five pages, one at a time") << 1 << 5 << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0} << 1;
-        QTest::newRow("five pages, later ones finishing first")
-            << 1 << 5 << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0} << 3;
-    }
-    void progressAndOrder()
-    {
-        QFETCH(int, first);
-        QFETCH(int, last);
-        QFETCH(QList<double>, progress);
-        QFETCH(int, concurrentPages);
-        FakeEngine engine;
-        engine.earlierPagesSlower = true;
-        QList<double> reported; // called from the worker only, read after the call returns
-        OCROptions options{.fast = true, .languages = {u"deu"_s}, .automaticLanguage = false};
-        const QList<PDFPageResult> results = PDFService::recognize(
-            path(u"five.pdf"_s), first, last, options, false, engine, {},
-            [&reported](double value) { reported.append(value); }, concurrentPages);
-
-        QCOMPARE(reported, progress); // exact: computed as (n - first + 1) / count
-        QCOMPARE(results.size(), last - first + 1);
-        for (qsizetype i = 0; i < results.size(); ++i) {
-            const int number = first + int(i);
-            QCOMPARE(results[i].index, number - 1);
-            QCOMPARE(results[i].text, u"page %1"_s.arg(number)); // each page kept its own image
-            QCOMPARE(results[i].blocks.size(), 1);
-            QCOMPARE(results[i].size, m_letter);
-        }
-        QCOMPARE(engine.options, QList<OCROptions>(results.size(), options));
-    }
-    void failureDiscardsPages_data()
-    {
-        QTest::addColumn<int>("failingPage");
-        QTest::addColumn<bool>("cancel"); // otherwise the engine fails
-        QTest::addColumn<QList<double>>("progress");
-        QTest::addColumn<int>("concurrentPages"); // with several, the progress may stop earlier
-        QTest::newRow("cancel during page 2 of 5") << 2 << true << QList<double>{0.2} << 1;
-        QTest::newRow("cancel during the last page") << 5 << true << QList<double>{0.2, 0.4, 0.6, 0.8} << 1;
-        QTest::newRow("engine fails on page 3") << 3 << false << QList<double>{0.2, 0.4} << 1;
-        QTest::newRow("engine fails on page 1") << 1 << false << QList<double>{} << 1;
-        QTest::newRow("cancel during page 2, three at once") << 2 << true << QList<double>{0.2} << 3;
-        QTest::newRow("engine fails on page 3, three at once") << 3 << false << QList<double>{0.2, 0.4} << 3;
-    }
-    void failureDiscardsPages()
-    {
         QFETCH(int, failingPage);
-        QFETCH(bool, cancel);
-        QFETCH(QList<double>, progress);
         QFETCH(int, concurrentPages);
+        QFETCH(QList<double>, progress);
+        QFETCH(QString, outcome);
         FakeEngine engine;
-        engine.onPage = [failingPage, cancel](int page, const CancelToken& token) {
-            if (page != failingPage)
-                return;
-            if (!cancel)
+        engine.earlierPagesSlower = failingPage == 0;
+        engine.onPage = [failingPage](int page, const CancelToken& token) {
+            if (page == failingPage)
                 throw PlatformError(u"engine failed"_s);
-            token.cancel(); // the caller's token reaches the running recognition
+            if (page == -failingPage)
+                token.cancel(); // the caller's token reaches the running recognition
         };
-        QList<double> reported;
-        QList<PDFPageResult> results{PDFPageResult{}};
-        bool cancelled = false;
-        QString failure;
+        QList<double> reported; // called from the worker only, read after the call returns
+        const OCROptions options{.fast = true, .languages = {u"deu"_s}};
+        QString result;
         try {
-            results = PDFService::recognize(
-                path(u"five.pdf"_s), 1, 5, {}, false, engine, CancelToken(),
-                [&reported](double value) { reported.append(value); }, concurrentPages);
+            for (const PDFPageResult& page : PDFService::recognize(
+                     path(file), first, last, options, false, engine, {},
+                     [&reported](double value) { reported.append(value); }, concurrentPages))
+                result += u"%1 %2, %3 x %4|"_s.arg(page.index)
+                              .arg(page.text)
+                              .arg(page.size.width())
+                              .arg(page.size.height());
         } catch (const Cancelled&) {
-            cancelled = true;
+            result = u"cancelled"_s;
         } catch (const Error& error) {
-            failure = error.message();
+            result = error.message();
         }
-        QCOMPARE(cancelled, cancel);
-        QCOMPARE(failure, cancel ? QString() : u"engine failed"_s);
-        QCOMPARE(results.size(), 1); // untouched: nothing came back
-        if (concurrentPages == 1) {
-            QCOMPARE(reported, progress);
-            QCOMPARE(engine.pages.last(), failingPage); // no later page reached the engine
-        } else {
-            QCOMPARE(reported, progress.first(std::min(reported.size(), progress.size())));
-            QVERIFY(engine.pages.last() < failingPage + concurrentPages);
-        }
+        QCOMPARE(result, outcome);
+        // Exact: computed as (n - first + 1) / count.
+        QCOMPARE(reported, concurrentPages > 1 && failingPage
+                               ? progress.first(std::min(reported.size(), progress.size()))
+                               : progress);
+        if (progress.isEmpty() && failingPage == 0)
+            QVERIFY(engine.pages.isEmpty()); // refused before anything was rendered
+        else
+            QCOMPARE(engine.options, options);
+        if (failingPage != 0)
+            QVERIFY(engine.pages.last() < std::abs(failingPage) + concurrentPages); // no later page started
     }
 
 private:
