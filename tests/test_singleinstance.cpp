@@ -36,7 +36,6 @@ private Q_SLOTS:
         QTest::newRow("no argument") << Args() << InstanceRequest{Verb::Reopen, {}};
         QTest::newRow("workspace") << Args{u"workspace"_s} << InstanceRequest{Verb::Workspace, {}};
         QTest::newRow("capture, unknown option") << Args{u"capture"_s, u"--all"_s} << refused;
-        QTest::newRow("capture, two options") << Args{u"capture"_s, u"--full"_s, u"--multiple"_s} << refused;
         QTest::newRow("first of several files")
             << Args{u"shots/b.PDF"_s, u"c.png"_s} << open(u"/home/u/shots/b.PDF"_s);
         QTest::newRow("file after --") << Args{u"--"_s, u"capture"_s} << open(u"/home/u/capture"_s);
@@ -102,12 +101,13 @@ private Q_SLOTS:
         client.write(QByteArray(SingleInstance::maxRequestBytes + 1024, 'x'));
         QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState, 5000);
 
-        // A line that is not a request is answered with a refusal, never acted on.
         QLocalSocket other;
         other.connectToServer(socketPath());
         QVERIFY(other.waitForConnected(2000));
         other.write("{\"verb\":\"quit\"}\n");
-        QTRY_COMPARE_WITH_TIMEOUT(other.readAll(), QByteArray("error\n"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            other.bytesAvailable() >= 6 || other.state() == QLocalSocket::UnconnectedState, 5000);
+        QCOMPARE(other.readAll(), QByteArray("error\n"));
         QCOMPARE(requested.size(), 0);
     }
 
