@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The tray application as a user meets it, on a private X server with a window manager: it
-// starts with its own HOME, later launches hand over to it, and the global shortcuts reach it.
+// The tray application as a user meets it, on a private X server with a window manager.
 #include "XvfbSession.h"
 
 #include <QApplication>
@@ -68,10 +67,9 @@ private Q_SLOTS:
     }
     void startsQuietlyInTheTray()
     {
-        // Minimised by default: it answers later launches but shows no window.
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QDir(m_runtime.path()).filePath(u"vellumix"_s)), 20000);
         QCOMPARE(m_app.state(), QProcess::Running);
-        QVERIFY(visibleWorkspace(1000).isEmpty());
+        QVERIFY(visibleWorkspace(1000).isEmpty()); // minimised by default
     }
     void laterLaunchesHandOverAndExit()
     {
