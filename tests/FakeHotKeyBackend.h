@@ -13,7 +13,7 @@ class FakeHotKeyBackend final : public vellumix::HotKeyBackend
 public:
     using Combination = QPair<std::uint32_t, std::uint32_t>;
 
-    QString unavailableReason() const override { return reason; }
+    QString unavailableReason() const override { return {}; }
     int registerHotKey(int id, std::uint32_t keycode, std::uint32_t modifiers) override
     {
         const int status = refused.value({keycode, modifiers}, 0);
@@ -30,7 +30,6 @@ public:
         Q_EMIT registrationLost(id, status);
     }
 
-    QString reason;
     QMap<Combination, int> refused;
     QMap<int, Combination> registered;
 };
