@@ -78,6 +78,10 @@ inline bool qpdfRewrite(const QString& path, const QStringList& options)
     return result.exitCode == 0 && QFile::remove(path) && QFile::rename(temporary, path);
 }
 
+inline bool lockWithPassword(const QString& path)
+{
+    return qpdfRewrite(path, {u"--encrypt"_s, u"secret"_s, u"owner"_s, u"256"_s, u"--"_s});
+}
 // `qpdf --check` passes without a single warning.
 inline bool passesCheck(const QString& path)
 {
