@@ -5,6 +5,7 @@
 #include "capture/ScreenGrabber.h"
 #include "capture/WindowActivator.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QScreen>
@@ -55,6 +56,13 @@ inline RegionTool fakeTool(const QString& folder, const QString& body)
     tool.program = script.fileName();
     tool.arguments = {QStringLiteral("{file}")};
     return tool;
+}
+
+// The private folders of region captures still present.
+inline QStringList captureFolders()
+{
+    return QDir(QDir::tempPath())
+        .entryList({QStringLiteral("Vellumix-Capture-*")}, QDir::AllEntries | QDir::Hidden);
 }
 
 // Remembers which windows the overlay handed the focus back to.

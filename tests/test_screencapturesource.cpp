@@ -14,6 +14,7 @@
 using namespace vellumix;
 using namespace Qt::StringLiterals;
 using Sizes = QList<QSize>;
+using test::captureFolders;
 using test::drag;
 
 namespace {
@@ -160,10 +161,6 @@ private:
         grabber->refused = refused;
         return std::make_unique<ScreenCaptureSource>(
             m_activator, nullptr, [regionTool] { return regionTool; }, grabber);
-    }
-    static QStringList captureFolders()
-    {
-        return QDir(QDir::tempPath()).entryList({u"Vellumix-Capture-*"_s}, QDir::AllEntries);
     }
 
     QTemporaryDir m_fixtures;
