@@ -139,7 +139,6 @@ private Q_SLOTS:
     {
         Overlay overlay(false);
         SelectionView* middle = overlay.panel(1);
-        QVERIFY(middle->findChildren<QPushButton*>().isEmpty());
         const QPoint hintArea(middle->width() / 2, 60);
         QVERIFY(overlay.untouched(1, hintArea));
         QVERIFY(!Overlay(true).untouched(1, hintArea));
@@ -147,11 +146,10 @@ private Q_SLOTS:
         test::drag(middle, {10, 10}, {90, 80});
         QCOMPARE(overlay.deliveries, QList<QList<QImage>>{{overlay.snapshots[1].image.copy(10, 10, 80, 70)}});
     }
-    void completesExactlyOnce()
+    void reopeningCancelsAndCompletesOnce()
     {
         Overlay overlay(true);
         test::drag(overlay.panel(1), {10, 10}, {60, 60});
-        // Opening again closes the first overlay as a cancel.
         QList<QList<QImage>> second;
         overlay.controller.begin(overlay.snapshots, true,
                                  [&](QList<QImage> images) { second.append(images); });
