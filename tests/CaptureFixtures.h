@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "capture/RegionTool.h"
 #include "capture/ScreenGrabber.h"
+#include "capture/WindowActivator.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QScreen>
 #include <QStringList>
+#include <QTest>
 
 namespace vellumix::test {
 
@@ -37,5 +42,45 @@ public:
         return image;
     }
 };
+
+// A region tool running `body` as a shell script inside `folder`; its output path is "$1".
+inline RegionTool fakeTool(const QString& folder, const QString& body)
+{
+    static int count = 0;
+    QFile script(folder + QStringLiteral("/tool-%1.sh").arg(++count));
+    if (!script.open(QIODevice::WriteOnly))
+        return {};
+    script.write("#!/bin/sh\ncd \"$(dirname \"$0\")\"\n" + body.toUtf8());
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    RegionTool tool = RegionTool::maim();
+    tool.program = script.fileName();
+    tool.arguments = {QStringLiteral("{file}")};
+    return tool;
+}
+
+// The private folders of region captures still present.
+inline QStringList captureFolders()
+{
+    return QDir(QDir::tempPath())
+        .entryList({QStringLiteral("Vellumix-Capture-*")}, QDir::AllEntries | QDir::Hidden);
+}
+
+// Remembers which windows the overlay handed the focus back to.
+class FakeActivator final : public WindowActivator
+{
+public:
+    quint64 active = 0x4200007;
+    QList<quint64> activated;
+    quint64 activeWindow() override { return active; }
+    void activate(quint64 window) override { activated.append(window); }
+};
+
+inline void drag(QWidget* view, QPoint from, QPoint to)
+{
+    QTest::mousePress(view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(view, (from + to) / 2);
+    QTest::mouseMove(view, to);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+}
 
 } // namespace vellumix::test

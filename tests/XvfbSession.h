@@ -36,8 +36,7 @@ public:
             std::fprintf(stderr, "Xvfb did not start\n");
             return;
         }
-        m_display = ':' + number.trimmed();
-        qputenv("DISPLAY", m_display);
+        qputenv("DISPLAY", ':' + number.trimmed());
         qputenv("QT_QPA_PLATFORM", "xcb");
         m_windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
         m_ready = m_windowManager.waitForStarted() && waitForWindowManager();
@@ -46,12 +45,10 @@ public:
     ~XvfbSession()
     {
         for (QProcess* process : {&m_windowManager, &m_server}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->terminate();
-                if (!process->waitForFinished(3000))
-                    process->kill();
-                process->waitForFinished(1000);
-            }
+            process->terminate();
+            if (!process->waitForFinished(3000))
+                process->kill();
+            process->waitForFinished(1000);
         }
     }
 
@@ -59,13 +56,12 @@ public:
     XvfbSession& operator=(const XvfbSession&) = delete;
 
     bool isReady() const { return m_ready; }
-    const QByteArray& display() const { return m_display; }
 
 private:
     // The window manager announces itself on the root window once it manages the screen.
     bool waitForWindowManager() const
     {
-        xcb_connection_t* connection = xcb_connect(m_display.constData(), nullptr);
+        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
         const char name[] = "_NET_SUPPORTING_WM_CHECK";
         xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
             connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
@@ -87,6 +83,5 @@ private:
 
     QProcess m_server;
     QProcess m_windowManager;
-    QByteArray m_display;
     bool m_ready = false;
 };

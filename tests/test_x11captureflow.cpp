@@ -19,22 +19,20 @@
 #include <QVBoxLayout>
 
 using namespace vellumix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // Real input through the X server (XTEST), not Qt's synthetic events.
-bool xdotool(const QStringList& arguments)
+bool xdotool(const QString& arguments)
 {
-    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+    return QProcess::execute(u"xdotool"_s, arguments.split(u' ')) == 0;
 }
 
 bool drag(QPoint from, QPoint to)
 {
-    auto move = [](QPoint p) {
-        return xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    };
-    return move(from) && xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}) &&
-           move((from + to) / 2) && move(to) && xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    const auto at = [](QPoint p) { return u"mousemove %1 %2 "_s.arg(p.x()).arg(p.y()); };
+    return xdotool(at(from) + u"mousedown 1 "_s + at((from + to) / 2) + at(to) + u"mouseup 1"_s);
 }
 
 class SilentSound final : public SoundPlayer
@@ -49,27 +47,13 @@ class TextWindow final : public QWidget
 public:
     TextWindow()
     {
-        setWindowTitle(QStringLiteral("text"));
-        QPalette palette;
-        palette.setColor(QPalette::Window, Qt::white);
-        palette.setColor(QPalette::WindowText, Qt::black);
-        setPalette(palette);
-        setAutoFillBackground(true);
+        setStyleSheet(u"background: white; color: black; font: 40px 'DejaVu Sans'"_s);
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(40, 40, 40, 40);
         layout->setSpacing(80);
-        for (QLabel** label : {&upper, &lower}) {
-            *label = new QLabel(this);
-            QFont font(QStringLiteral("DejaVu Sans"));
-            font.setPixelSize(40);
-            (*label)->setFont(font);
-            layout->addWidget(*label);
-        }
+        layout->addWidget(upper);
+        layout->addWidget(lower);
         layout->addStretch();
-        upper->setText(QStringLiteral("Harbour lantern"));
-        lower->setText(QStringLiteral("Quiet meadow 42"));
-        for (QLabel* label : {upper, lower})
-            label->setFixedSize(label->sizeHint());
     }
     // A label's area on the screen with a margin of white around the text.
     QRect onScreen(QLabel* label) const
@@ -77,8 +61,8 @@ public:
         return QRect(label->mapToGlobal(QPoint(0, 0)), label->size()).adjusted(-15, -15, 15, 15);
     }
 
-    QLabel* upper = nullptr;
-    QLabel* lower = nullptr;
+    QLabel* upper = new QLabel(u"Harbour lantern"_s, this);
+    QLabel* lower = new QLabel(u"Quiet meadow 42"_s, this);
 };
 
 } // namespace
@@ -95,7 +79,7 @@ private Q_SLOTS:
 // text on the clipboard, in the order the regions were drawn.
 void TestX11CaptureFlow::regionsToClipboard()
 {
-    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+    if (QGuiApplication::platformName() != u"xcb"_s)
         QSKIP("needs an X server; run through tests/xvfb-run.sh");
     std::unique_ptr<X11WindowActivator> activator = X11WindowActivator::create();
     QVERIFY(activator);
@@ -113,7 +97,7 @@ void TestX11CaptureFlow::regionsToClipboard()
     SilentSound sound;
     ScreenCaptureSource capture(*activator, nullptr, [] { return std::optional<RegionTool>(); });
     AppModel model(defaults, history.path(), engine, capture, sound);
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QGuiApplication::clipboard()->setText(u"before"_s);
 
     model.capture(true, false);
     QVERIFY(!model.busy());
@@ -128,14 +112,14 @@ void TestX11CaptureFlow::regionsToClipboard()
     QTRY_COMPARE(capture.selection().regions().size(), 1);
     QVERIFY(drag(upper.bottomRight(), upper.topLeft()));
     QTRY_COMPARE(capture.selection().regions().size(), 2);
-    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+    QVERIFY(xdotool(u"key Return"_s));
 
     QClipboard* clipboard = QGuiApplication::clipboard();
-    QTRY_VERIFY_WITH_TIMEOUT(clipboard->text() != QStringLiteral("before") || model.message(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(clipboard->text() != u"before"_s || model.message(), 60000);
     QVERIFY(!capture.selection().isOpen());
     QVERIFY(!model.busy());
     QVERIFY2(!model.message(), qPrintable(model.message().value_or(QString())));
-    QCOMPARE(clipboard->text(), QStringLiteral("Quiet meadow 42\n\nHarbour lantern"));
+    QCOMPARE(clipboard->text(), u"Quiet meadow 42\n\nHarbour lantern"_s);
     QCOMPARE(model.source(), AppModel::sourceMultipleRegions);
     QCOMPARE(model.history().entries().size(), 1);
     // The focus is back where it was before the overlay.

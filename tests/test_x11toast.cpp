@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The toast on a real X server with a window manager: placed at the top right, never focused.
 #include "XvfbSession.h"
 #include "shell/Toast.h"
 #include "shell/ToastPanel.h"
@@ -12,25 +11,16 @@
 using namespace vellumix;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-bool type(const QString& text)
-{
-    QProcess xdotool;
-    xdotool.start(u"xdotool"_s, {u"type"_s, text});
-    return xdotool.waitForFinished(10000) && xdotool.exitCode() == 0;
-}
-
-} // namespace
-
 class TestX11Toast : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void typingStillReachesTheActiveWindow()
     {
+        const auto type = [](const QString& text) {
+            return QProcess::execute(u"xdotool"_s, {u"type"_s, text}) == 0;
+        };
         QLineEdit editor;
-        editor.resize(300, 40);
         editor.show();
         editor.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&editor, 5000));
@@ -41,15 +31,12 @@ private Q_SLOTS:
         Toast toast;
         toast.show(u"Text copied to clipboard"_s);
         QVERIFY(QTest::qWaitForWindowExposed(toast.panel(), 5000));
-        QCOMPARE(toast.panel()->geometry(),
+        QCOMPARE(toast.panel()->frameGeometry(), // undecorated, at the top right
                  ToastPanel::placement(QGuiApplication::primaryScreen()->availableGeometry()));
-        QCOMPARE(toast.panel()->frameGeometry().topLeft(), toast.panel()->geometry().topLeft());
 
         QTest::qWait(200);
         QVERIFY(type(u"abc"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(editor.text(), u"xabc"_s, 5000);
-        QCOMPARE(QApplication::activeWindow(), &editor);
-        QVERIFY(toast.panel()->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(editor.text(), u"xabc"_s, 5000); // the toast took no focus
     }
 };
 
