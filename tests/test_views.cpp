@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "ModelFixture.h"
+#include "PdfTestFiles.h"
 #include "model/Preferences.h"
 #include "model/UserDefaults.h"
 #include "ui/Appearance.h"
 #include "ui/PDFPreview.h"
+#include "ui/ResultPane.h"
 #include "ui/ThemedView.h"
 
 #include <QApplication>
@@ -10,7 +13,9 @@
 #include <QPainter>
 #include <QPdfDocument>
 #include <QPdfWriter>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +27,26 @@ class TestViews : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void documentBarRecognisesTheChosenPages()
+    {
+        testing::ModelFixture f;
+        ResultPane pane(f.model);
+        QVERIFY(pane.documentBar()->isHidden());
+        const QString pdf = f.folder.filePath(u"three.pdf"_s);
+        pdftest::writePdf(pdf, {QSizeF(200, 100), QSizeF(200, 100), QSizeF(200, 100)});
+        f.model.load(QUrl::fromLocalFile(pdf));
+        QVERIFY(!pane.documentBar()->isHidden());
+        QCOMPARE(pane.lastPage()->maximum(), 3);
+        QCOMPARE(pane.lastPage()->value(), 3);
+
+        pane.firstPage()->setValue(2);
+        QCOMPARE(f.model.pageStart(), 2);
+        pane.recognisePages()->click();
+        QVERIFY(!pane.recognisePages()->isEnabled());
+        QVERIFY(f.idle());
+        QCOMPARE(f.engine.calls.load(), 2); // pages 2 and 3 only
+        QVERIFY(pane.recognisePages()->isEnabled());
+    }
     void themedContentFollowsAccentAndAppearance()
     {
         const QString systemStyle = QApplication::style()->name();
