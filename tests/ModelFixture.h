@@ -14,6 +14,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMutex>
 #include <QPromise>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,7 +25,7 @@
 
 namespace vellumix::testing {
 
-// Each test image carries its key in the red channel.
+// Each test image carries its key in the red channel, at least in its centre.
 inline QImage keyed(int key)
 {
     QImage image(8, 6, QImage::Format_RGB32);
@@ -48,8 +49,11 @@ class FakeEngine final : public OCREngine
 public:
     Recognition recognize(const QImage& image, const OCROptions&, const CancelToken& cancel) override
     {
-        const int key = qRed(image.pixel(0, 0));
-        keys.append(key); // read only while no flow runs
+        const int key = qRed(image.pixel(image.width() / 2, image.height() / 2));
+        {
+            QMutexLocker lock(&mutex); // document pages arrive on several threads
+            keys.append(key);
+        }
         ++calls;
         while (holdKey == key && !released) {
             if (honoursCancel && cancel.isCancelled())
@@ -62,8 +66,14 @@ public:
                                                  : recognition(QStringLiteral("text %1").arg(key));
     }
     QStringList languages() const override { return {}; }
+    bool saw(int key)
+    {
+        QMutexLocker lock(&mutex);
+        return keys.contains(key);
+    }
     QHash<int, Recognition> results; // set before a flow starts
-    QList<int> keys;
+    QMutex mutex;
+    QList<int> keys; // read unlocked only while no flow runs
     std::atomic<int> calls{0};
     std::atomic<int> holdKey{-1};
     std::atomic<bool> released{false};
