@@ -102,7 +102,10 @@ AppDelegate::~AppDelegate()
     m_model.chooseSaveFile = nullptr;
     m_shortcuts.setAction(nullptr);
     m_model.preferences().setApplier(nullptr);
-    delete m_workspace;
+    // Destroying the window hides it: the frame must not be read from a half-destroyed window.
+    QMainWindow* workspace = m_workspace;
+    m_workspace = nullptr;
+    delete workspace;
     delete m_about;
     delete m_mainMenu; // when no window took it
 }
