@@ -200,7 +200,9 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
                                         .arg(configuration.languages, m_dataPath));
             api->SetVariable("debug_file", "/dev/null");
         }
-        api->SetPageSegMode(tesseract::PageSegMode(m_tuning.pageSegmentation));
+        // Fast mode reads the region as one block of text: no layout analysis.
+        api->SetPageSegMode(options.fast ? tesseract::PSM_SINGLE_BLOCK
+                                         : tesseract::PageSegMode(m_tuning.pageSegmentation));
         // Fast mode skips the inverted second look at unsure lines: it is most of the extra time.
         api->SetVariable("tessedit_do_invert", m_tuning.retryInverted && !options.fast ? "1" : "0");
 
