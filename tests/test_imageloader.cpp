@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 using namespace vellumix;
@@ -95,6 +97,10 @@ private Q_SLOTS:
             << QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgABhqAAAYagCAAAAACNOVQUAAAADElEQVR4nGNgoAwAAABAAA"
                                       "G3NHzvAAAAAElFTkSuQmCC")
             << VellumixError::Kind::FileTooLarge;
+        QTest::newRow("zero-size image")
+            << QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAAAAAAACAAAAAAe4CPOAAAADElEQVR4nGNgoAwAAABAAA"
+                                      "G3NHzvAAAAAElFTkSuQmCC")
+            << invalid;
         QTest::newRow("truncated PNG") << png.left(png.size() / 2) << invalid;
         QTest::newRow("text named .png") << QByteArray("just some text\n") << invalid;
     }
@@ -106,26 +112,53 @@ private Q_SLOTS:
         QCOMPARE(refusal([&] { ImageLoader::load(path); }), kind);
         QCOMPARE(refusal([&] { ImageLoader::loadData(bytes); }), kind);
     }
+    void refusedBeforeDecoding()
+    {
+        const QByteArray huge(ImageLoader::maximumFileBytes + 1, '\0'); // standard input is limited too
+        QCOMPARE(refusal([&] { ImageLoader::loadData(huge); }), VellumixError::Kind::FileTooLarge);
+        try {
+            ImageLoader::load(m_dir.filePath(u"absent.png"_s));
+            QFAIL("loaded a missing file");
+        } catch (const PlatformError& error) {
+            QCOMPARE(error.message(), QString::fromLocal8Bit(std::strerror(ENOENT)));
+        }
+    }
     void decodes_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("dark"); // near the top centre
-        QTest::newRow("orientation 6") << turnedJpeg() << QSize(20, 40) << true;
+        QTest::addColumn<QColor>("colour"); // near the top centre
+        QTest::newRow("orientation 6") << turnedJpeg() << QSize(20, 40) << QColor(Qt::black);
         QTest::newRow("animated GIF: two 1 x 1 frames, white then black")
             << QByteArray::fromBase64(
                    "R0lGODlhAQABAIAAAAAAAP///yH/C05FVFNDQVBFMi4wAwEAAAAh+QQACgAAACwAAAAAAQABAAAC"
                    "AkwBACH5BAAKAAAALAAAAAABAAEAAAICRAEAOw==")
-            << QSize(1, 1) << false;
+            << QSize(1, 1) << QColor(Qt::white);
+        QImage deep(16, 8, QImage::Format_RGBA64);
+        deep.fill(QColor::fromRgba64(0x1111, 0x8888, 0xeeee, 0xffff));
+        QCOMPARE(quint8(encode(deep, "PNG").at(24)), quint8(16)); // bit depth in the header
+        QTest::newRow("16-bit PNG") << encode(deep, "PNG") << QSize(16, 8) << QColor(0x11, 0x88, 0xee);
+        // 8 x 8 Adobe CMYK, stored inverted (255: no ink), with cyan ink only.
+        QTest::newRow("CMYK JPEG")
+            << QByteArray::fromBase64(
+                   "/9j/7gAOQWRvYmUAZAAAAAAA/"
+                   "9sAQwABAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQEBAQ"
+                   "EBAQEBAQEBAQEBAQEBAQEBAQEB/8AAFAgACAAIBAERAAIRAAMRAAQRAP/"
+                   "EAB8AAAAADAAAAAAAAAAAAAAAAAABAgME"
+                   "BQYHCAkKC//EABQQAQAAAAAAAAAAAAAAAAAAAAD/2gAOBAEAAgADAAQAAD8At/6v4V/Cv4f/2Q==")
+            << QSize(8, 8) << QColor(0, 255, 255);
     }
     void decodes()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QSize, size);
-        QFETCH(bool, dark);
+        QFETCH(QColor, colour);
         const QImage image = ImageLoader::load(write(u"decoded"_s, bytes));
         QCOMPARE(image.size(), size);
-        QCOMPARE(qGray(image.pixel(size.width() / 2, size.height() / 8)) < 128, dark);
+        const QColor got = image.pixelColor(size.width() / 2, size.height() / 8).toRgb();
+        const int off = std::max({qAbs(got.red() - colour.red()), qAbs(got.green() - colour.green()),
+                                  qAbs(got.blue() - colour.blue())});
+        QVERIFY2(off <= 40, qPrintable(got.name())); // JPEG blurs near edges
     }
 
 private:

@@ -141,6 +141,19 @@ private Q_SLOTS:
         QCOMPARE(run({out, u"-"_s}, {}, "pdftotext").out.simplified(), text);
         QCOMPARE(run({u"--check"_s, out}, {}, "qpdf").status, 0);
     }
+    void progressOnATerminal()
+    {
+        const Run terminal =
+            run({u"-qec"_s, u"'%1' '%2' 2>/dev/tty >/dev/null"_s.arg(QStringLiteral(VELLUMIX_OCR), m_pdf),
+                 u"/dev/null"_s},
+                {}, "script");
+        QCOMPARE(terminal.status, 0);
+        for (int page = 1; page <= 3; ++page)
+            QVERIFY2(terminal.out.contains(u"three-pages: page %1 of 3"_s.arg(page)),
+                     qPrintable(terminal.out));
+        QVERIFY(terminal.out.endsWith(u"\r\033[K"_s)); // the line is cleared at the end
+        QVERIFY(!terminal.out.contains(u"Alpha"_s));
+    }
 };
 
 QTEST_MAIN(TestOcrCommand)
