@@ -130,7 +130,6 @@ private Q_SLOTS:
             model.capture(true, false);
             QVERIFY(capture.pending);
         }
-        QCOMPARE(capture.cancels, 1);
         capture.deliver({keyed(6)});
         QTest::qWait(50);
         QCOMPARE(f.engine.calls.load(), 0);
