@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// An AppModel over fakes: an engine that reads a key from each image, a capture source whose
-// futures the test finishes, and a sound that only records.
+// An AppModel over fakes: an engine reading a key from each image, a capture the test finishes.
 #pragma once
 
 #include "capture/CaptureSource.h"
@@ -25,7 +24,7 @@
 
 namespace vellumix::testing {
 
-// Each test image carries its key in the red channel, at least in its centre.
+// Each test image carries its key in the red channel.
 inline QImage keyed(int key)
 {
     QImage image(8, 6, QImage::Format_RGB32);
@@ -42,18 +41,16 @@ inline Recognition recognition(const QString& text, float confidence = 0.9f, con
     return result;
 }
 
-// Reads "text <key>" unless given another result (key 0 reads nothing); holds holdKey until released
-// or, when it honours the token, cancelled.
+// Reads "text <key>" unless given a result (key 0: nothing); holds holdKey until released or cancelled.
 class FakeEngine final : public OCREngine
 {
 public:
     Recognition recognize(const QImage& image, const OCROptions&, const CancelToken& cancel) override
     {
         const int key = qRed(image.pixel(image.width() / 2, image.height() / 2));
-        {
-            QMutexLocker lock(&mutex); // document pages arrive on several threads
-            keys.append(key);
-        }
+        QMutexLocker lock(&mutex); // document pages arrive on several threads
+        keys.append(key);
+        lock.unlock();
         ++calls;
         while (holdKey == key && !released) {
             if (honoursCancel && cancel.isCancelled())
@@ -66,12 +63,7 @@ public:
                                                  : recognition(QStringLiteral("text %1").arg(key));
     }
     QStringList languages() const override { return {}; }
-    bool saw(int key)
-    {
-        QMutexLocker lock(&mutex);
-        return keys.contains(key);
-    }
-    QHash<int, Recognition> results; // set before a flow starts
+    QHash<int, Recognition> results;
     QMutex mutex;
     QList<int> keys; // read unlocked only while no flow runs
     std::atomic<int> calls{0};
@@ -83,8 +75,7 @@ public:
 
 enum class Road { Region, Regions, Full };
 
-// Like the real source, cancel() ends an open overlay with no regions and a waiting capture with
-// Cancelled.
+// Like the real source, cancel() ends an open overlay with no regions, a waiting capture with Cancelled.
 class FakeCapture final : public CaptureSource
 {
 public:
@@ -93,7 +84,6 @@ public:
     QFuture<QList<QImage>> fullScreen() override { return open(Road::Full); }
     void cancel() override
     {
-        ++cancels;
         if (!pending || !honoursCancel)
             return;
         if (calls.last() == Road::Regions)
@@ -104,20 +94,20 @@ public:
     void deliver(const QList<QImage>& images)
     {
         pending->addResult(images);
-        end();
+        pending->finish();
+        pending.reset();
     }
     void fail(std::exception_ptr error)
     {
         pending->setException(std::move(error));
-        end();
+        pending->finish();
+        pending.reset();
     }
-    // The promise goes away unfinished, which cancels its future without a result.
-    void abandon() { pending.reset(); }
+    void abandon() { pending.reset(); } // cancels the future without a result
 
     QList<Road> calls;
-    int cancels = 0;
     bool honoursCancel = true;
-    std::exception_ptr failAtOnce; // the snapshots fail inside the call
+    std::exception_ptr failAtOnce; // fails inside the call
     std::optional<QPromise<QList<QImage>>> pending;
 
 private:
@@ -131,11 +121,6 @@ private:
             fail(failAtOnce);
         return future;
     }
-    void end()
-    {
-        pending->finish();
-        pending.reset();
-    }
 };
 
 class FakeSound final : public SoundPlayer
@@ -147,8 +132,7 @@ public:
 
 struct ModelFixture
 {
-    explicit ModelFixture(const QString& historyFolder = {})
-        : model(defaults, historyFolder.isEmpty() ? folder.path() : historyFolder, engine, capture, sound)
+    ModelFixture() : model(defaults, folder.path(), engine, capture, sound)
     {
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         model.openWorkspace = [this] { ++workspaceOpened; };
@@ -163,7 +147,6 @@ struct ModelFixture
     {
         return QTest::qWaitFor([this] { return !model.busy() && !capture.pending; }, 5000);
     }
-    // Recognises the keyed images and waits for the flow to end.
     bool run(const QList<int>& keys, const QString& source = AppModel::sourceScreen)
     {
         QList<QImage> images;
