@@ -39,6 +39,8 @@ private Q_SLOTS:
         QTest::newRow("Full") << u"Full"_s << Road::Full << AppModel::sourceFullScreen;
         QTest::newRow("a display label is not a stored mode")
             << u"Multiple regions"_s << Road::Region << AppModel::sourceScreen;
+        QTest::newRow("both flags asked for: full wins")
+            << QString() << Road::Full << AppModel::sourceFullScreen;
     }
     void roads()
     {
@@ -47,8 +49,12 @@ private Q_SLOTS:
         QFETCH(QString, source);
         Fixture f;
         f.preferences().setSeparator(u" | "_s);
-        f.preferences().setDefaultMode(mode);
-        f.model.captureDefault();
+        if (mode.isNull()) {
+            f.model.capture(true, true);
+        } else {
+            f.preferences().setDefaultMode(mode);
+            f.model.captureDefault();
+        }
         QCOMPARE(f.model.busy(), road != Road::Regions); // the open overlay refuses captures itself
         for (Road other : {Road::Region, Road::Regions, Road::Full})
             capture(f, other);
