@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CaptureFixtures.h"
+#include "capture/NativeCaptureJob.h"
 #include "capture/NativeRegionCapture.h"
 #include "core/Cancellation.h"
 #include "core/Errors.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,6 +57,10 @@ private Q_SLOTS:
             << cancelMessage + u"echo ' broken ' >&2; exit 1"_s << failed.arg(1).arg(u"broken"_s);
         QTest::newRow("killed by a signal") << u"kill -KILL $$"_s << failed.arg(-SIGKILL).arg(noImage);
         QTest::newRow("image") << u"cp fixture.png \"$1\"; echo 'a warning' >&2"_s << u"image 30x20"_s;
+        QTest::newRow("800 characters of error: the first 500 are kept")
+            << u"head -c 800 /dev/zero | tr '\\0' x >&2; exit 1"_s << failed.arg(1).arg(QString(500, u'x'));
+        QTest::newRow("image but status 3")
+            << u"cp fixture.png \"$1\"; exit 3"_s << failed.arg(3).arg(noImage);
         QTest::newRow("undecodable image")
             << u"echo garbage > \"$1\""_s << VellumixError(VellumixError::Kind::InvalidImage).message();
     }
@@ -65,6 +71,30 @@ private Q_SLOTS:
         NativeRegionCapture capture(test::fakeTool(m_fixtures.path(), body), {});
         QCOMPARE(wait(capture.capture()), outcome);
         QCOMPARE(captureFolders(), QStringList{});
+    }
+    void cancelBeforeLaunchNeverLaunches()
+    {
+        QTemporaryDir folder;
+        NativeCaptureJob job(test::fakeTool(folder.path(), u"touch launched"_s), folder.filePath(u"r.png"_s),
+                             folder.filePath(u"e.txt"_s));
+        job.cancel();
+        int cancelled = 0, other = 0;
+        job.start([&](NativeCaptureJob::Result result) {
+            const auto* error = std::get_if<std::exception_ptr>(&result);
+            try {
+                if (error)
+                    std::rethrow_exception(*error);
+                ++other;
+            } catch (const Cancelled&) {
+                ++cancelled;
+            } catch (...) {
+                ++other;
+            }
+        });
+        QTest::qWait(200); // a launched tool would have touched the marker by now
+        QCOMPARE(cancelled, 1);
+        QCOMPARE(other, 0);
+        QVERIFY(!QFileInfo::exists(folder.filePath(u"launched"_s)));
     }
     void privateFolderPerCapture()
     {
