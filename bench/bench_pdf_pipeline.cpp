@@ -3,16 +3,13 @@
 // every page, then recognise every page): with one page in the engine at a time (rendering
 // overlapped only) and with one page per core. Usage:
 //   bench_pdf_pipeline [pages=6]
-// It writes its own text pages, recognises them with Tesseract ("eng") and prints times, pages per
-// minute and ratios.
-#include "core/OCREngine.h"
+// It writes its own text pages, recognises them with the application's engine and prints times,
+// pages per minute and ratios.
 #include "core/PDFService.h"
-
-#include <tesseract/baseapi.h>
+#include "core/TesseractEngine.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QMutex>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfDocument>
@@ -22,10 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <sys/resource.h>
-#include <unistd.h>
-#include <vector>
 
 using namespace vellumix;
 
@@ -38,43 +32,6 @@ double cpuSeconds()
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
-
-// Just enough of an engine for timing: a pool of Tesseract instances, whole-page text.
-class BenchEngine final : public OCREngine
-{
-public:
-    Recognition recognize(const QImage& image, const OCROptions&, const CancelToken& cancel) override
-    {
-        std::unique_ptr<tesseract::TessBaseAPI> api;
-        {
-            QMutexLocker lock(&m_mutex);
-            if (!m_idle.empty()) {
-                api = std::move(m_idle.back());
-                m_idle.pop_back();
-            }
-        }
-        if (!api) {
-            api = std::make_unique<tesseract::TessBaseAPI>();
-            if (api->Init("/usr/share/tesseract-ocr/5/tessdata", "eng") != 0)
-                std::abort();
-        }
-        cancel.throwIfCancelled();
-        const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-        api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-        api->SetSourceResolution(180);
-        std::unique_ptr<char[]> text(api->GetUTF8Text());
-        Recognition recognition;
-        recognition.blocks.append(TextBlock{.text = QString::fromUtf8(text.get()), .width = 1, .height = 1});
-        QMutexLocker lock(&m_mutex);
-        m_idle.push_back(std::move(api));
-        return recognition;
-    }
-    QStringList languages() const override { return {QStringLiteral("eng")}; }
-
-private:
-    QMutex m_mutex;
-    std::vector<std::unique_ptr<tesseract::TessBaseAPI>> m_idle;
-};
 
 void writeDocument(const QString& path, int pages)
 {
@@ -100,19 +57,13 @@ void writeDocument(const QString& path, int pages)
 
 int main(int argc, char** argv)
 {
-    // Debian's Tesseract spreads each recognition over OpenMP threads, which on few cores is far
-    // slower; the limit only takes effect when set before the process starts.
-    if (!qEnvironmentVariableIsSet("OMP_THREAD_LIMIT")) {
-        setenv("OMP_THREAD_LIMIT", "1", 1);
-        execv("/proc/self/exe", argv);
-    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const int pages = argc > 1 ? std::max(1, std::atoi(argv[1])) : 6;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.pdf"));
     writeDocument(path, pages);
-    BenchEngine engine;
+    TesseractEngine engine;
     // Load the models outside the timings.
     PDFService::recognize(path, 1, std::min(pages, QThread::idealThreadCount()), {}, false, engine);
 
