@@ -7,8 +7,9 @@
 #include "capture/SelectionView.h"
 #include "core/TesseractEngine.h"
 #include "model/AppModel.h"
-#include "model/SoundPlayer.h"
 #include "model/UserDefaults.h"
+#include "platform/null/NullPlatform.h"
+#include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowActivator.h"
 
 #include <QApplication>
@@ -30,12 +31,6 @@
 using namespace vellumix;
 
 namespace {
-
-class SilentSound final : public SoundPlayer
-{
-public:
-    void play(const QString&) override {}
-};
 
 // Notes when an overlay first paints and when it receives Return.
 class OverlayWatch final : public QObject
@@ -128,8 +123,9 @@ int main(int argc, char** argv)
     QTemporaryDir history;
     MemoryDefaults defaults;
     TesseractEngine engine;
-    SilentSound sound;
-    ScreenCaptureSource capture(*activator, nullptr, [] { return std::optional<RegionTool>(); });
+    NullSoundPlayer sound;
+    X11ScreenGrabber grabber;
+    ScreenCaptureSource capture(*activator, grabber, nullptr, [] { return std::optional<RegionTool>(); });
     AppModel model(defaults, history.path(), engine, capture, sound);
 
     QEventLoop loop;
@@ -158,7 +154,7 @@ int main(int argc, char** argv)
         watch.painted = watch.returned = copied = -1;
 
         watch.clock.start();
-        model.capture(true, false);
+        model.capture(CaptureKind::Regions);
         if (!waitFor([&] { return watch.painted >= 0; }, loop))
             return 1;
         const double overlayMs = double(watch.painted) / 1e6;

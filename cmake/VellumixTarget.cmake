@@ -17,15 +17,23 @@ function(vellumix_target target)
         QT_DISABLE_DEPRECATED_UP_TO=0x060400)
 endfunction()
 
-# One Qt Test executable registered with CTest; tests run on the offscreen platform
-# with their own HOME and XDG folders so that nothing touches the user's files.
+# One Qt Test executable registered with CTest, with its own HOME and XDG folders so that nothing
+# touches the user's files. LABELS sort the suites (unit, pdf, slow, x11; unit when none is given)
+# so that ctest -L runs a group alone. Without a LAUNCHER the suite runs on Qt's offscreen
+# platform; a LAUNCHER (tests/xvfb-run.sh, dbus-run-session, ...) prepares its own session.
 function(vellumix_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV;LABELS;LAUNCHER" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     vellumix_target(${name})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${name}>)
     set(home "${CMAKE_BINARY_DIR}/test-home/${name}")
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT
-        "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;LC_ALL=C.UTF-8;${ARG_ENV}")
+    set(environment "HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;LC_ALL=C.UTF-8")
+    if(NOT ARG_LAUNCHER)
+        list(PREPEND environment "QT_QPA_PLATFORM=offscreen")
+    endif()
+    if(NOT ARG_LABELS)
+        set(ARG_LABELS unit)
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment};${ARG_ENV}" LABELS "${ARG_LABELS}")
 endfunction()

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeHotKeyBackend.h"
 #include "capture/CaptureSource.h"
 #include "core/OCREngine.h"
 #include "model/AppModel.h"
-#include "model/SoundPlayer.h"
+#include "model/Preferences.h"
 #include "model/UserDefaults.h"
+#include "platform/SoundPlayer.h"
 #include "platform/TaskbarHints.h"
+#include "platform/toast/Toast.h"
 #include "shell/AppDelegate.h"
 #include "shell/ShortcutManager.h"
+#include "support/Fakes.h"
 #include "ui/ResultEditor.h"
 #include "ui/ResultPane.h"
 
@@ -21,6 +23,7 @@
 #include <atomic>
 
 using namespace vellumix;
+using vellumix::testing::FakeHotKeyBackend;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -62,13 +65,14 @@ struct Fixture
             defaults.set(ShortcutManager::storeKey, Shortcut::encode(stored));
         model = std::make_unique<AppModel>(defaults, folder.path(), desktop, desktop, desktop);
         shortcuts = std::make_unique<ShortcutManager>(defaults, hotKeys);
-        delegate = std::make_unique<AppDelegate>(*model, *shortcuts, defaults, desktop);
+        delegate = std::make_unique<AppDelegate>(*model, *shortcuts, defaults, desktop, toast);
         delegate->launch();
     }
     QTemporaryDir folder;
     MemoryDefaults defaults;
     FakeHotKeyBackend hotKeys;
     Desktop desktop;
+    Toast toast;
     std::unique_ptr<AppModel> model;
     std::unique_ptr<ShortcutManager> shortcuts;
     std::unique_ptr<AppDelegate> delegate;
@@ -112,7 +116,8 @@ private Q_SLOTS:
         QCOMPARE(describe(status),
                  menu.arg(QString(), u"Ctrl+Alt+Shift+2"_s, u"Ctrl+Alt+Shift+3"_s, u"Ctrl+&&"_s));
 
-        f.shortcuts->set(Shortcut{19, Shortcut::Ctrl | Shortcut::Super, u"Ctrl+Super+0"_s}, 0);
+        f.shortcuts->set(Shortcut{19, Shortcut::Ctrl | Shortcut::Super, u"Ctrl+Super+0"_s},
+                         ShortcutAction::CaptureRegion);
         Q_EMIT status.aboutToShow();
         QCOMPARE(describe(status),
                  menu.arg(u"Ctrl+Super+0"_s, u"Ctrl+Alt+Shift+2"_s, u"Ctrl+Alt+Shift+3"_s, u"Ctrl+&&"_s));
@@ -183,10 +188,10 @@ private Q_SLOTS:
     void terminateCancelsTheFlowAndClosesTheToast()
     {
         Fixture f;
-        f.model->processImages({QImage(8, 8, QImage::Format_RGB32)}, AppModel::sourceScreen);
+        f.model->processImages({QImage(8, 8, QImage::Format_RGB32)}, Source::Screen);
         QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.load(), 1, 2000);
         f.delegate->showToast(u"shown"_s);
-        QPointer<ToastPanel> panel = f.delegate->toast().panel();
+        QPointer<ToastPanel> panel = f.toast.panel();
 
         f.delegate->terminate();
         QVERIFY(!panel || !panel->isVisible());
@@ -196,7 +201,9 @@ private Q_SLOTS:
 
         // Once the shell is gone, the model and the hot keys have nothing left to call.
         f.delegate.reset();
-        QVERIFY(!f.model->toast && !f.model->openWorkspace);
+        Q_EMIT f.model->openWorkspace();
+        Q_EMIT f.model->toast(u"after"_s);
+        QVERIFY(!panel || !panel->isVisible());
         f.hotKeys.press(4);
         QTest::qWait(20);
     }

@@ -6,6 +6,8 @@ using namespace vellumix::testing;
 using namespace Qt::StringLiterals;
 using Fixture = ModelFixture;
 
+Q_DECLARE_METATYPE(vellumix::Source)
+
 class TestAppModel : public QObject
 {
     Q_OBJECT
@@ -70,21 +72,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("autoCopy");
         QTest::addColumn<bool>("confirmations");
-        QTest::addColumn<QString>("source");
+        QTest::addColumn<Source>("source");
         QTest::addColumn<QString>("toast"); // empty: none
         QTest::addColumn<bool>("workspace");
-        const QString copied = AppModel::copiedToast, screen = AppModel::sourceScreen;
+        const QString copied = AppModel::copiedToast;
+        const Source screen = Source::Screen;
         QTest::newRow("no auto-copy") << false << true << screen << AppModel::recognizedToast << false;
         QTest::newRow("no confirmations") << true << false << screen << QString() << false;
-        QTest::newRow("image opens the workspace") << true << true << AppModel::sourceImage << copied << true;
+        QTest::newRow("image opens the workspace") << true << true << Source::Image << copied << true;
         QTest::newRow("clipboard image stays behind")
-            << true << true << AppModel::sourceClipboardImage << copied << false;
+            << true << true << Source::ClipboardImage << copied << false;
     }
     void successEnding()
     {
         QFETCH(bool, autoCopy);
         QFETCH(bool, confirmations);
-        QFETCH(QString, source);
+        QFETCH(Source, source);
         QFETCH(QString, toast);
         QFETCH(bool, workspace);
         Fixture f;
@@ -118,7 +121,7 @@ private Q_SLOTS:
         f.engine.calls = 0;
         f.engine.holdKey = holdKey;
         f.engine.honoursCancel = honoursCancel;
-        f.model.processImages({keyed(1), keyed(2), keyed(3)}, AppModel::sourceImage);
+        f.model.processImages({keyed(1), keyed(2), keyed(3)}, Source::Image);
         if (holdKey > 0)
             QTRY_COMPARE(f.engine.calls.load(), holdKey);
         f.model.cancel();
@@ -136,9 +139,9 @@ private Q_SLOTS:
     {
         Fixture f;
         f.engine.holdKey = 1;
-        f.model.processImages({keyed(1)}, AppModel::sourceClipboardImage);
+        f.model.processImages({keyed(1)}, Source::ClipboardImage);
         QTRY_COMPARE(f.engine.calls.load(), 1);
-        f.model.processImages({keyed(5)}, AppModel::sourceImage);
+        f.model.processImages({keyed(5)}, Source::Image);
         f.model.retry();
         f.engine.released = true;
         QVERIFY(f.idle());
@@ -169,7 +172,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.preferences().setRetainImages(true);
-        QVERIFY(f.run({4}, AppModel::sourceClipboardImage));
+        QVERIFY(f.run({4}, Source::ClipboardImage));
         const HistoryEntry withImage = f.history().first();
         HistoryEntry missingImage = withImage;
         missingImage.imageName = u"missing.png"_s;

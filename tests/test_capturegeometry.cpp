@@ -76,7 +76,7 @@ private Q_SLOTS:
         test::FakeGrabber grabber;
         const auto frames = [&grabber] {
             QList<QRectF> list;
-            for (const DisplaySnapshot& snapshot : ScreenCapture::snapshots(grabber))
+            for (const DisplaySnapshot& snapshot : ScreenCapture::snapshots(grabber).result())
                 list.append(snapshot.frame);
             return list;
         };

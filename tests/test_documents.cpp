@@ -14,17 +14,18 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Page n of a test PDF reads as key 20 x n.
-struct Documents : ModelFixture
+struct DocumentFixture : ModelFixture
 {
-    Documents()
+    DocumentFixture()
     {
-        model.chooseSaveFile = [this](const QString&, const QString&,
-                                      std::function<void(const QUrl&)> chosen) { chosen(saveTo); };
+        model.chooseSaveFile = [this](const QString&, ExportFormat, std::function<void(const QUrl&)> chosen) {
+            chosen(saveTo);
+        };
     }
     QString path(const QString& name) const { return folder.filePath(name); }
     QString message() const { return model.message().value_or(QString()); }
     // Writing below a regular file fails even for root.
-    bool refusesToSave(const QString& name, const QString& format)
+    bool refusesToSave(const QString& name, ExportFormat format)
     {
         QFile plain(path(u"plain"_s));
         saveTo = QUrl::fromLocalFile(path(u"plain/"_s + name));
@@ -73,7 +74,7 @@ private Q_SLOTS:
 
     void load()
     {
-        Documents f;
+        DocumentFixture f;
         QVERIFY(f.run({60}));
         f.model.load(QUrl::fromLocalFile(file(u"locked.pdf"_s)));
         QVERIFY(f.idle());
@@ -88,7 +89,7 @@ private Q_SLOTS:
 
     void pdfResult()
     {
-        Documents f;
+        DocumentFixture f;
         f.preferences().setSeparator(u" | "_s); // not used between pages
         Recognition first = recognition(u"x"_s, 1.0f);
         first.blocks += recognition(u"y"_s, 1.0f).blocks;
@@ -127,7 +128,7 @@ private Q_SLOTS:
         QFETCH(int, first);
         QFETCH(int, last);
         QFETCH(QString, message);
-        Documents f;
+        DocumentFixture f;
         QVERIFY(f.recognise(file(u"three.PDF"_s), 1, 1));
         f.model.setPageStart(first);
         f.model.setPageEnd(last);
@@ -152,7 +153,7 @@ private Q_SLOTS:
 
     void pasteImage()
     {
-        Documents f;
+        DocumentFixture f;
         QVERIFY(f.run({60}));
         f.model.pasteImage(); // the clipboard holds the result's text
         QVERIFY(f.idle());
@@ -166,35 +167,60 @@ private Q_SLOTS:
 
     void exportText()
     {
-        Documents f;
+        DocumentFixture f;
         const QString text = u"# not a heading\nGr\u00fc\u00dfe \u2014 \u6771\u4eac\n"_s;
         f.model.setText(text);
         const QString out = f.path(u"out"_s);
         QFile existing(out);
         QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(QByteArray(4096, 'x')) > 0);
         existing.close();
-        f.model.exportResult(u"md"_s); // the user cancels: nothing changes
+        f.model.exportResult(ExportFormat::Markdown); // the user cancels: nothing changes
         QCOMPARE(contents(out), QByteArray(4096, 'x'));
         f.saveTo = QUrl::fromLocalFile(out);
-        f.model.exportResult(u"md"_s);
+        f.model.exportResult(ExportFormat::Markdown);
         QCOMPARE(contents(out), text.toUtf8()); // replaced, not appended to, and no markup added
-        QVERIFY(f.refusesToSave(u"Vellumix.txt"_s, u"txt"_s));
+        QVERIFY(f.refusesToSave(u"Vellumix.txt"_s, ExportFormat::PlainText));
     }
 
     void exportSearchable()
     {
-        Documents f;
+        DocumentFixture f;
         f.preferences().setConfirmations(false); // the export's toast is shown regardless
         QVERIFY(f.recognise(file(u"three.PDF"_s), 2, 3));
         const QString out = f.path(u"searchable.pdf"_s);
         f.saveTo = QUrl::fromLocalFile(out);
-        f.model.exportResult(u"pdf"_s);
+        f.model.exportResult(ExportFormat::PDF);
         QVERIFY(f.idle());
         QCOMPARE(f.toasts, QStringList{AppModel::exportedToast});
         // the recognised range, not the whole document
         QCOMPARE(pdftest::run(u"pdftotext"_s, {out, u"-"_s}).output.simplified(), u"text 40 text 60"_s);
-        QVERIFY(f.refusesToSave(u"Vellumix.pdf"_s, u"pdf"_s));
+        QVERIFY(f.refusesToSave(u"Vellumix.pdf"_s, ExportFormat::PDF));
         QCOMPARE(f.toasts.size(), 1); // none for the failure
+    }
+
+    // The export is a flow like any other: cancel() stops it before the file is in place.
+    void exportSearchableCancelled()
+    {
+        DocumentFixture f;
+        QImage large(3000, 3000, QImage::Format_RGB32); // noise, so that writing takes its time
+        for (int y = 0; y < large.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(large.scanLine(y));
+            for (int x = 0; x < large.width(); ++x)
+                line[x] = qRgb(60, (x * 7919 + y * 104729) % 251, (x ^ y) % 253);
+        }
+        f.model.processImages({large}, Source::Image);
+        QVERIFY(f.idle());
+        QCOMPARE(f.model.text(), u"text 60"_s);
+        f.toasts.clear();
+        const QString out = f.path(u"cancelled.pdf"_s);
+        f.saveTo = QUrl::fromLocalFile(out);
+        f.model.exportResult(ExportFormat::PDF);
+        QVERIFY(f.model.busy());
+        f.model.cancel();
+        QVERIFY(f.idle());
+        QVERIFY(!f.model.message());
+        QVERIFY(f.toasts.isEmpty());
+        QVERIFY(!QFile::exists(out));
     }
 
     // The dialog answers after the call returns, possibly after the model has gone.
@@ -204,24 +230,24 @@ private Q_SLOTS:
         auto model = std::make_unique<AppModel>(parts.defaults, m_files.path(), parts.engine, parts.capture,
                                                 parts.sound);
         std::function<void(const QUrl&)> answer;
-        model->chooseOpenFile = [&](bool, std::function<void(const QUrl&)> chosen) {
+        model->chooseOpenFile = [&](ImportKind, std::function<void(const QUrl&)> chosen) {
             answer = std::move(chosen);
         };
-        model->importFile(true);
+        model->importFile(ImportKind::PDF);
         answer(QUrl::fromLocalFile(file(u"three.PDF"_s)));
         QCOMPARE(model->pageCount(), 3);
-        model->importFile(true);
+        model->importFile(ImportKind::PDF);
         model.reset();
         answer(QUrl::fromLocalFile(file(u"three.PDF"_s))); // must not reach the deleted model
     }
 
     void fileDialog()
     {
-        Documents f;
+        DocumentFixture f;
         QWidget window;
         installFileDialogs(f.model, [&window] { return &window; });
         QList<QUrl> answers;
-        f.model.chooseOpenFile(true, [&answers](const QUrl& url) { answers.append(url); });
+        f.model.chooseOpenFile(ImportKind::PDF, [&answers](const QUrl& url) { answers.append(url); });
         QVERIFY(answers.isEmpty()); // shown, not waited for
         QPointer<QFileDialog> dialog = window.findChild<QFileDialog*>();
         QVERIFY(dialog && dialog->isVisible());

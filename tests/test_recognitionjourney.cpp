@@ -43,12 +43,12 @@ private Q_SLOTS:
         FakeSound sound;
         AppModel model(defaults, folder.path(), engine, capture, sound);
         QStringList toasts;
-        model.toast = [&](const QString& text) { toasts.append(text); };
+        QObject::connect(&model, &AppModel::toast, [&](const QString& text) { toasts.append(text); });
         QGuiApplication::clipboard()->setText(u"stale"_s);
 
         const QStringList lines{u"Invoice number 4711 is due on Friday"_s,
                                 u"Please transfer the amount to our account"_s};
-        model.processImages({screenText(lines)}, AppModel::sourceScreen);
+        model.processImages({screenText(lines)}, Source::Screen);
         QVERIFY(model.busy());
         QVERIFY(QTest::qWaitFor([&] { return !model.busy(); }, 60000));
 

@@ -128,14 +128,14 @@ private:
     std::unique_ptr<ScreenCaptureSource> source(std::optional<RegionTool> regionTool = std::nullopt,
                                                 const QStringList& refused = {})
     {
-        auto grabber = std::make_shared<test::FakeGrabber>();
-        grabber->refused = refused;
-        return std::make_unique<ScreenCaptureSource>(
-            m_activator, nullptr, [regionTool] { return regionTool; }, grabber);
+        m_grabber.refused = refused;
+        return std::make_unique<ScreenCaptureSource>(m_activator, m_grabber, nullptr,
+                                                     [regionTool] { return regionTool; });
     }
 
     QTemporaryDir m_fixtures;
     test::FakeActivator m_activator;
+    test::FakeGrabber m_grabber;
 };
 
 QTEST_MAIN(TestScreenCaptureSource)

@@ -26,7 +26,7 @@ struct Overlay
     explicit Overlay(bool multiple)
     {
         test::FakeGrabber grabber;
-        snapshots = ScreenCapture::snapshots(grabber);
+        snapshots = ScreenCapture::snapshots(grabber).result();
         controller.begin(snapshots, multiple, [this](QList<QImage> images) { deliveries.append(images); });
     }
     ~Overlay() { controller.finish(true); }

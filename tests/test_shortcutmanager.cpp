@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeHotKeyBackend.h"
 #include "model/UserDefaults.h"
+#include "platform/PlatformLoader.h"
 #include "shell/ShortcutManager.h"
+#include "support/Fakes.h"
+
+#include <QProcessEnvironment>
 
 #include <QTest>
 
 using namespace vellumix;
+using vellumix::testing::FakeHotKeyBackend;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -24,6 +28,8 @@ const QList<Shortcut> custom{{38, Shortcut::Ctrl, u"Ctrl+A"_s},
                              {40, Shortcut::Super, u"Super+D"_s}};
 
 } // namespace
+
+Q_DECLARE_METATYPE(vellumix::SessionType)
 
 class TestShortcutManager : public QObject
 {
@@ -46,23 +52,33 @@ private Q_SLOTS:
         QFETCH(Shortcut, shortcut);
         const int action = 2;
         QFETCH(QString, error);
-        MemoryDefaults store;
-        store.set(ShortcutManager::storeKey, Shortcut::encode(custom));
-        FakeHotKeyBackend backend;
-        backend.refused.insert({30, Shortcut::Ctrl | Shortcut::Alt}, 10);
-        ShortcutManager manager(store, backend);
-        manager.setError(ShortcutManager::unacceptableMessage()); // an accepted change clears it
-        store.set(ShortcutManager::storeKey, QByteArray("untouched"));
+        // A desktop service answers later; nothing is stored or rolled back before it has.
+        for (const bool later : {false, true}) {
+            MemoryDefaults store;
+            store.set(ShortcutManager::storeKey, Shortcut::encode(custom));
+            FakeHotKeyBackend backend;
+            backend.answerLater = later;
+            backend.refused.insert({30, Shortcut::Ctrl | Shortcut::Alt}, 10);
+            ShortcutManager manager(store, backend);
+            backend.answer();
+            manager.setError(ShortcutManager::unacceptableMessage()); // an accepted change clears it
+            store.set(ShortcutManager::storeKey, QByteArray("untouched"));
 
-        manager.set(shortcut, action);
-        QList<Shortcut> expected = custom;
-        if (error.isEmpty())
-            expected[action] = shortcut;
-        QCOMPARE(manager.error(), error.isEmpty() ? std::nullopt : std::optional(error));
-        QCOMPARE(manager.shortcuts(), expected);
-        QCOMPARE(backend.registered, registrationsOf(expected));
-        QCOMPARE(store.data(ShortcutManager::storeKey),
-                 std::optional(error.isEmpty() ? Shortcut::encode(expected) : QByteArray("untouched")));
+            manager.set(shortcut, ShortcutAction(action));
+            if (later && manager.isRegistering()) {
+                QCOMPARE(store.data(ShortcutManager::storeKey), std::optional(QByteArray("untouched")));
+                backend.answer(); // the change's round
+                backend.answer(); // the roll back's round, after a refusal
+            }
+            QList<Shortcut> expected = custom;
+            if (error.isEmpty())
+                expected[action] = shortcut;
+            QCOMPARE(manager.error(), error.isEmpty() ? std::nullopt : std::optional(error));
+            QCOMPARE(manager.shortcuts(), expected);
+            QCOMPARE(backend.bound, registrationsOf(expected));
+            QCOMPARE(store.data(ShortcutManager::storeKey),
+                     std::optional(error.isEmpty() ? Shortcut::encode(expected) : QByteArray("untouched")));
+        }
     }
     void resetKeepsARefusedDefaultAndReportsLaterLosses()
     {
@@ -75,20 +91,53 @@ private Q_SLOTS:
         QCOMPARE(manager.shortcuts(), Shortcut::defaults());
         QVERIFY(!store.data(ShortcutManager::storeKey));
         QCOMPARE(manager.error(), std::optional(ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+4"_s, 10)));
-        QCOMPARE(backend.registered.keys(), (QList<int>{1, 2, 3}));
+        QCOMPARE(backend.bound.keys(), (QList<int>{1, 2, 3}));
         backend.lose(2, 2);
         QCOMPARE(manager.error(), std::optional(ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+2"_s, 2)));
     }
-    void offscreenHasNoHotKeysAndAnIncompleteStoreGivesTheDefaults()
+    // The session decides, not Qt's plugin: under XWayland X11 grabs never see the other clients.
+    void platformChoice_data()
     {
-        const auto backend = HotKeyBackend::create();
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("qtPlatform");
+        QTest::addColumn<SessionType>("session");
+        QTest::addColumn<QString>("reason");
+        const QString wayland = PlatformText::waylandWithoutShortcuts();
+        QTest::newRow("Qt on XWayland") << QStringList{u"WAYLAND_DISPLAY=wayland-0"_s, u"DISPLAY=:0"_s}
+                                        << u"xcb"_s << SessionType::Wayland << wayland;
+        QTest::newRow("session type only")
+            << QStringList{u"XDG_SESSION_TYPE=wayland"_s} << u"xcb"_s << SessionType::Wayland << wayland;
+        QTest::newRow("native Wayland")
+            << QStringList{u"WAYLAND_DISPLAY=wayland-1"_s} << u"wayland"_s << SessionType::Wayland << wayland;
+        QTest::newRow("X11 session, Qt elsewhere") << QStringList{u"XDG_SESSION_TYPE=x11"_s} << u"offscreen"_s
+                                                   << SessionType::X11 << PlatformText::noHotKeyService();
+        QTest::newRow("no session") << QStringList() << u"offscreen"_s << SessionType::None
+                                    << PlatformText::noHotKeyService();
+    }
+    void platformChoice()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, qtPlatform);
+        QFETCH(SessionType, session);
+        QFETCH(QString, reason);
+        QProcessEnvironment env;
+        for (const QString& variable : environment)
+            env.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        const Session detected = detectSession(env, qtPlatform);
+        QCOMPARE(detected.type, session);
+        const Platform platform = loadPlatform(detected);
+        QCOMPARE(platform.hotKeys->unavailableReason(), reason);
+        QCOMPARE(platform.hotKeys->capabilities(), HotKeyBackend::Capabilities());
+
+        // An incomplete store gives the defaults, and the reason is the manager's error.
         MemoryDefaults store;
         store.set(ShortcutManager::storeKey, Shortcut::encode(custom.mid(0, 3)));
-        ShortcutManager manager(store, *backend);
+        ShortcutManager manager(store, *platform.hotKeys);
+        QCOMPARE(manager.shortcuts(), Shortcut::defaults());
+        QCOMPARE(manager.error(), std::optional(reason));
+        manager.set(custom.at(0), ShortcutAction::CaptureRegion);
         QCOMPARE(manager.shortcuts(), Shortcut::defaults());
         QCOMPARE(store.data(ShortcutManager::storeKey), std::optional(Shortcut::encode(custom.mid(0, 3))));
-        QVERIFY(!backend->unavailableReason().isEmpty());
-        QCOMPARE(manager.error(), std::optional(backend->unavailableReason()));
     }
 };
 

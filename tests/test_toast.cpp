@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Toast.h"
-#include "shell/ToastPanel.h"
+#include "platform/toast/Toast.h"
+#include "platform/toast/ToastPanel.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -22,10 +22,10 @@ private Q_SLOTS:
     void newerToastReplacesAndKeepsItsOwnLifetime()
     {
         Toast toast;
-        toast.show(u"first"_s);
+        toast.notify(u"first"_s);
         QPointer<ToastPanel> first = toast.panel();
         QTest::qWait(1000);
-        toast.show(u"second"_s);
+        toast.notify(u"second"_s);
         QPointer<ToastPanel> second = toast.panel();
         QVERIFY(!first || !first->isVisible());
         QVERIFY(second && second->isVisible());

@@ -53,7 +53,8 @@ private Q_SLOTS:
         Appearance appearance;
         MemoryDefaults store;
         Preferences preferences(store);
-        preferences.setApplier(appearance.applier([](bool) {}));
+        QObject::connect(&preferences, &Preferences::saved,
+                         [&] { appearance.apply(preferences.appearance()); });
         auto* label = new QLabel(u"content"_s);
         ThemedView view(preferences, label);
         preferences.setAccent(u"Blue"_s);

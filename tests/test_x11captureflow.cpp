@@ -6,8 +6,9 @@
 #include "model/AppModel.h"
 #include "model/HistoryStore.h"
 #include "model/Preferences.h"
-#include "model/SoundPlayer.h"
 #include "model/UserDefaults.h"
+#include "platform/null/NullPlatform.h"
+#include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowActivator.h"
 
 #include <QApplication>
@@ -34,12 +35,6 @@ bool drag(QPoint from, QPoint to)
     const auto at = [](QPoint p) { return u"mousemove %1 %2 "_s.arg(p.x()).arg(p.y()); };
     return xdotool(at(from) + u"mousedown 1 "_s + at((from + to) / 2) + at(to) + u"mouseup 1"_s);
 }
-
-class SilentSound final : public SoundPlayer
-{
-public:
-    void play(const QString&) override {}
-};
 
 // Two lines of large black text on white, far enough apart to be dragged over one by one.
 class TextWindow final : public QWidget
@@ -94,12 +89,13 @@ void TestX11CaptureFlow::regionsToClipboard()
     QTemporaryDir history;
     MemoryDefaults defaults;
     TesseractEngine engine;
-    SilentSound sound;
-    ScreenCaptureSource capture(*activator, nullptr, [] { return std::optional<RegionTool>(); });
+    NullSoundPlayer sound;
+    X11ScreenGrabber grabber;
+    ScreenCaptureSource capture(*activator, grabber, nullptr, [] { return std::optional<RegionTool>(); });
     AppModel model(defaults, history.path(), engine, capture, sound);
     QGuiApplication::clipboard()->setText(u"before"_s);
 
-    model.capture(true, false);
+    model.capture(CaptureKind::Regions);
     QVERIFY(!model.busy());
     QCOMPARE(capture.selection().panels().size(), 1);
     SelectionView* overlay = capture.selection().panels().first();

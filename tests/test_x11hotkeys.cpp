@@ -31,7 +31,8 @@ struct Session
     QList<int> actions;
     Session()
     {
-        manager.setAction([this](int index) { actions.append(index); });
+        QObject::connect(&manager, &ShortcutManager::triggered,
+                         [this](ShortcutAction action) { actions.append(int(action)); });
     }
 };
 
@@ -88,7 +89,8 @@ private Q_SLOTS:
         QCOMPARE(session.manager.error(),
                  std::optional(ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+2"_s, 10)));
         QCOMPARE(other.grab(11, ControlAltShift, true), 0);
-        session.manager.set(Shortcut{30, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+U"_s}, 0);
+        session.manager.set(Shortcut{30, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+U"_s},
+                            ShortcutAction::CaptureRegion);
         QCOMPARE(session.manager.error(),
                  std::optional(ShortcutManager::refusedMessage(u"Ctrl+Alt+U"_s, 10)));
         // Nothing of the refused combination stays grabbed by us, and the previous assignment works.

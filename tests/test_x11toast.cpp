@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "XvfbSession.h"
-#include "shell/Toast.h"
-#include "shell/ToastPanel.h"
+#include "platform/toast/Toast.h"
+#include "platform/toast/ToastPanel.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -29,7 +29,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(editor.text(), u"x"_s, 5000);
 
         Toast toast;
-        toast.show(u"Text copied to clipboard"_s);
+        toast.notify(u"Text copied to clipboard"_s);
         QVERIFY(QTest::qWaitForWindowExposed(toast.panel(), 5000));
         QCOMPARE(toast.panel()->frameGeometry(), // undecorated, at the top right
                  ToastPanel::placement(QGuiApplication::primaryScreen()->availableGeometry()));

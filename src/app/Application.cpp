@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Application.h"
 
+#include "capture/ScreenCaptureSource.h"
 #include "core/TesseractEngine.h"
 #include "model/AppModel.h"
 #include "model/HistoryStore.h"
 #include "model/UserDefaults.h"
-#include "platform/HotKeyBackend.h"
-#include "platform/TaskbarHints.h"
-#include "platform/canberra/CanberraSoundPlayer.h"
 #include "shell/AppDelegate.h"
 #include "shell/ShortcutManager.h"
 #include "shell/SingleInstance.h"
@@ -16,14 +14,15 @@
 
 namespace vellumix {
 
-Application::Application(CaptureSource& capture)
-    : m_defaults(std::make_unique<SettingsDefaults>()), m_engine(std::make_unique<TesseractEngine>()),
-      m_sound(std::make_unique<CanberraSoundPlayer>()), m_hotKeys(HotKeyBackend::create()),
-      m_taskbar(TaskbarHints::create()),
+Application::Application(Platform platform)
+    : m_platform(std::move(platform)), m_defaults(std::make_unique<SettingsDefaults>()),
+      m_engine(std::make_unique<TesseractEngine>()),
+      m_capture(std::make_unique<ScreenCaptureSource>(*m_platform.activator, *m_platform.grabber)),
       m_model(std::make_unique<AppModel>(
-          *m_defaults, HistoryStore::defaultDirectory(), *m_engine, capture, *m_sound)),
-      m_shortcuts(std::make_unique<ShortcutManager>(*m_defaults, *m_hotKeys)),
-      m_delegate(std::make_unique<AppDelegate>(*m_model, *m_shortcuts, *m_defaults, *m_taskbar))
+          *m_defaults, HistoryStore::defaultDirectory(), *m_engine, *m_capture, *m_platform.sound)),
+      m_shortcuts(std::make_unique<ShortcutManager>(*m_defaults, *m_platform.hotKeys)),
+      m_delegate(std::make_unique<AppDelegate>(
+          *m_model, *m_shortcuts, *m_defaults, *m_platform.taskbar, *m_platform.notifier))
 {
     QApplication::setWindowIcon(AppDelegate::symbol(QStringLiteral("vellumix")));
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, m_delegate.get(), &AppDelegate::terminate);

@@ -1,28 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/PlatformLoader.h"
+
 #include <memory>
 
 namespace vellumix {
 
 class AppDelegate;
 class AppModel;
-class CaptureSource;
-class HotKeyBackend;
 class OCREngine;
+class ScreenCaptureSource;
 class ShortcutManager;
 class SingleInstance;
-class SoundPlayer;
-class TaskbarHints;
 class UserDefaults;
 struct InstanceRequest;
 
-// The composition root of the tray application: the real store, engine, sound, hot keys and
-// taskbar hints, the model over them, the shortcut manager and the shell.
+// The composition root of the tray application: the session's platform back-ends, the real
+// store and engine, the capture source, the model over them, the shortcut manager and the shell.
 class Application final
 {
 public:
-    explicit Application(CaptureSource& capture);
+    explicit Application(Platform platform);
     ~Application();
 
     // Starts answering later launches, runs the launch sequence and then the request of this
@@ -30,11 +29,10 @@ public:
     bool start(SingleInstance& instance, const InstanceRequest& request);
 
 private:
+    Platform m_platform;
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<OCREngine> m_engine;
-    std::unique_ptr<SoundPlayer> m_sound;
-    std::unique_ptr<HotKeyBackend> m_hotKeys;
-    std::unique_ptr<TaskbarHints> m_taskbar;
+    std::unique_ptr<ScreenCaptureSource> m_capture;
     std::unique_ptr<AppModel> m_model;
     std::unique_ptr<ShortcutManager> m_shortcuts;
     std::unique_ptr<AppDelegate> m_delegate;

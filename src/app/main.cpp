@@ -1,26 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Application.h"
-#include "capture/ScreenCaptureSource.h"
-#include "platform/x11/X11WindowActivator.h"
 #include "shell/InstanceRequest.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTextStream>
-
-namespace {
-
-// The focus goes back to the window that had it before the overlay, where the window system
-// lets us ask; elsewhere the compositor restores it.
-std::unique_ptr<vellumix::WindowActivator> windowActivator()
-{
-    if (auto x11 = vellumix::X11WindowActivator::create())
-        return x11;
-    return std::make_unique<vellumix::NullWindowActivator>();
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -46,9 +31,7 @@ int main(int argc, char* argv[])
     if (vellumix::SingleInstance::send(socket, *request))
         return 0;
     vellumix::SingleInstance instance(socket);
-    const auto activator = windowActivator();
-    vellumix::ScreenCaptureSource capture(*activator);
-    vellumix::Application vellumix(capture);
+    vellumix::Application vellumix(vellumix::loadPlatform());
     if (!vellumix.start(instance, *request)) {
         // Another instance started at the same moment: it answers this request instead.
         if (vellumix::SingleInstance::send(socket, *request))

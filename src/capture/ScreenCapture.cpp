@@ -2,47 +2,42 @@
 #include "capture/ScreenCapture.h"
 
 #include "capture/CaptureGeometry.h"
-#include "capture/ScreenGrabber.h"
 #include "core/Errors.h"
+#include "platform/ScreenGrabber.h"
 
 #include <QGuiApplication>
-#include <QPixmap>
 #include <QScreen>
 
-namespace vellumix {
+namespace vellumix::ScreenCapture {
 
-QImage QtScreenGrabber::grab(QScreen* screen)
-{
-    if (!screen)
-        return {};
-    // grabWindow(0) takes coordinates relative to the screen and returns native pixels.
-    return screen->grabWindow(0).toImage();
-}
-
-namespace ScreenCapture {
-
-QList<DisplaySnapshot> snapshots(ScreenGrabber& grabber)
+QFuture<QList<DisplaySnapshot>> snapshots(ScreenGrabber& grabber)
 {
     return snapshots(grabber, QGuiApplication::screens(), QGuiApplication::primaryScreen());
 }
 
-QList<DisplaySnapshot>
+QFuture<QList<DisplaySnapshot>>
 snapshots(ScreenGrabber& grabber, const QList<QScreen*>& screens, const QScreen* primary)
 {
-    QList<DisplaySnapshot> result;
+    // The frames are read now: a screen may be gone by the time a slow grabber answers.
+    QList<QScreen*> asked;
+    QList<QRectF> frames;
     for (QScreen* screen : screens) {
         if (!screen)
             continue;
-        QImage image = grabber.grab(screen);
-        if (image.isNull())
-            continue;
         const QRectF primaryGeometry = primary ? QRectF(primary->geometry()) : QRectF(screen->geometry());
-        result.append({CaptureGeometry::desktopFrame(screen->geometry(), primaryGeometry), std::move(image)});
+        asked.append(screen);
+        frames.append(CaptureGeometry::desktopFrame(screen->geometry(), primaryGeometry));
     }
-    if (result.isEmpty())
-        throw VellumixError(VellumixError::Kind::Capture);
-    return result;
+    return grabber.grab(asked).then(QtFuture::Launch::Sync, [frames](const QList<QImage>& images) {
+        QList<DisplaySnapshot> result;
+        for (qsizetype i = 0; i < frames.size() && i < images.size(); ++i) {
+            if (!images.at(i).isNull())
+                result.append({frames.at(i), images.at(i)});
+        }
+        if (result.isEmpty())
+            throw VellumixError(VellumixError::Kind::Capture);
+        return result;
+    });
 }
 
-} // namespace ScreenCapture
-} // namespace vellumix
+} // namespace vellumix::ScreenCapture

@@ -3,6 +3,7 @@
 
 #include "capture/DisplaySnapshot.h"
 
+#include <QFuture>
 #include <QList>
 
 class QScreen;
@@ -13,14 +14,15 @@ class ScreenGrabber;
 
 namespace ScreenCapture {
 
-// Freezes every screen, in Qt's screen order, each with its frame read now. Screens the grabber
-// cannot read are skipped; when none is left it throws VellumixError(Capture). Errors thrown by
-// the grabber end the whole capture and no partial list is returned. Runs on the GUI thread,
-// before any window of ours is shown, so none of them ends up in the images.
-[[nodiscard]] QList<DisplaySnapshot> snapshots(ScreenGrabber& grabber);
+// Freezes every screen, in Qt's screen order, each with its frame as it was when asked. Screens
+// the grabber cannot read are skipped; when none is left the future fails with
+// VellumixError(Capture), and a failure of the grabber ends the whole capture without a partial
+// list. Asked on the GUI thread before any window of ours is shown, so none of them ends up in
+// the images; the future finishes when the grabber answers (at once on X11).
+[[nodiscard]] QFuture<QList<DisplaySnapshot>> snapshots(ScreenGrabber& grabber);
 
 // The same over an explicit screen list; the primary screen anchors the desktop points.
-[[nodiscard]] QList<DisplaySnapshot>
+[[nodiscard]] QFuture<QList<DisplaySnapshot>>
 snapshots(ScreenGrabber& grabber, const QList<QScreen*>& screens, const QScreen* primary);
 
 } // namespace ScreenCapture

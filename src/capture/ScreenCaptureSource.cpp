@@ -3,9 +3,10 @@
 
 #include "capture/NativeRegionCapture.h"
 #include "capture/ScreenCapture.h"
-#include "capture/ScreenGrabber.h"
 #include "capture/SelectionController.h"
+#include "core/Cancellation.h"
 #include "core/ImageLoader.h"
+#include "platform/ScreenGrabber.h"
 
 #include <QPromise>
 
@@ -25,12 +26,12 @@ QFuture<QList<QImage>> failed(std::exception_ptr error)
 } // namespace
 
 ScreenCaptureSource::ScreenCaptureSource(WindowActivator& activator,
+                                         ScreenGrabber& grabber,
                                          QObject* parent,
-                                         ToolChoice chooseTool,
-                                         std::shared_ptr<ScreenGrabber> grabber)
-    : QObject(parent), m_chooseTool(chooseTool ? std::move(chooseTool) : ToolChoice(&RegionTool::forSession)),
-      m_grabber(grabber ? std::move(grabber) : std::make_shared<QtScreenGrabber>()),
-      m_selection(new SelectionController(&activator, this))
+                                         ToolChoice chooseTool)
+    : CaptureSource(parent),
+      m_chooseTool(chooseTool ? std::move(chooseTool) : ToolChoice(&RegionTool::forSession)),
+      m_grabber(grabber), m_selection(new SelectionController(&activator, this))
 {
 }
 
@@ -69,12 +70,14 @@ QFuture<QList<QImage>> ScreenCaptureSource::regions()
 QFuture<QList<QImage>> ScreenCaptureSource::fullScreen()
 {
     try {
-        const QList<DisplaySnapshot> snapshots = ScreenCapture::snapshots(*m_grabber);
-        QList<QImage> images;
-        images.reserve(snapshots.size());
-        for (const DisplaySnapshot& snapshot : snapshots)
-            images.append(snapshot.image);
-        return QtFuture::makeReadyFuture(images);
+        return ScreenCapture::snapshots(m_grabber).then(QtFuture::Launch::Sync,
+                                                        [](const QList<DisplaySnapshot>& snapshots) {
+                                                            QList<QImage> images;
+                                                            images.reserve(snapshots.size());
+                                                            for (const DisplaySnapshot& snapshot : snapshots)
+                                                                images.append(snapshot.image);
+                                                            return images;
+                                                        });
     } catch (...) {
         return failed(std::current_exception());
     }
@@ -82,24 +85,43 @@ QFuture<QList<QImage>> ScreenCaptureSource::fullScreen()
 
 QFuture<QList<QImage>> ScreenCaptureSource::overlay(bool multiple)
 {
-    QList<DisplaySnapshot> snapshots;
-    try {
-        snapshots = ScreenCapture::snapshots(*m_grabber);
-    } catch (...) {
-        return failed(std::current_exception());
-    }
     auto promise = std::make_shared<QPromise<QList<QImage>>>();
     promise->start();
     QFuture<QList<QImage>> future = promise->future();
-    m_selection->begin(std::move(snapshots), multiple, [promise](QList<QImage> images) {
-        promise->addResult(std::move(images));
-        promise->finish();
+    m_snapshotting = promise;
+    QFuture<QList<DisplaySnapshot>> snapshots;
+    try {
+        snapshots = ScreenCapture::snapshots(m_grabber);
+    } catch (...) {
+        snapshots = QtFuture::makeExceptionalFuture<QList<DisplaySnapshot>>(std::current_exception());
+    }
+    snapshots.then(this, [this, promise, multiple](QFuture<QList<DisplaySnapshot>> done) {
+        if (m_snapshotting != promise)
+            return; // cancelled while the grabber worked
+        m_snapshotting.reset();
+        QList<DisplaySnapshot> taken;
+        try {
+            taken = done.result();
+        } catch (...) {
+            promise->setException(std::current_exception());
+            promise->finish();
+            return;
+        }
+        m_selection->begin(std::move(taken), multiple, [promise](QList<QImage> images) {
+            promise->addResult(std::move(images));
+            promise->finish();
+        });
+        Q_EMIT waitingForUser();
     });
     return future;
 }
 
 void ScreenCaptureSource::cancel()
 {
+    if (const auto promise = std::exchange(m_snapshotting, nullptr)) {
+        promise->setException(std::make_exception_ptr(Cancelled{}));
+        promise->finish();
+    }
     // Without an open overlay finish() would still move the focus; a cancel must not.
     if (m_selection->isOpen())
         m_selection->finish(true);

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QPromise>
 
 #include <functional>
 #include <memory>
@@ -21,20 +22,21 @@ class WindowActivator;
 // The capture roads on a desktop whose screens Qt can read back (X11): the region tool of the
 // desktop for one region, the own overlay over frozen snapshots for several regions (and for one
 // region when no tool is installed), the snapshots themselves for the full screen. Lives on the
-// GUI thread; the snapshots and the opening of the overlay happen inside the call.
-class ScreenCaptureSource final : public QObject, public CaptureSource
+// GUI thread; the overlay opens when the grabber has answered, inside the call when it answers at
+// once.
+class ScreenCaptureSource final : public CaptureSource
 {
     Q_OBJECT
 public:
     using ToolChoice = std::function<std::optional<RegionTool>()>;
 
-    // `activator` must outlive the source. The tool is chosen anew for every region capture, so a
-    // tool installed while the application runs is used; without `chooseTool` it is the session's.
-    // Without `grabber` the screens are read through Qt.
-    explicit ScreenCaptureSource(WindowActivator& activator,
-                                 QObject* parent = nullptr,
-                                 ToolChoice chooseTool = {},
-                                 std::shared_ptr<ScreenGrabber> grabber = {});
+    // `activator` and `grabber` must outlive the source. The tool is chosen anew for every region
+    // capture, so a tool installed while the application runs is used; without `chooseTool` it is
+    // the session's.
+    ScreenCaptureSource(WindowActivator& activator,
+                        ScreenGrabber& grabber,
+                        QObject* parent = nullptr,
+                        ToolChoice chooseTool = {});
     ~ScreenCaptureSource() override;
 
     QFuture<QList<QImage>> region() override;
@@ -49,7 +51,9 @@ private:
     QFuture<QList<QImage>> overlay(bool multiple);
 
     ToolChoice m_chooseTool;
-    std::shared_ptr<ScreenGrabber> m_grabber;
+    ScreenGrabber& m_grabber;
+    // The overlay's promise while its snapshots are on their way.
+    std::shared_ptr<QPromise<QList<QImage>>> m_snapshotting;
     SelectionController* m_selection;
     QList<QPointer<NativeRegionCapture>> m_tools;
 };

@@ -3,7 +3,7 @@
 
 #include "capture/CaptureGeometry.h"
 #include "capture/SelectionView.h"
-#include "capture/WindowActivator.h"
+#include "platform/WindowActivator.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -67,12 +67,14 @@ QList<PDFPageResult> recognize(const QString& path,
 // content at each result's displayed size) or, when the source is empty or does not open, one
 // page of `image` at one point per pixel; each with `blocks` as an invisible text layer. The file
 // is replaced atomically. Throws VellumixError::InvalidImage without a usable source or image,
-// PlatformError when the file cannot be written.
+// PlatformError when the file cannot be written, Cancelled when `cancel` fires before the file is
+// in place (the destination is then left as it was).
 void exportSearchable(const QString& source,
                       const QList<PDFPageResult>& pages,
                       const QImage& image,
                       const QList<TextBlock>& blocks,
-                      const QString& to);
+                      const QString& to,
+                      const CancelToken& cancel = {});
 
 } // namespace PDFService
 } // namespace vellumix

@@ -38,10 +38,14 @@ QByteArray number(double value)
 class SaveFilePipeline final : public Pipeline
 {
 public:
-    explicit SaveFilePipeline(QSaveFile& file) : Pipeline("output file", nullptr), m_file(file) {}
+    SaveFilePipeline(QSaveFile& file, const CancelToken& cancel)
+        : Pipeline("output file", nullptr), m_file(file), m_cancel(cancel)
+    {
+    }
 
     void write(unsigned char const* data, size_t length) override
     {
+        m_cancel.throwIfCancelled();
         if (m_file.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
             throw std::runtime_error(m_file.errorString().toStdString());
     }
@@ -49,6 +53,7 @@ public:
 
 private:
     QSaveFile& m_file;
+    CancelToken m_cancel;
 };
 
 PlatformError saveError(const QString& to, const QString& reason)
@@ -138,8 +143,12 @@ QPDFObjectHandle resourcesWith(const char* xobject, QPDFObjectHandle object, Gly
 }
 
 // Places the pages named by the results; false when the source does not open.
-bool addSourcePages(
-    QPDF& out, QPDF& source, const QString& path, const QList<PDFPageResult>& pages, GlyphlessFont& font)
+bool addSourcePages(QPDF& out,
+                    QPDF& source,
+                    const QString& path,
+                    const QList<PDFPageResult>& pages,
+                    GlyphlessFont& font,
+                    const CancelToken& cancel)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
@@ -151,6 +160,7 @@ bool addSourcePages(
     }
     std::vector<QPDFPageObjectHelper> sourcePages = QPDFPageDocumentHelper(source).getAllPages();
     for (const PDFPageResult& result : pages) {
+        cancel.throwIfCancelled();
         if (result.index < 0 || size_t(result.index) >= sourcePages.size() || result.size.isEmpty())
             continue;
         QPDFPageObjectHelper& sourcePage = sourcePages[size_t(result.index)];
@@ -217,7 +227,8 @@ void exportSearchable(const QString& source,
                       const QList<PDFPageResult>& pages,
                       const QImage& image,
                       const QList<TextBlock>& blocks,
-                      const QString& to)
+                      const QString& to,
+                      const CancelToken& cancel)
 {
     // Nothing touches the destination until the whole file is written beside it.
     QSaveFile file(to);
@@ -229,7 +240,7 @@ void exportSearchable(const QString& source,
     out.emptyPDF();
     try {
         GlyphlessFont font(out);
-        if (!addSourcePages(out, sourceDocument, source, pages, font)) {
+        if (!addSourcePages(out, sourceDocument, source, pages, font, cancel)) {
             if (image.isNull() || image.width() <= 0 || image.height() <= 0)
                 throw VellumixError(VellumixError::Kind::InvalidImage);
             const QSizeF size(image.width(), image.height()); // one point per pixel
@@ -240,16 +251,19 @@ void exportSearchable(const QString& source,
         }
         font.finish();
 
-        SaveFilePipeline pipeline(file);
+        SaveFilePipeline pipeline(file, cancel);
         QPDFWriter writer(out);
         writer.setOutputPipeline(&pipeline);
         writer.setObjectStreamMode(qpdf_o_generate);
         writer.write();
     } catch (const Error&) {
         throw;
+    } catch (const Cancelled&) {
+        throw; // the save file is discarded unwritten
     } catch (const std::exception& error) {
         throw saveError(to, QString::fromLocal8Bit(error.what()));
     }
+    cancel.throwIfCancelled();
     if (!file.commit())
         throw saveError(to, file.errorString());
 }

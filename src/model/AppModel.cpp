@@ -2,28 +2,51 @@
 #include "model/AppModel.h"
 
 #include "capture/CaptureSource.h"
-#include "core/ImageLoader.h"
 #include "core/OCREngine.h"
-#include "core/PDFService.h"
 #include "core/TextProcessing.h"
+#include "model/CaptureFlow.h"
 #include "model/ClipboardService.h"
+#include "model/Documents.h"
+#include "model/FlowRunner.h"
 #include "model/HistoryStore.h"
 #include "model/Preferences.h"
-#include "model/SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
-#include <QFutureWatcher>
-#include <QClipboard>
-#include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QImageReader>
-#include <QPointer>
-#include <QSaveFile>
-
-#include <filesystem>
-#include <system_error>
 
 namespace vellumix {
+
+QString AppModel::label(Source source)
+{
+    switch (source) {
+    case Source::Screen:
+        return sourceScreen;
+    case Source::MultipleRegions:
+        return sourceMultipleRegions;
+    case Source::FullScreen:
+        return sourceFullScreen;
+    case Source::Image:
+        return sourceImage;
+    case Source::ClipboardImage:
+        return sourceClipboardImage;
+    case Source::PDF:
+        return sourcePDF;
+    }
+    return sourceScreen;
+}
+
+QString AppModel::suffix(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::PDF:
+        return QStringLiteral("pdf");
+    case ExportFormat::Markdown:
+        return QStringLiteral("md");
+    case ExportFormat::PlainText:
+        break;
+    }
+    return QStringLiteral("txt");
+}
 
 AppModel::AppModel(UserDefaults& defaults,
                    const QString& historyDirectory,
@@ -31,9 +54,15 @@ AppModel::AppModel(UserDefaults& defaults,
                    CaptureSource& capture,
                    SoundPlayer& sound,
                    QObject* parent)
-    : QObject(parent), m_engine(engine), m_capture(capture), m_sound(sound),
+    : QObject(parent), m_engine(engine), m_sound(sound),
       m_preferences(std::make_unique<Preferences>(defaults)),
-      m_history(std::make_unique<HistoryStore>(historyDirectory))
+      m_history(std::make_unique<HistoryStore>(historyDirectory)),
+      m_captureFlow(std::make_unique<CaptureFlow>(*this, capture)),
+      m_documents(std::make_unique<Documents>(*this)),
+      m_flows(std::make_unique<FlowRunner>(
+          *this, [this](std::exception_ptr error, const std::function<void()>& cancelled) {
+              endFlow(std::move(error), cancelled);
+          }))
 {
     m_history->cleanup(m_preferences->retentionDays());
 }
@@ -41,7 +70,12 @@ AppModel::AppModel(UserDefaults& defaults,
 AppModel::~AppModel()
 {
     cancel();
-    m_pool.waitForDone();
+    m_flows.reset(); // waits for the pool while the parts it may call back are still whole
+}
+
+void AppModel::processImages(const QList<QImage>& images, Source source)
+{
+    processImages(images, label(source));
 }
 
 void AppModel::processImages(const QList<QImage>& images, const QString& source)
@@ -62,7 +96,7 @@ void AppModel::processImages(const QList<QImage>& images, const QString& source)
     const bool encode =
         images.size() == 1 && m_preferences->historyEnabled() && m_preferences->retainImages();
 
-    startFlow(
+    m_flows->start(
         [this, images, options, encode](const CancelToken& token) {
             Recognised recognised;
             const qsizetype count = images.size();
@@ -71,7 +105,8 @@ void AppModel::processImages(const QList<QImage>& images, const QString& source)
                 Recognition recognition = m_engine.recognize(images.at(i), options, token);
                 token.throwIfCancelled();
                 recognised.results.append(std::move(recognition));
-                reportProgress(token, double(i + 1) / double(count));
+                const double fraction = double(i + 1) / double(count);
+                m_flows->post(token, [this, fraction] { setProgress(fraction); });
             }
             if (encode)
                 recognised.png = HistoryStore::encodeImage(images.first());
@@ -81,7 +116,6 @@ void AppModel::processImages(const QList<QImage>& images, const QString& source)
             finishRecognition(recognised, count);
         });
 }
-
 void AppModel::finishRecognition(const Recognised& recognised, int imageCount)
 {
     const QList<Recognition>& results = recognised.results;
@@ -105,7 +139,7 @@ void AppModel::finishRecognition(const Recognised& recognised, int imageCount)
             throw VellumixError(VellumixError::Kind::NoText);
         setRecognition(*withCodes);
         setBusy(false);
-        call(openWorkspace);
+        Q_EMIT openWorkspace();
         return;
     }
     float sum = 0.0f;
@@ -138,190 +172,34 @@ void AppModel::completeWith(float confidence, const QImage& image, const std::op
     }
     if (preferences.sound())
         m_sound.play(completeSound);
-    if (preferences.confirmations() && toast)
-        toast(preferences.autoCopy() ? copiedToast : recognizedToast);
+    if (preferences.confirmations())
+        Q_EMIT toast(preferences.autoCopy() ? copiedToast : recognizedToast);
     if (preferences.showResults() || m_source == sourceImage || m_source == sourcePDF)
-        call(openWorkspace);
+        Q_EMIT openWorkspace();
 }
 
 void AppModel::fail(const Error& error)
 {
     setBusy(false);
     setMessage(error.message());
-    call(openWorkspace);
+    Q_EMIT openWorkspace();
 }
 
 void AppModel::copy()
 {
     ClipboardService::copy(m_text);
-    if (!m_text.isEmpty() && toast)
-        toast(copiedToast);
+    if (!m_text.isEmpty())
+        Q_EMIT toast(copiedToast);
 }
 
 void AppModel::retry()
 {
     if (!m_pdfURL.isEmpty()) {
-        processPDF();
+        m_documents->processPDF();
         return;
     }
     if (!m_image.isNull())
-        processImages({m_image}, m_source);
-}
-
-void AppModel::importFile(bool pdf)
-{
-    if (!chooseOpenFile)
-        return;
-    chooseOpenFile(pdf, [self = QPointer<AppModel>(this)](const QUrl& location) {
-        if (self && !location.isEmpty())
-            self->load(location);
-    });
-}
-
-void AppModel::load(const QUrl& location)
-{
-    if (m_busy)
-        return;
-    const QString path = location.toLocalFile();
-    std::error_code sizeError;
-    const std::uintmax_t size =
-        std::filesystem::file_size(std::filesystem::path(QFile::encodeName(path).toStdString()), sizeError);
-    if (sizeError) {
-        fail(PlatformError(QString::fromLocal8Bit(sizeError.message())));
-        return;
-    }
-    if (size > std::uintmax_t(ImageLoader::maximumFileBytes)) {
-        fail(VellumixError(VellumixError::Kind::FileTooLarge));
-        return;
-    }
-    if (QFileInfo(path).suffix().toLower() == QLatin1String("pdf")) {
-        const int count = PDFService::pageCount(path);
-        if (count <= 0) {
-            fail(VellumixError(VellumixError::Kind::InvalidPages));
-            return;
-        }
-        setPdfURL(location);
-        setPageCount(count);
-        setPageStart(1);
-        setPageEnd(count);
-        setText(QString());
-        setImage({});
-        setRecognition(std::nullopt);
-        setPdfPages({});
-        setSelectedHistory(std::nullopt);
-        setSource(sourcePDF);
-        call(openWorkspace);
-        return;
-    }
-    setBusy(true);
-    startFlow([path](const CancelToken&) { return ImageLoader::load(path); },
-              [this](const QImage& image) {
-                  setBusy(false);
-                  processImages({image}, sourceImage);
-              });
-}
-
-void AppModel::pasteImage()
-{
-    QImage image;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        image = QGuiApplication::clipboard()->image();
-    if (image.isNull()) {
-        setMessage(noClipboardImageMessage);
-        return;
-    }
-    processImages({image}, sourceClipboardImage);
-}
-
-void AppModel::processPDF()
-{
-    if (m_busy || m_pdfURL.isEmpty())
-        return;
-    if (m_pageStart < 1 || m_pageEnd < m_pageStart || m_pageCount < m_pageEnd) {
-        setMessage(VellumixError(VellumixError::Kind::InvalidPages).message());
-        return;
-    }
-    setBusy(true);
-    setMessage(std::nullopt);
-    setProgress(0.0);
-    const OCROptions options = m_preferences->options();
-    const bool preserve = m_preferences->preserve();
-    startFlow(
-        [this, path = m_pdfURL.toLocalFile(), first = m_pageStart, last = m_pageEnd, options,
-         preserve](const CancelToken& token) {
-            return PDFService::recognize(path, first, last, options, preserve, m_engine, token,
-                                         [this, token](double fraction) { reportProgress(token, fraction); });
-        },
-        [this](const QList<PDFPageResult>& pages) {
-            setPdfPages(pages);
-            setText(transformed(PDFService::joinedText(pages)));
-            // Pages without text still leave their line breaks, so blank counts as empty.
-            if (m_text.trimmed().isEmpty())
-                throw VellumixError(VellumixError::Kind::NoText);
-            complete(PDFService::confidence(pages), QImage());
-        },
-        [this] { setMessage(pdfCancelledMessage); });
-}
-
-void AppModel::exportResult(const QString& format)
-{
-    if (!chooseSaveFile)
-        return;
-    chooseSaveFile(QStringLiteral("Vellumix.") + format, format,
-                   [self = QPointer<AppModel>(this), format](const QUrl& destination) {
-                       if (!self || destination.isEmpty())
-                           return;
-                       if (format == QLatin1String("pdf"))
-                           self->exportSearchable(destination);
-                       else
-                           self->writeText(destination);
-                   });
-}
-
-// Runs beside any flow (an export is never refused) without taking its place as the current
-// task, so cancel() still reaches that flow and busy stays set while it runs.
-void AppModel::exportSearchable(const QUrl& destination)
-{
-    const bool beside = m_busy;
-    setBusy(true);
-    m_pool.start([this, beside, source = m_pdfURL.toLocalFile(), pages = m_pdfPages,
-                  blocks = m_recognition ? m_recognition->blocks : QList<TextBlock>(), image = m_image,
-                  to = destination.toLocalFile()] {
-        std::exception_ptr error;
-        try {
-            PDFService::exportSearchable(source, pages, image, blocks, to);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        // Posted like a flow's ending, so that it never runs inside this call.
-        QMetaObject::invokeMethod(
-            this,
-            [this, beside, error] {
-                const bool flowRunning = beside && m_busy;
-                if (error) {
-                    endFlow(error, {});
-                } else {
-                    setBusy(false);
-                    if (toast)
-                        toast(exportedToast);
-                }
-                if (flowRunning)
-                    setBusy(true);
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-// Plain text and Markdown alike: the text as UTF-8, replacing the destination atomically.
-void AppModel::writeText(const QUrl& destination)
-{
-    const QString path = destination.toLocalFile();
-    QSaveFile file(path);
-    const QByteArray bytes = m_text.toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return;
-    fail(PlatformError(QStringLiteral("The file \u201c") + QFileInfo(path).fileName() +
-                       QStringLiteral("\u201d couldn\u2019t be saved: ") + file.errorString()));
+        processImages({m_image}, m_source); // an entry's label as stored
 }
 
 void AppModel::open(const HistoryEntry& entry)
@@ -339,81 +217,53 @@ void AppModel::open(const HistoryEntry& entry)
         image = reader.read();
     }
     setImage(image);
-    call(openWorkspace);
+    Q_EMIT openWorkspace();
 }
 
 void AppModel::cancel()
 {
-    if (m_task)
-        m_task->cancel();
-    m_capture.cancel();
+    m_flows->cancel();
+    m_captureFlow->cancel();
 }
 
-void AppModel::captureDefault()
+bool AppModel::captureDefault()
 {
     const QString mode = m_preferences->defaultMode();
-    capture(mode == QStringLiteral("Multiple"), mode == QStringLiteral("Full"));
+    if (mode == QStringLiteral("Multiple"))
+        return capture(CaptureKind::Regions);
+    if (mode == QStringLiteral("Full"))
+        return capture(CaptureKind::FullScreen);
+    return capture(CaptureKind::Region);
 }
 
-void AppModel::capture(bool multiple, bool full)
+bool AppModel::capture(CaptureKind kind)
 {
-    if (m_busy || m_capturing != Capturing::No)
-        return;
-    setBusy(true);
-    setMessage(std::nullopt);
-    const CancelToken token;
-    m_task = token;
-    m_capturing = Capturing::Waiting;
-
-    QString source = sourceScreen;
-    QFuture<QList<QImage>> future;
-    if (full) {
-        source = sourceFullScreen;
-        future = m_capture.fullScreen();
-    } else if (multiple) {
-        source = sourceMultipleRegions;
-        future = m_capture.regions();
-    } else {
-        future = m_capture.region();
-    }
-    // The frozen displays are taken inside regions(): a future still open is the overlay on the
-    // screen, which waits for the user without holding busy, so its result can be recognised.
-    if (multiple && !full && !future.isFinished()) {
-        m_capturing = Capturing::Open;
-        setBusy(false);
-    }
-    // A watcher rather than a continuation: it never calls back into a model that is gone, and
-    // it also reports a future that ends cancelled without a result.
-    auto* watcher = new QFutureWatcher<QList<QImage>>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, token, source] {
-        watcher->deleteLater();
-        endCapture(watcher->future(), token, source);
-    });
-    watcher->setFuture(future);
+    return m_captureFlow->capture(kind);
 }
 
-void AppModel::endCapture(QFuture<QList<QImage>> future, const CancelToken& token, const QString& source)
+void AppModel::importFile(ImportKind kind)
 {
-    const bool heldBusy = m_capturing == Capturing::Waiting;
-    m_capturing = Capturing::No;
-    // With the overlay open another flow may have started; it owns busy and the result now.
-    if (!heldBusy && m_busy)
-        return;
-    QList<QImage> images;
-    try {
-        token.throwIfCancelled();
-        if (future.isCanceled() && future.resultCount() == 0) {
-            future.waitForFinished(); // rethrows the capture's failure, if it had one
-            throw Cancelled{};
-        }
-        images = future.result();
-    } catch (...) {
-        endFlow(std::current_exception(), {});
-        return;
-    }
-    if (heldBusy)
-        setBusy(false);
-    processImages(images, source);
+    m_documents->importFile(kind);
+}
+
+void AppModel::load(const QUrl& location)
+{
+    m_documents->load(location);
+}
+
+void AppModel::pasteImage()
+{
+    m_documents->pasteImage();
+}
+
+void AppModel::processPDF()
+{
+    m_documents->processPDF();
+}
+
+void AppModel::exportResult(ExportFormat format)
+{
+    m_documents->exportResult(format);
 }
 
 QString AppModel::transformed(const QString& text) const
@@ -421,17 +271,6 @@ QString AppModel::transformed(const QString& text) const
     const Preferences& preferences = *m_preferences;
     return TextProcessing::transform(text, preferences.normalize(), preferences.quotes(),
                                      preferences.rules());
-}
-
-void AppModel::reportProgress(const CancelToken& token, double fraction)
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this, token, fraction] {
-            if (!token.isCancelled())
-                setProgress(fraction);
-        },
-        Qt::QueuedConnection);
 }
 
 void AppModel::endFlow(std::exception_ptr error, const std::function<void()>& cancelled)
@@ -449,12 +288,6 @@ void AppModel::endFlow(std::exception_ptr error, const std::function<void()>& ca
     } catch (...) {
         fail(PlatformError(QStringLiteral("An unexpected error occurred.")));
     }
-}
-
-void AppModel::call(const std::function<void()>& callback) const
-{
-    if (callback)
-        callback();
 }
 
 void AppModel::setText(const QString& text)

@@ -1,29 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/Cancellation.h"
 #include "core/Errors.h"
 #include "core/Records.h"
 
-#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
-#include <QtConcurrent/QtConcurrentRun>
 
-#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <type_traits>
 
 namespace vellumix {
 
+class CaptureFlow;
 class CaptureSource;
+class Documents;
+class FlowRunner;
 class HistoryStore;
 class OCREngine;
 class Preferences;
@@ -31,25 +28,17 @@ class SoundPlayer;
 class UserDefaults;
 struct HistoryEntry;
 
+enum class CaptureKind { Region, Regions, FullScreen };
+enum class ImportKind { Image, PDF };
+enum class ExportFormat { PlainText, Markdown, PDF };
+// Where a result came from; stored in the history by its label.
+enum class Source { Screen, MultipleRegions, FullScreen, Image, ClipboardImage, PDF };
+
 // The one model object: owns the preferences and the history, holds the current result and runs
-// every flow. Each published member has a getter and a <name>Changed() signal emitted on every
-// assignment. Everything here lives on the GUI thread.
-//
-// Flows. A flow is started on the GUI thread by an operation that first checks and sets busy,
-// then calls startFlow(work, done):
-//   - work(token) runs on the model's thread pool; it may block (recognition, decoding, writing)
-//     and should call token.throwIfCancelled() at its fixed points; it hands the token to the
-//     engine so that cancel() reaches a running recognition;
-//   - done(result) then runs on the GUI thread, posted to the model (never inside the operation
-//     that started the flow, never after the model is gone); it ends through complete(), fail()
-//     or its own end;
-//   - the flow's token is the current task: cancel() cancels it. A flow that ends cancelled (a
-//     Cancelled exception, or the token cancelled by the time done would run) ends silently with
-//     busy cleared and nothing else changed; any other exception from work or done goes to fail();
-//   - reportProgress(token, fraction) may be called from work: the value reaches `progress` on
-//     the GUI thread unless the flow was cancelled meanwhile.
-// The GUI thread never waits for a flow; a flow that wants another ending on cancellation passes
-// it as the optional third argument of startFlow.
+// every flow through its flow runner (FlowRunner.h); the capture flow and the documents are inner
+// parts with the same access. Each published member has a getter and a <name>Changed() signal
+// emitted on every assignment. Everything here lives on the GUI thread, which never waits for a
+// flow.
 class AppModel final : public QObject
 {
     Q_OBJECT
@@ -68,6 +57,9 @@ public:
     static inline const QString noClipboardImageMessage =
         QStringLiteral("The clipboard does not contain a supported image.");
     static inline const QString pdfCancelledMessage = QStringLiteral("PDF processing cancelled.");
+
+    static QString label(Source source);
+    static QString suffix(ExportFormat format);
 
     // The history lives in historyDirectory (HistoryStore::defaultDirectory() for the real
     // application). The start-up retention cleanup runs here.
@@ -100,21 +92,16 @@ public:
     const std::optional<QUuid>& selectedHistory() const { return m_selectedHistory; }
     const QString& source() const { return m_source; }
 
-    // Installed by the shell; each use checks that it is set.
-    std::function<void()> openWorkspace;
-    std::function<void()> openSettings;
-    std::function<void()> openHistory;
-    std::function<void(const QString&)> toast;
-    // Open and save panels: they return at once and later call `chosen` on the GUI thread with the
-    // location, or with an empty QUrl when the user cancelled.
-    std::function<void(bool pdf, std::function<void(const QUrl&)> chosen)> chooseOpenFile;
+    // Open and save panels, installed by the shell: they return at once and later call `chosen` on
+    // the GUI thread with the location, or with an empty QUrl when the user cancelled.
+    std::function<void(ImportKind kind, std::function<void(const QUrl&)> chosen)> chooseOpenFile;
     std::function<void(
-        const QString& suggestedName, const QString& format, std::function<void(const QUrl&)> chosen)>
+        const QString& suggestedName, ExportFormat format, std::function<void(const QUrl&)> chosen)>
         chooseSaveFile;
 
     // Recognises the images one after another and ends in complete() or fail(). Returns at once;
     // ignored while busy or without images.
-    void processImages(const QList<QImage>& images, const QString& source);
+    void processImages(const QList<QImage>& images, Source source);
     // The common success step: clipboard, history, sound, toast, workspace.
     void complete(float confidence, const QImage& image);
     // The common failure step: busy cleared, the message shown in the workspace.
@@ -125,18 +112,19 @@ public:
     void cancel();
     QString transformed(const QString& text) const;
 
-    // Capture: the kind that the defaultMode preference names, or the given kind (full wins).
-    void captureDefault();
-    void capture(bool multiple = false, bool full = false);
+    // Capture: the kind that the defaultMode preference names, or the given kind. False when
+    // refused: while busy, or while a capture is still under way.
+    bool captureDefault();
+    bool capture(CaptureKind kind);
 
     // Documents: choose a PDF or an image file and load it; load an image (recognised at once)
     // or a PDF (its page range prepared); recognise the clipboard's image; recognise the chosen
-    // page range; export the result as "pdf", "md" or plain text to a place the user chooses.
-    void importFile(bool pdf);
+    // page range; export the result to a place the user chooses.
+    void importFile(ImportKind kind);
     void load(const QUrl& location);
     void pasteImage();
     void processPDF();
-    void exportResult(const QString& format);
+    void exportResult(ExportFormat format);
 
 Q_SIGNALS:
     void textChanged();
@@ -153,28 +141,26 @@ Q_SIGNALS:
     void selectedHistoryChanged();
     void sourceChanged();
 
-private:
-    template <typename Result> struct Outcome
-    {
-        std::optional<Result> value;
-        std::exception_ptr error;
-    };
+    // What the model asks of the shell.
+    void openWorkspace();
+    void openSettings();
+    void openHistory();
+    void toast(const QString& message);
 
-    template <typename Work, typename Done>
-    void startFlow(Work work, Done done, std::function<void()> cancelled = {});
-    void reportProgress(const CancelToken& token, double fraction);
-    void endFlow(std::exception_ptr error, const std::function<void()>& cancelled);
-    void endCapture(QFuture<QList<QImage>> future, const CancelToken& token, const QString& source);
+private:
+    friend class CaptureFlow;
+    friend class Documents;
+
     struct Recognised
     {
         QList<Recognition> results;
         std::optional<QByteArray> png; // the one image, encoded for the history
     };
+    // The label as stored, which an opened history entry may carry from an older version.
+    void processImages(const QList<QImage>& images, const QString& source);
+    void endFlow(std::exception_ptr error, const std::function<void()>& cancelled);
     void finishRecognition(const Recognised& recognised, int imageCount);
     void completeWith(float confidence, const QImage& image, const std::optional<QByteArray>& png);
-    void call(const std::function<void()>& callback) const;
-    void exportSearchable(const QUrl& destination);
-    void writeText(const QUrl& destination);
 
     void setImage(const QImage& image);
     void setRecognition(const std::optional<Recognition>& recognition);
@@ -188,7 +174,6 @@ private:
     void setSource(const QString& source);
 
     OCREngine& m_engine;
-    CaptureSource& m_capture;
     SoundPlayer& m_sound;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<HistoryStore> m_history;
@@ -207,48 +192,9 @@ private:
     std::optional<QUuid> m_selectedHistory;
     QString m_source = sourceScreen;
 
-    std::optional<CancelToken> m_task;
-    // A capture whose images have not come back: waiting for them holds busy, an open overlay
-    // does not; either refuses another capture.
-    enum class Capturing { No, Waiting, Open };
-    Capturing m_capturing = Capturing::No;
-    QThreadPool m_pool; // last member: destroyed first, after the running flow was cancelled
+    std::unique_ptr<CaptureFlow> m_captureFlow;
+    std::unique_ptr<Documents> m_documents;
+    std::unique_ptr<FlowRunner> m_flows; // last: destroyed first, after the running flow was cancelled
 };
-
-template <typename Work, typename Done>
-void AppModel::startFlow(Work work, Done done, std::function<void()> cancelled)
-{
-    using Result = std::invoke_result_t<Work&, const CancelToken&>;
-    static_assert(!std::is_void_v<Result>, "a flow's work returns its result");
-    const CancelToken token;
-    m_task = token;
-    // The ending is posted, never called: a continuation attached with then() runs at once, inside
-    // the operation that started the flow, when the work has already finished by then. Posted
-    // events for the model are dropped when it goes, and its destructor waits for the pool.
-    m_pool.start([this, work = std::move(work), done = std::move(done), cancelled = std::move(cancelled),
-                  token]() mutable {
-        Outcome<Result> outcome;
-        try {
-            token.throwIfCancelled();
-            outcome.value.emplace(work(token));
-        } catch (...) {
-            outcome.error = std::current_exception();
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, token, done = std::move(done), cancelled = std::move(cancelled),
-             outcome = std::move(outcome)]() mutable {
-                try {
-                    if (outcome.error)
-                        std::rethrow_exception(outcome.error);
-                    token.throwIfCancelled();
-                    done(std::move(*outcome.value));
-                } catch (...) {
-                    endFlow(std::current_exception(), cancelled);
-                }
-            },
-            Qt::QueuedConnection);
-    });
-}
 
 } // namespace vellumix

@@ -124,8 +124,7 @@ void Preferences::save()
     for (Key key : allKeys)
         dictionary.insert(keyName(key), m_values[std::size_t(key)]);
     m_store.set(storeKey, dictionary);
-    if (m_applier)
-        m_applier(showDock(), appearance());
+    Q_EMIT saved();
 }
 
 void Preferences::load()

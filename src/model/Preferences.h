@@ -49,10 +49,6 @@ public:
     static constexpr int keyCount = int(Key::Separator) + 1;
     static inline const QString storeKey = QStringLiteral("preferences");
 
-    // Applies the taskbar presence and the appearance to the running application; the shell
-    // installs it. Without one, saving only stores.
-    using Applier = std::function<void(bool showDock, const QString& appearance)>;
-
     explicit Preferences(UserDefaults& store, QObject* parent = nullptr);
 
     static QString keyName(Key key);
@@ -111,13 +107,14 @@ public:
 
     void save();
     void reset();
-    void setApplier(Applier applier) { m_applier = std::move(applier); }
 
     OCROptions options() const;
     QColor accentColor() const;
 
 Q_SIGNALS:
     void changed(vellumix::Preferences::Key key);
+    // After every save: the shell applies the taskbar presence and the appearance then.
+    void saved();
 
 private:
     bool flag(Key key) const { return m_values[std::size_t(key)].toBool(); }
@@ -125,7 +122,6 @@ private:
     void load();
 
     UserDefaults& m_store;
-    Applier m_applier;
     std::array<QVariant, keyCount> m_values;
 };
 

@@ -3,26 +3,24 @@
 #include "model/AppModel.h"
 #include "model/Preferences.h"
 #include "model/UserDefaults.h"
+#include "platform/Notifier.h"
 #include "platform/TaskbarHints.h"
 #include "shell/ShortcutManager.h"
+#include "ui/AboutDialog.h"
 #include "ui/FileDialogs.h"
 #include "ui/ResultPane.h"
 #include "ui/ThemedView.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QHash>
-#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWindow>
 
 namespace vellumix {
@@ -87,21 +85,17 @@ AppDelegate::AppDelegate(AppModel& model,
                          ShortcutManager& shortcuts,
                          UserDefaults& defaults,
                          TaskbarHints& taskbar,
+                         Notifier& notifier,
                          QObject* parent)
-    : QObject(parent), m_model(model), m_shortcuts(shortcuts), m_defaults(defaults), m_taskbar(taskbar)
+    : QObject(parent), m_model(model), m_shortcuts(shortcuts), m_defaults(defaults), m_taskbar(taskbar),
+      m_notifier(notifier)
 {
 }
 
 AppDelegate::~AppDelegate()
 {
-    m_model.openWorkspace = nullptr;
-    m_model.openSettings = nullptr;
-    m_model.openHistory = nullptr;
-    m_model.toast = nullptr;
     m_model.chooseOpenFile = nullptr;
     m_model.chooseSaveFile = nullptr;
-    m_shortcuts.setAction(nullptr);
-    m_model.preferences().setApplier(nullptr);
     // Destroying the window hides it: the frame must not be read from a half-destroyed window.
     QMainWindow* workspace = m_workspace;
     m_workspace = nullptr;
@@ -123,7 +117,10 @@ void AppDelegate::launch()
 
     installMainMenu();
     applyTaskbarPresence(preferences.showDock());
-    preferences.setApplier(m_appearance.applier([this](bool showDock) { applyTaskbarPresence(showDock); }));
+    connect(&preferences, &Preferences::saved, this, [this] {
+        applyTaskbarPresence(m_model.preferences().showDock());
+        m_appearance.apply(m_model.preferences().appearance());
+    });
     preferences.save();
 
     m_status = new QSystemTrayIcon(this);
@@ -145,30 +142,18 @@ void AppDelegate::launch()
     buildMenu(*m_statusMenu);
     m_status->setVisible(preferences.menuIcon());
 
+    connect(&m_model, &AppModel::openWorkspace, this, &AppDelegate::showWorkspace);
+    connect(&m_model, &AppModel::openHistory, this, &AppDelegate::showWorkspace);
+    connect(&m_model, &AppModel::openSettings, this, &AppDelegate::showSettings);
+    connect(&m_model, &AppModel::toast, this, &AppDelegate::showToast);
     const QPointer<AppDelegate> self(this);
-    m_model.openWorkspace = [self] {
-        if (self)
-            self->showWorkspace();
-    };
-    m_model.openHistory = m_model.openWorkspace;
-    m_model.openSettings = [self] {
-        if (self)
-            self->showSettings();
-    };
-    m_model.toast = [self](const QString& text) {
-        if (self)
-            self->showToast(text);
-    };
     // Panels sit over the workspace when it is on screen; from the tray they stand alone.
     installFileDialogs(m_model, [self]() -> QWidget* {
         if (self && self->m_workspace && self->m_workspace->isVisible())
             return self->m_workspace;
         return nullptr;
     });
-    m_shortcuts.setAction([self](int index) {
-        if (self)
-            self->handleShortcut(index);
-    });
+    connect(&m_shortcuts, &ShortcutManager::triggered, this, &AppDelegate::handleShortcut);
 
     // The onboarding window does not exist yet, so every launch takes the onboarded branch.
     if (!preferences.startMinimized())
@@ -186,13 +171,13 @@ void AppDelegate::handle(const InstanceRequest& request)
         m_model.load(QUrl::fromLocalFile(request.path));
         break;
     case InstanceRequest::Verb::Capture:
-        m_model.capture(false, false);
+        m_model.capture(CaptureKind::Region);
         break;
     case InstanceRequest::Verb::CaptureMultiple:
-        m_model.capture(true, false);
+        m_model.capture(CaptureKind::Regions);
         break;
     case InstanceRequest::Verb::CaptureFull:
-        m_model.capture(false, true);
+        m_model.capture(CaptureKind::FullScreen);
         break;
     }
 }
@@ -200,7 +185,7 @@ void AppDelegate::handle(const InstanceRequest& request)
 void AppDelegate::terminate()
 {
     m_model.cancel();
-    m_toast.stop();
+    m_notifier.stop();
     rememberWorkspaceFrame();
 }
 
@@ -211,50 +196,87 @@ void AppDelegate::capture()
 
 void AppDelegate::multiple()
 {
-    m_model.capture(true, false);
+    m_model.capture(CaptureKind::Regions);
 }
 
 void AppDelegate::full()
 {
-    m_model.capture(false, true);
+    m_model.capture(CaptureKind::FullScreen);
 }
 
 void AppDelegate::image()
 {
-    m_model.importFile(false);
+    m_model.importFile(ImportKind::Image);
 }
 
 void AppDelegate::pdf()
 {
-    m_model.importFile(true);
+    m_model.importFile(ImportKind::PDF);
 }
 
-void AppDelegate::handleShortcut(int index)
+void AppDelegate::handleShortcut(ShortcutAction action)
 {
-    // The first shortcut is always one region, whatever the default capture mode says.
-    if (index == 0)
-        m_model.capture(false, false);
-    else if (index == 1)
-        m_model.capture(true, false);
-    else
+    switch (action) {
+    case ShortcutAction::CaptureRegion: // one region, whatever the default capture mode says
+        m_model.capture(CaptureKind::Region);
+        break;
+    case ShortcutAction::CaptureRegions:
+        m_model.capture(CaptureKind::Regions);
+        break;
+    case ShortcutAction::OpenHistory:
+    case ShortcutAction::OpenWorkspace:
         showWorkspace();
+        break;
+    }
+}
+
+QAction* AppDelegate::action(Command command)
+{
+    if (QAction* existing = m_actions.value(command))
+        return existing;
+    struct Row
+    {
+        const char* title;
+        const char* icon;
+        void (AppDelegate::*slot)();
+    };
+    static const QHash<Command, Row> rows{
+        {Command::Capture, {"Capture Text", "capture", &AppDelegate::capture}},
+        {Command::Multiple, {"Capture Multiple Regions", "multiple", &AppDelegate::multiple}},
+        {Command::Full, {"Capture Full Screen", "fullscreen", &AppDelegate::full}},
+        {Command::Image, {"Extract Text from Image…", "image", &AppDelegate::image}},
+        {Command::PDF, {"Extract Text from PDF…", "document", &AppDelegate::pdf}},
+        {Command::History, {"OCR History", "history", &AppDelegate::showWorkspace}},
+        {Command::Workspace, {"Open Workspace", "workspace", &AppDelegate::showWorkspace}},
+        {Command::Settings, {"Settings…", "settings", &AppDelegate::showSettings}},
+        {Command::About, {"About Vellumix", "about", &AppDelegate::about}},
+        {Command::Quit, {"Quit Vellumix", "quit", &AppDelegate::quit}},
+    };
+    const Row& row = rows[command];
+    auto* created = new QAction(symbol(QString::fromLatin1(row.icon)), QString::fromUtf8(row.title), this);
+    created->setData(created->text()); // the title without a shortcut label
+    connect(created, &QAction::triggered, this, row.slot);
+    m_actions.insert(command, created);
+    return created;
 }
 
 void AppDelegate::installMainMenu()
 {
     m_mainMenu = new QMenuBar;
     QMenu* application = m_mainMenu->addMenu(QStringLiteral("Vellumix"));
-    application->addAction(QStringLiteral("About Vellumix"), this, &AppDelegate::about);
-    QAction* settings = application->addAction(QStringLiteral("Settings…"), this, &AppDelegate::showSettings);
+    application->addAction(action(Command::About));
+    QAction* settings = action(Command::Settings);
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setEnabled(false); // until the settings window exists
+    application->addAction(settings);
     application->addSeparator();
-    application->addAction(QStringLiteral("Quit Vellumix"), this, &AppDelegate::quit)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    action(Command::Quit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    application->addAction(action(Command::Quit));
 
     QMenu* file = m_mainMenu->addMenu(QStringLiteral("File"));
-    file->addAction(QStringLiteral("Open Workspace"), this, &AppDelegate::showWorkspace);
-    file->addAction(QStringLiteral("Capture Text"), this, &AppDelegate::capture);
+    file->addAction(action(Command::Workspace));
+    file->addAction(action(Command::Capture));
+    // The main menu names the document actions as imports.
     file->addAction(QStringLiteral("Import Image…"), this, &AppDelegate::image);
     file->addAction(QStringLiteral("Import PDF…"), this, &AppDelegate::pdf);
 
@@ -294,28 +316,27 @@ void AppDelegate::buildMenu(QMenu& menu)
     menu.addSeparator();
 
     const QList<Shortcut>& shortcuts = m_shortcuts.shortcuts();
-    const auto row = [&](const QString& title, const QString& icon, void (AppDelegate::*action)(),
-                         int shortcut = -1) {
-        QString text = title;
-        if (shortcut >= 0 && shortcut < shortcuts.size())
-            text += labelGap + shortcuts.at(shortcut).label;
-        return menu.addAction(symbol(icon), literal(text), this, action);
+    const auto row = [&](Command command, std::optional<ShortcutAction> shown = std::nullopt) {
+        QAction* item = action(command);
+        QString text = item->data().toString();
+        if (shown && qsizetype(*shown) < shortcuts.size())
+            text += labelGap + shortcuts.at(qsizetype(*shown)).label;
+        item->setText(literal(text));
+        menu.addAction(item);
     };
-    row(QStringLiteral("Capture Text"), QStringLiteral("capture"), &AppDelegate::capture, 0);
-    row(QStringLiteral("Capture Multiple Regions"), QStringLiteral("multiple"), &AppDelegate::multiple, 1);
-    row(QStringLiteral("Capture Full Screen"), QStringLiteral("fullscreen"), &AppDelegate::full);
-    row(QStringLiteral("Extract Text from Image…"), QStringLiteral("image"), &AppDelegate::image);
-    row(QStringLiteral("Extract Text from PDF…"), QStringLiteral("document"), &AppDelegate::pdf);
+    row(Command::Capture, ShortcutAction::CaptureRegion);
+    row(Command::Multiple, ShortcutAction::CaptureRegions);
+    row(Command::Full);
+    row(Command::Image);
+    row(Command::PDF);
     menu.addSeparator();
-    row(QStringLiteral("OCR History"), QStringLiteral("history"), &AppDelegate::showWorkspace, 2);
-    row(QStringLiteral("Open Workspace"), QStringLiteral("workspace"), &AppDelegate::showWorkspace, 3);
+    row(Command::History, ShortcutAction::OpenHistory);
+    row(Command::Workspace, ShortcutAction::OpenWorkspace);
     menu.addSeparator();
-    // Until the settings window exists.
-    row(QStringLiteral("Settings…"), QStringLiteral("settings"), &AppDelegate::showSettings)
-        ->setEnabled(false);
-    row(QStringLiteral("About Vellumix"), QStringLiteral("about"), &AppDelegate::about);
+    row(Command::Settings);
+    row(Command::About);
     menu.addSeparator();
-    row(QStringLiteral("Quit Vellumix"), QStringLiteral("quit"), &AppDelegate::quit);
+    row(Command::Quit);
 }
 
 void AppDelegate::applyTaskbarPresence(bool showDock)
@@ -384,35 +405,13 @@ void AppDelegate::showOnboarding()
 
 void AppDelegate::showToast(const QString& message)
 {
-    m_toast.show(message);
+    m_notifier.notify(message);
 }
 
 void AppDelegate::about()
 {
     if (!m_about) {
-        auto* dialog = new QDialog;
-        dialog->setWindowTitle(QStringLiteral("About Vellumix"));
-        auto* layout = new QVBoxLayout(dialog);
-        auto* icon = new QLabel(dialog);
-        icon->setPixmap(symbol(QStringLiteral("vellumix")).pixmap(64, 64));
-        icon->setAlignment(Qt::AlignHCenter);
-        auto* name = new QLabel(QStringLiteral("<b>Vellumix</b>"), dialog);
-        name->setAlignment(Qt::AlignHCenter);
-        auto* version =
-            new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion()), dialog);
-        version->setAlignment(Qt::AlignHCenter);
-        auto* credits = new QLabel(
-            QStringLiteral("Private, on-device text recognition.\nBuilt with Tesseract OCR."), dialog);
-        credits->setTextFormat(Qt::PlainText);
-        credits->setAlignment(Qt::AlignHCenter);
-        credits->setObjectName(QStringLiteral("credits"));
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::hide);
-        for (QWidget* widget :
-             {static_cast<QWidget*>(icon), static_cast<QWidget*>(name), static_cast<QWidget*>(version),
-              static_cast<QWidget*>(credits), static_cast<QWidget*>(buttons)})
-            layout->addWidget(widget);
-        dialog->setModal(false);
+        auto* dialog = new AboutDialog(symbol(QStringLiteral("vellumix")));
         dialog->winId();
         m_taskbar.setListed(*dialog->windowHandle(), m_model.preferences().showDock());
         m_about = dialog;

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "shell/InstanceRequest.h"
-#include "shell/Toast.h"
-#include "shell/ToastPanel.h"
+#include "shell/Shortcut.h"
 #include "ui/Appearance.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -15,6 +15,7 @@
 
 #include <memory>
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
@@ -22,6 +23,7 @@ class QWidget;
 namespace vellumix {
 
 class AppModel;
+class Notifier;
 class ShortcutManager;
 class TaskbarHints;
 class UserDefaults;
@@ -43,6 +45,7 @@ public:
                 ShortcutManager& shortcuts,
                 UserDefaults& defaults,
                 TaskbarHints& taskbar,
+                Notifier& notifier,
                 QObject* parent = nullptr);
     ~AppDelegate() override;
 
@@ -66,7 +69,7 @@ public:
     void quit();
 
     void showToast(const QString& message);
-    void handleShortcut(int index);
+    void handleShortcut(ShortcutAction action);
     void buildMenu(QMenu& menu);
 
     QSystemTrayIcon* trayIcon() const { return m_status; }
@@ -74,11 +77,14 @@ public:
     QMenuBar* mainMenu() const { return m_mainMenu; }
     QMainWindow* workspaceWindow() const { return m_workspace; }
     QWidget* aboutWindow() const { return m_about; }
-    const Toast& toast() const { return m_toast; }
+    Notifier& notifier() const { return m_notifier; }
 
     static QIcon symbol(const QString& name);
 
 private:
+    // Every command of the two menus, built once and shared by both.
+    enum class Command { Capture, Multiple, Full, Image, PDF, History, Workspace, Settings, About, Quit };
+    QAction* action(Command command);
     void installMainMenu();
     void applyTaskbarPresence(bool showDock);
     QMainWindow* window(const QString& title, QWidget* view, QSize size, bool resizable);
@@ -95,7 +101,8 @@ private:
     QPointer<QMenuBar> m_mainMenu;
     QPointer<QMainWindow> m_workspace;
     QPointer<QWidget> m_about;
-    Toast m_toast;
+    Notifier& m_notifier;
+    QHash<Command, QAction*> m_actions;
 };
 
 } // namespace vellumix

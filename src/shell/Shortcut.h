@@ -12,6 +12,9 @@ class QKeyEvent;
 
 namespace vellumix {
 
+// The four global shortcuts' actions; the value is the shortcut's position in the stored list.
+enum class ShortcutAction { CaptureRegion = 0, CaptureRegions = 1, OpenHistory = 2, OpenWorkspace = 3 };
+
 // One key press as the recorder sees it: the keyboard position, the held modifiers in the
 // stored bits below, and the key's name ignoring modifiers (empty when it has none).
 struct KeyPress

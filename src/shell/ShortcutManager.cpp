@@ -18,6 +18,7 @@ ShortcutManager::ShortcutManager(UserDefaults& store, HotKeyBackend& backend, QO
     }
     // Queued: the action must never run inside the native event handler.
     connect(&m_backend, &HotKeyBackend::activated, this, &ShortcutManager::onActivated, Qt::QueuedConnection);
+    connect(&m_backend, &HotKeyBackend::registered, this, &ShortcutManager::onRegistered);
     connect(&m_backend, &HotKeyBackend::registrationLost, this, &ShortcutManager::onLost);
     registerAll();
 }
@@ -58,31 +59,60 @@ void ShortcutManager::unregisterAll()
         if (m_registered[i])
             m_backend.unregisterHotKey(int(i) + 1);
     }
-    m_registered.clear();
+    m_registered.fill(false, m_shortcuts.size());
 }
 
 void ShortcutManager::registerAll()
 {
     unregisterAll();
-    std::optional<QString> error;
     const QString reason = m_backend.unavailableReason();
     if (!reason.isEmpty()) {
-        m_registered.fill(false, m_shortcuts.size());
+        m_waiting = 0;
+        m_change.reset();
+        m_keptError.reset();
         setError(reason);
         return;
     }
-    for (qsizetype i = 0; i < m_shortcuts.size(); ++i) {
-        const Shortcut& shortcut = m_shortcuts[i];
-        const int status = m_backend.registerHotKey(int(i) + 1, shortcut.key, shortcut.modifiers);
-        if (status != 0)
-            error = refusedMessage(shortcut.label, status);
-        m_registered.append(status == 0);
-    }
-    setError(error);
+    m_roundError.reset();
+    m_waiting = int(m_shortcuts.size());
+    // The back-end may answer inside each call; the round is set up before the first.
+    for (qsizetype i = 0; i < m_shortcuts.size(); ++i)
+        m_backend.registerHotKey(int(i) + 1, m_shortcuts[i].key, m_shortcuts[i].modifiers);
 }
 
-void ShortcutManager::set(const Shortcut& shortcut, int index)
+void ShortcutManager::onRegistered(int id, int status)
 {
+    const int index = id - 1;
+    if (m_waiting == 0 || index < 0 || index >= m_shortcuts.size())
+        return;
+    m_registered[index] = status == 0;
+    if (status != 0 && !m_roundError)
+        m_roundError = refusedMessage(m_shortcuts[index].label, status);
+    if (--m_waiting == 0)
+        finishRound();
+}
+
+void ShortcutManager::finishRound()
+{
+    if (const std::optional<Change> change = std::exchange(m_change, std::nullopt)) {
+        if (!m_roundError) {
+            m_store.set(storeKey, Shortcut::encode(m_shortcuts));
+            setError(std::nullopt);
+            Q_EMIT shortcutsChanged();
+            return;
+        }
+        // The refused combination is given up and the previous ones registered again.
+        m_keptError = m_roundError;
+        m_shortcuts = change->previous;
+        registerAll();
+        return;
+    }
+    const std::optional<QString> kept = std::exchange(m_keptError, std::nullopt);
+    setError(kept ? kept : m_roundError);
+}
+void ShortcutManager::set(const Shortcut& shortcut, ShortcutAction action)
+{
+    const qsizetype index = qsizetype(action);
     if (index < 0 || index >= m_shortcuts.size())
         return;
     for (qsizetype i = 0; i < m_shortcuts.size(); ++i) {
@@ -92,22 +122,19 @@ void ShortcutManager::set(const Shortcut& shortcut, int index)
             return;
         }
     }
-    const QList<Shortcut> previous = m_shortcuts;
-    m_shortcuts[index] = shortcut;
-    registerAll();
-    if (!m_error) {
-        m_store.set(storeKey, Shortcut::encode(m_shortcuts));
-        Q_EMIT shortcutsChanged();
+    if (const QString reason = m_backend.unavailableReason(); !reason.isEmpty()) {
+        setError(reason);
         return;
     }
-    const std::optional<QString> kept = m_error;
-    m_shortcuts = previous;
+    m_change = Change{m_shortcuts};
+    m_shortcuts[index] = shortcut;
     registerAll();
-    setError(kept);
 }
 
 void ShortcutManager::reset()
 {
+    m_change.reset();
+    m_keptError.reset();
     m_shortcuts = Shortcut::defaults();
     registerAll();
     m_store.remove(storeKey);
@@ -119,9 +146,7 @@ void ShortcutManager::onActivated(int id)
     const int index = id - 1;
     if (index < 0 || index >= m_shortcuts.size())
         return;
-    if (m_action)
-        m_action(index);
-    Q_EMIT triggered(index);
+    Q_EMIT triggered(ShortcutAction(index));
 }
 
 void ShortcutManager::onLost(int id, int status)

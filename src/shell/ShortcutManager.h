@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 namespace vellumix {
@@ -15,14 +14,15 @@ namespace vellumix {
 class HotKeyBackend;
 class UserDefaults;
 
-// Keeps the four global shortcuts, registers them with the hot-key mechanism and reports
-// which action was pressed. Registration and validation problems end up in error().
+// Keeps the four global shortcuts, registers them with the hot-key back-end and reports which
+// action was pressed. Registration and validation problems end up in error(). Registration is
+// asynchronous: a change is stored, or rolled back, once the back-end has answered for every
+// shortcut.
 class ShortcutManager final : public QObject
 {
     Q_OBJECT
 public:
     static inline const QString storeKey = QStringLiteral("shortcuts");
-    using Action = std::function<void(int index)>;
 
     // Loads the stored shortcuts (the defaults when they are missing or invalid) and registers.
     ShortcutManager(UserDefaults& store, HotKeyBackend& backend, QObject* parent = nullptr);
@@ -32,12 +32,11 @@ public:
     const std::optional<QString>& error() const { return m_error; }
     // The settings window writes its own validation message here.
     void setError(const std::optional<QString>& error);
-
-    // Called with the action index on the GUI thread, after the hot-key event has been handled.
-    void setAction(Action action) { m_action = std::move(action); }
+    // Whether the back-end still owes an answer.
+    bool isRegistering() const { return m_waiting > 0; }
 
     void registerAll();
-    void set(const Shortcut& shortcut, int index);
+    void set(const Shortcut& shortcut, ShortcutAction action);
     void reset();
 
     static QString alreadyAssignedMessage();
@@ -47,10 +46,18 @@ public:
 Q_SIGNALS:
     void shortcutsChanged();
     void errorChanged();
-    void triggered(int index);
+    // On the GUI thread, after the hot-key event has been handled.
+    void triggered(vellumix::ShortcutAction action);
 
 private:
+    struct Change
+    {
+        QList<Shortcut> previous;
+    };
+
     void unregisterAll();
+    void onRegistered(int id, int status);
+    void finishRound();
     void onActivated(int id);
     void onLost(int id, int status);
 
@@ -58,8 +65,14 @@ private:
     HotKeyBackend& m_backend;
     QList<Shortcut> m_shortcuts;
     std::optional<QString> m_error;
-    Action m_action;
     QList<bool> m_registered;
+    // The round of registrations under way: answers still owed, the first refusal, and the
+    // change it decides (none for a plain registration).
+    int m_waiting = 0;
+    std::optional<QString> m_roundError;
+    std::optional<Change> m_change;
+    // A refusal that survives the roll back's own round.
+    std::optional<QString> m_keptError;
 };
 
 } // namespace vellumix

@@ -25,15 +25,6 @@ void Appearance::apply(const QString& appearance) const
     QApplication::setPalette(light ? lightPalette() : dark ? darkPalette() : m_systemPalette);
 }
 
-Preferences::Applier Appearance::applier(std::function<void(bool showDock)> taskbar) const
-{
-    return [appearance = *this, taskbar = std::move(taskbar)](bool showDock, const QString& name) {
-        if (taskbar)
-            taskbar(showDock);
-        appearance.apply(name);
-    };
-}
-
 QPalette Appearance::lightPalette()
 {
     QPalette palette(QColor(0xEF, 0xEF, 0xEF));

@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "model/Preferences.h"
-
 #include <QPalette>
 #include <QString>
-
-#include <functional>
 
 namespace vellumix {
 
@@ -19,9 +15,6 @@ public:
     Appearance();
 
     void apply(const QString& appearance) const;
-    // What the shell installs with Preferences::setApplier: the appearance applied here, the
-    // taskbar presence handed to the given function.
-    Preferences::Applier applier(std::function<void(bool showDock)> taskbar) const;
 
     static QPalette lightPalette();
     static QPalette darkPalette();

@@ -22,11 +22,6 @@ QString patterns(const QStringList& suffixes)
     return all.join(u' ');
 }
 
-QString suffixFor(const QString& format)
-{
-    return format == QLatin1String("pdf") || format == QLatin1String("md") ? format : QStringLiteral("txt");
-}
-
 // The dialog deletes itself once closed; `chosen` is called exactly once.
 void show(QFileDialog* dialog, std::function<void(const QUrl&)> chosen)
 {
@@ -53,18 +48,23 @@ QString pdfNameFilter()
     return QStringLiteral("PDF documents (") + patterns({QStringLiteral("pdf")}) + u')';
 }
 
-QString exportNameFilter(const QString& format)
+QString exportNameFilter(ExportFormat format)
 {
-    if (format == QLatin1String("pdf"))
+    switch (format) {
+    case ExportFormat::PDF:
         return pdfNameFilter();
-    if (format == QLatin1String("md"))
+    case ExportFormat::Markdown:
         return QStringLiteral("Markdown (") + patterns({QStringLiteral("md")}) + u')';
+    case ExportFormat::PlainText:
+        break;
+    }
     return QStringLiteral("Plain text (") + patterns({QStringLiteral("txt")}) + u')';
 }
 
 void installFileDialogs(AppModel& model, std::function<QWidget*()> parent)
 {
-    model.chooseOpenFile = [parent](bool pdf, std::function<void(const QUrl&)> chosen) {
+    model.chooseOpenFile = [parent](ImportKind kind, std::function<void(const QUrl&)> chosen) {
+        const bool pdf = kind == ImportKind::PDF;
         auto* dialog = new QFileDialog(parent ? parent() : nullptr,
                                        pdf ? QStringLiteral("Import PDF") : QStringLiteral("Import Image"));
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -72,13 +72,13 @@ void installFileDialogs(AppModel& model, std::function<QWidget*()> parent)
         dialog->setNameFilter(pdf ? pdfNameFilter() : imageNameFilter());
         show(dialog, std::move(chosen));
     };
-    model.chooseSaveFile = [parent](const QString& suggestedName, const QString& format,
+    model.chooseSaveFile = [parent](const QString& suggestedName, ExportFormat format,
                                     std::function<void(const QUrl&)> chosen) {
         auto* dialog = new QFileDialog(parent ? parent() : nullptr, QStringLiteral("Export"));
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setNameFilter(exportNameFilter(format));
-        dialog->setDefaultSuffix(suffixFor(format));
+        dialog->setDefaultSuffix(AppModel::suffix(format));
         dialog->selectFile(suggestedName);
         show(dialog, std::move(chosen));
     };

@@ -10,12 +10,12 @@ class QWidget;
 namespace vellumix {
 
 class AppModel;
+enum class ExportFormat;
 
 // Name filters of the panels: every image format the installed Qt plug-ins decode, or PDF.
 QString imageNameFilter();
 QString pdfNameFilter();
-// "pdf" and "md" have their own filter; every other format is plain text.
-QString exportNameFilter(const QString& format);
+QString exportNameFilter(ExportFormat format);
 
 // Sets the model's chooseOpenFile and chooseSaveFile to QFileDialogs that are opened without
 // blocking (window-modal over parent(), which may be null) and report their choice when closed.

@@ -15,8 +15,9 @@ public:
     {
     }
 
+    Capabilities capabilities() const override { return {}; }
     QString unavailableReason() const override { return m_reason; }
-    int registerHotKey(int, std::uint32_t, std::uint32_t) override { return -1; }
+    void registerHotKey(int id, std::uint32_t, std::uint32_t) override { Q_EMIT registered(id, -1); }
     void unregisterHotKey(int) override {}
 
 private:

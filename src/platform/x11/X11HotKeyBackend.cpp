@@ -102,16 +102,19 @@ void X11HotKeyBackend::readLockMasks()
     m_variants = X11KeyMasks::lockVariants(X11KeyMasks::LockMask, numLock, scrollLock);
 }
 
-int X11HotKeyBackend::registerHotKey(int id, std::uint32_t keycode, std::uint32_t modifiers)
+void X11HotKeyBackend::registerHotKey(int id, std::uint32_t keycode, std::uint32_t modifiers)
 {
     unregisterHotKey(id);
-    if (keycode < 8 || keycode > 255)
-        return 2; // BadValue: X11 keycodes are 8 to 255
+    if (keycode < 8 || keycode > 255) {
+        Q_EMIT registered(id, 2); // BadValue: X11 keycodes are 8 to 255
+        return;
+    }
     Grab entry{std::uint8_t(keycode), X11KeyMasks::fromStored(modifiers), {}};
+    // The server answers a checked grab at once, so the outcome is known before returning.
     const int status = grab(entry);
     if (status == 0)
         m_grabs.insert(id, entry);
-    return status;
+    Q_EMIT registered(id, status);
 }
 
 void X11HotKeyBackend::unregisterHotKey(int id)

@@ -23,8 +23,9 @@ public:
     X11HotKeyBackend(xcb_connection_t* connection, xcb_window_t root, QObject* parent = nullptr);
     ~X11HotKeyBackend() override;
 
+    Capabilities capabilities() const override { return Capability::Register | Capability::Rebind; }
     QString unavailableReason() const override { return {}; }
-    int registerHotKey(int id, std::uint32_t keycode, std::uint32_t modifiers) override;
+    void registerHotKey(int id, std::uint32_t keycode, std::uint32_t modifiers) override;
     void unregisterHotKey(int id) override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;

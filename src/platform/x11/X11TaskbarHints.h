@@ -5,6 +5,8 @@
 
 #include <xcb/xcb.h>
 
+#include <memory>
+
 namespace vellumix {
 
 // _NET_WM_STATE_SKIP_TASKBAR and _NET_WM_STATE_SKIP_PAGER: written into the property of a

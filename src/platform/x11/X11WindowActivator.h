@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "capture/WindowActivator.h"
+#include "platform/WindowActivator.h"
 
 #include <memory>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/ToastPanel.h"
+#include "platform/toast/ToastPanel.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Toast.h"
-#include "shell/ToastPanel.h"
+#include "platform/toast/Toast.h"
+#include "platform/toast/ToastPanel.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -22,7 +22,7 @@ Toast::~Toast()
     stop();
 }
 
-void Toast::show(const QString& message)
+void Toast::notify(const QString& message)
 {
     stop();
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -15,12 +15,4 @@ public:
     virtual void activate(quint64 window) = 0;
 };
 
-// For window systems where the compositor restores the focus itself, and for tests.
-class NullWindowActivator final : public WindowActivator
-{
-public:
-    quint64 activeWindow() override { return 0; }
-    void activate(quint64) override {}
-};
-
 } // namespace vellumix

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/PlatformLoader.h"
+
+#include "platform/canberra/CanberraSoundPlayer.h"
+#include "platform/null/NullHotKeyBackend.h"
+#include "platform/null/NullPlatform.h"
+#include "platform/toast/Toast.h"
+#include "platform/x11/X11HotKeyBackend.h"
+#include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11TaskbarHints.h"
+#include "platform/x11/X11WindowActivator.h"
+
+#include <QGuiApplication>
+#include <QProcessEnvironment>
+
+namespace vellumix {
+
+Platform::Platform() = default;
+Platform::Platform(Platform&&) noexcept = default;
+Platform& Platform::operator=(Platform&&) noexcept = default;
+Platform::~Platform() = default;
+
+QString PlatformText::noX11Connection()
+{
+    return QStringLiteral("Global shortcuts are unavailable: the X11 connection could not be used.");
+}
+
+QString PlatformText::noHotKeyService()
+{
+    return QStringLiteral("Global shortcuts need an X11 session; this desktop session has none.");
+}
+
+QString PlatformText::waylandWithoutShortcuts()
+{
+    return QStringLiteral("This Wayland session offers Vellumix no global shortcuts. Bind the command "
+                          "\u201cvellumix capture\u201d to a key in your desktop\u2019s keyboard settings.");
+}
+
+Session detectSession(const QProcessEnvironment& environment, const QString& qtPlatform)
+{
+    Session session;
+    session.qtOnX11 = qtPlatform == QLatin1String("xcb");
+    const QString type = environment.value(QStringLiteral("XDG_SESSION_TYPE")).toLower();
+    if (!environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty() || type == QLatin1String("wayland"))
+        session.type = SessionType::Wayland;
+    else if (session.qtOnX11 || type == QLatin1String("x11"))
+        session.type = SessionType::X11;
+    return session;
+}
+
+Platform nullPlatform(const QString& reason)
+{
+    Platform platform;
+    platform.hotKeys = std::make_unique<NullHotKeyBackend>(reason);
+    platform.taskbar = std::make_unique<NullTaskbarHints>();
+    platform.activator = std::make_unique<NullWindowActivator>();
+    platform.sound = std::make_unique<NullSoundPlayer>();
+    platform.grabber = std::make_unique<NullScreenGrabber>();
+    platform.notifier = std::make_unique<NullNotifier>();
+    return platform;
+}
+
+Platform loadPlatform(const Session& session)
+{
+    Platform platform = nullPlatform(PlatformText::noHotKeyService());
+    platform.sound = std::make_unique<CanberraSoundPlayer>();
+    // The toast window is drawn by Qt; until a notification back-end exists it stands in everywhere.
+    platform.notifier = std::make_unique<Toast>();
+    // Qt's read-back is the only snapshot road so far; under Wayland it sees only XWayland.
+    platform.grabber = std::make_unique<X11ScreenGrabber>();
+
+    if (session.type == SessionType::Wayland) {
+        platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts());
+        return platform;
+    }
+    if (session.type != SessionType::X11 || !session.qtOnX11)
+        return platform;
+    if (auto hotKeys = X11HotKeyBackend::create())
+        platform.hotKeys = std::move(hotKeys);
+    else
+        platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::noX11Connection());
+    if (auto taskbar = X11TaskbarHints::create())
+        platform.taskbar = std::move(taskbar);
+    if (auto activator = X11WindowActivator::create())
+        platform.activator = std::move(activator);
+    return platform;
+}
+
+Platform loadPlatform()
+{
+    return loadPlatform(
+        detectSession(QProcessEnvironment::systemEnvironment(), QGuiApplication::platformName()));
+}
+
+} // namespace vellumix

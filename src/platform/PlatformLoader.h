@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/HotKeyBackend.h"
+#include "platform/Notifier.h"
+#include "platform/ScreenGrabber.h"
+#include "platform/SoundPlayer.h"
+#include "platform/TaskbarHints.h"
+#include "platform/WindowActivator.h"
+
+#include <QString>
+
+#include <memory>
+
+class QProcessEnvironment;
+
+namespace vellumix {
+
+// What kind of desktop session this process runs in. Qt may run on XWayland inside a Wayland
+// session; X11 grabs and read-backs never see the other clients there, so the session decides.
+enum class SessionType { X11, Wayland, None };
+
+struct Session
+{
+    SessionType type = SessionType::None;
+    bool qtOnX11 = false; // Qt's platform plugin is xcb (natively or through XWayland)
+};
+
+// The session from the environment (WAYLAND_DISPLAY, XDG_SESSION_TYPE, DISPLAY) and Qt's
+// platform plugin name.
+Session detectSession(const QProcessEnvironment& environment, const QString& qtPlatform);
+
+// Every platform back-end of one session, chosen together, once.
+struct Platform
+{
+    std::unique_ptr<HotKeyBackend> hotKeys;
+    std::unique_ptr<TaskbarHints> taskbar;
+    std::unique_ptr<WindowActivator> activator;
+    std::unique_ptr<SoundPlayer> sound;
+    std::unique_ptr<ScreenGrabber> grabber;
+    std::unique_ptr<Notifier> notifier;
+
+    Platform();
+    Platform(Platform&&) noexcept;
+    Platform& operator=(Platform&&) noexcept;
+    ~Platform();
+};
+
+// The back-ends for `session`; a mechanism the session lacks gets its null back-end, and the
+// hot keys then say why. Needs a QGuiApplication for the X11 ones.
+Platform loadPlatform(const Session& session);
+// The same for this process's own session.
+Platform loadPlatform();
+// Null back-ends throughout, for tests and headless use; hot keys unavailable with `reason`.
+Platform nullPlatform(const QString& reason = {});
+
+namespace PlatformText {
+QString noX11Connection();
+QString noHotKeyService();
+QString waylandWithoutShortcuts();
+} // namespace PlatformText
+
+} // namespace vellumix
