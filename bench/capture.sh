@@ -5,6 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
+scripts/setup build test
 cmake --build --preset dev -j2 --target bench_capture >/dev/null
 for size in 1920x1080 3840x2160; do
     tests/xvfb-run.sh "$size" build/dev/bench/bench_capture "${1:-9}"

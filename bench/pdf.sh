@@ -9,6 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
+scripts/setup build bench
 preset=${PRESET:-release}
 pages=${PAGES:-6}
 if [ "$preset" = release ]; then

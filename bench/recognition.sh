@@ -6,6 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
+scripts/setup build bench
 cmake --preset release -DVELLUMIX_BENCH=ON >/dev/null
 cmake --build --preset release -j2 --target vellumix-ocr vellumix-bench >/dev/null
 bin=build/release

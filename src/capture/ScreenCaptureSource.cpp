@@ -12,19 +12,6 @@
 
 namespace vellumix {
 
-namespace {
-
-QFuture<QList<QImage>> failed(std::exception_ptr error)
-{
-    QPromise<QList<QImage>> promise;
-    promise.start();
-    promise.setException(std::move(error));
-    promise.finish();
-    return promise.future();
-}
-
-} // namespace
-
 ScreenCaptureSource::ScreenCaptureSource(WindowActivator& activator,
                                          ScreenGrabber& grabber,
                                          QObject* parent,
@@ -79,7 +66,7 @@ QFuture<QList<QImage>> ScreenCaptureSource::fullScreen()
                                                             return images;
                                                         });
     } catch (...) {
-        return failed(std::current_exception());
+        return QtFuture::makeExceptionalFuture<QList<QImage>>(std::current_exception());
     }
 }
 
