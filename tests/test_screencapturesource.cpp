@@ -4,8 +4,10 @@
 #include "capture/SelectionController.h"
 #include "capture/SelectionView.h"
 #include "core/Errors.h"
+#include "platform/ScreenGrabber.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,6 +40,27 @@ Ended wait(QFuture<QList<QImage>> future)
     }
     return ended;
 }
+
+// Answers when the test says, as a desktop portal does.
+class SlowGrabber final : public ScreenGrabber
+{
+public:
+    QFuture<QList<QImage>> grab(const QList<QScreen*>& screens) override
+    {
+        asked = screens;
+        promise.emplace();
+        promise->start();
+        return promise->future();
+    }
+    void answer()
+    {
+        test::FakeGrabber now;
+        promise->addResult(now.grab(asked).result());
+        promise->finish();
+    }
+    QList<QScreen*> asked;
+    std::optional<QPromise<QList<QImage>>> promise;
+};
 
 } // namespace
 
@@ -109,6 +132,37 @@ private Q_SLOTS:
         QCOMPARE(ended.sizes, sizes);
         QVERIFY(!capture->selection().isOpen()); // no fallback to the overlay
         QCOMPARE(captureFolders(), QStringList{});
+    }
+    // The overlay opens, and says so, only once the grabber has answered; a cancel before that
+    // ends the capture at once and the late answer opens nothing.
+    void slowGrabber_data()
+    {
+        QTest::addColumn<bool>("cancelFirst");
+        QTest::newRow("answered") << false;
+        QTest::newRow("cancelled while grabbing") << true;
+    }
+    void slowGrabber()
+    {
+        QFETCH(bool, cancelFirst);
+        SlowGrabber grabber;
+        ScreenCaptureSource capture(m_activator, grabber, nullptr,
+                                    [] { return std::optional<RegionTool>(); });
+        QSignalSpy waiting(&capture, &CaptureSource::waitingForUser);
+        QFuture<QList<QImage>> future = capture.regions();
+        QVERIFY(!capture.selection().isOpen());
+        if (cancelFirst) {
+            capture.cancel();
+            grabber.answer();
+            QCOMPARE(wait(future).failure, u"cancelled"_s);
+            QTest::qWait(20);
+        } else {
+            grabber.answer();
+            QTRY_VERIFY(capture.selection().isOpen());
+            capture.cancel();
+            QCOMPARE(wait(future).sizes, Sizes{});
+        }
+        QCOMPARE(waiting.count(), cancelFirst ? 0 : 1);
+        QVERIFY(!capture.selection().isOpen());
     }
     // Whoever waits hears an end, nothing is delivered and the focus goes back.
     void cancelOnTheOverlay()
