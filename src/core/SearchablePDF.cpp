@@ -38,23 +38,35 @@ QByteArray number(double value)
 class SaveFilePipeline final : public Pipeline
 {
 public:
-    explicit SaveFilePipeline(QSaveFile& file) : Pipeline("output file", nullptr), m_file(file) {}
+    SaveFilePipeline(QSaveFile& file, bool& failed)
+        : Pipeline("output file", nullptr), m_file(file), m_failed(failed)
+    {
+    }
 
     void write(unsigned char const* data, size_t length) override
     {
-        if (m_file.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
+        if (m_file.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length)) {
+            m_failed = true;
             throw std::runtime_error(m_file.errorString().toStdString());
+        }
     }
     void finish() override {}
 
 private:
     QSaveFile& m_file;
+    bool& m_failed;
 };
 
 PlatformError saveError(const QString& to, const QString& reason)
 {
     return PlatformError(QStringLiteral("The file \u201c") + QFileInfo(to).fileName() +
                          QStringLiteral("\u201d couldn\u2019t be saved: ") + reason);
+}
+
+PlatformError notRewritable(const QString& source, const QString& reason)
+{
+    return PlatformError(QStringLiteral("The PDF \u201c") + QFileInfo(source).fileName() +
+                         QStringLiteral("\u201d could not be rewritten as a searchable PDF: ") + reason);
 }
 
 // One block of invisible text per recognised line: its baseline one Helvetica descent above the
@@ -146,7 +158,10 @@ bool addSourcePages(
     try {
         source.setSuppressWarnings(true);
         source.processFile(QFile::encodeName(path).constData());
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // Without a page image to fall back on, the document itself is what failed.
+        if (!pages.isEmpty())
+            throw notRewritable(path, QString::fromLocal8Bit(error.what()));
         return false;
     }
     std::vector<QPDFPageObjectHelper> sourcePages = QPDFPageDocumentHelper(source).getAllPages();
@@ -219,6 +234,11 @@ void exportSearchable(const QString& source,
                       const QList<TextBlock>& blocks,
                       const QString& to)
 {
+    // A save file renames over whatever has the name: a FIFO's reader or a device would silently
+    // get nothing while the node is replaced by a plain file.
+    const QFileInfo target(to);
+    if (target.exists() && !target.isFile())
+        throw saveError(to, QStringLiteral("It is not a regular file."));
     // Nothing touches the destination until the whole file is written beside it.
     QSaveFile file(to);
     if (!file.open(QIODevice::WriteOnly))
@@ -227,6 +247,8 @@ void exportSearchable(const QString& source,
     QPDF sourceDocument; // must outlive the writer: placed pages read their content from it
     QPDF out;
     out.emptyPDF();
+    const bool fromSource = !pages.isEmpty() && !source.isEmpty() && QFileInfo(source).isFile();
+    bool pipelineFailed = false;
     try {
         GlyphlessFont font(out);
         if (!addSourcePages(out, sourceDocument, source, pages, font)) {
@@ -240,7 +262,7 @@ void exportSearchable(const QString& source,
         }
         font.finish();
 
-        SaveFilePipeline pipeline(file);
+        SaveFilePipeline pipeline(file, pipelineFailed);
         QPDFWriter writer(out);
         writer.setOutputPipeline(&pipeline);
         writer.setObjectStreamMode(qpdf_o_generate);
@@ -248,6 +270,10 @@ void exportSearchable(const QString& source,
     } catch (const Error&) {
         throw;
     } catch (const std::exception& error) {
+        // qpdf reads the source lazily, so a damaged one may only show while pages are copied or
+        // written; only a failed write of our own is the destination's fault.
+        if (fromSource && !pipelineFailed)
+            throw notRewritable(source, QString::fromLocal8Bit(error.what()));
         throw saveError(to, QString::fromLocal8Bit(error.what()));
     }
     if (!file.commit())
