@@ -43,16 +43,22 @@ int main(int argc, char* argv[])
     }
 
     const QString socket = vellumix::SingleInstance::defaultSocketPath();
-    if (vellumix::SingleInstance::send(socket, *request))
-        return 0;
+    using Reply = vellumix::SingleInstance::Reply;
+    const auto answered = [&](Reply reply) {
+        if (reply == Reply::Busy)
+            QTextStream(stderr) << "vellumix: busy: a capture or recognition is already running\n";
+        return reply != Reply::NoAnswer;
+    };
+    if (const Reply reply = vellumix::SingleInstance::send(socket, *request); answered(reply))
+        return reply == Reply::Accepted ? 0 : 1;
     vellumix::SingleInstance instance(socket);
     const auto activator = windowActivator();
     vellumix::ScreenCaptureSource capture(*activator);
     vellumix::Application vellumix(capture);
     if (!vellumix.start(instance, *request)) {
         // Another instance started at the same moment: it answers this request instead.
-        if (vellumix::SingleInstance::send(socket, *request))
-            return 0;
+        if (const Reply reply = vellumix::SingleInstance::send(socket, *request); answered(reply))
+            return reply == Reply::Accepted ? 0 : 1;
         QTextStream(stderr) << "vellumix: another instance holds " << socket << " but does not answer\n";
         return 1;
     }
