@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Application.h"
+#include "QuitSignals.h"
 #include "capture/ScreenCaptureSource.h"
 #include "platform/x11/X11WindowActivator.h"
 #include "shell/InstanceRequest.h"
@@ -62,5 +63,6 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << "vellumix: another instance holds " << socket << " but does not answer\n";
         return 1;
     }
+    vellumix::quitOnSignals(app);
     return QApplication::exec();
 }
