@@ -155,7 +155,14 @@ private Q_SLOTS:
             f.hotKeys.press(argument.toInt() + 1);
             QVERIFY2(f.desktop.roads.isEmpty(), "the action ran inside the hot-key handler");
         } else if (kind == "menu"_L1) {
-            findAction(*f.delegate->statusMenu(), argument)->trigger();
+            // Still open when the action fires: the snapshot must wait until it has gone.
+            QMenu* menu = f.delegate->statusMenu();
+            menu->popup({10, 10});
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            findAction(*menu, argument)->trigger();
+            QTest::qWait(400);
+            QCOMPARE(f.desktop.roads, QStringList());
+            menu->hide();
         } else {
             const auto request =
                 InstanceRequest::fromArguments(argument.isEmpty() ? QStringList() : argument.split(u' '), {});

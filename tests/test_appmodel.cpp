@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ModelFixture.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <climits>
+
 using namespace vellumix;
 using namespace vellumix::testing;
 using namespace Qt::StringLiterals;
@@ -167,6 +172,48 @@ private Q_SLOTS:
         f.model.copy();
         QCOMPARE(Fixture::clipboard(), clipboard);
         QCOMPARE(f.toasts, toast ? QStringList{AppModel::copiedToast} : QStringList());
+    }
+    // The stored period reaches the start-up pruning: one out of range acts as the default.
+    void startUpPruningWithAStoredPeriod_data()
+    {
+        QTest::addColumn<QVariant>("days");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("7") << QVariant(7) << QStringList{u"1 day"_s};
+        QTest::newRow("0") << QVariant(0) << QStringList{u"1 day"_s, u"10 days"_s};
+        QTest::newRow("-1") << QVariant(-1) << QStringList{u"1 day"_s, u"10 days"_s};
+        QTest::newRow("INT_MIN") << QVariant(qlonglong(INT_MIN) - 5) << QStringList{u"1 day"_s, u"10 days"_s};
+        QTest::newRow("365") << QVariant(365) << QStringList{u"1 day"_s, u"10 days"_s, u"40 days"_s};
+    }
+    void startUpPruningWithAStoredPeriod()
+    {
+        QFETCH(QVariant, days);
+        QFETCH(QStringList, kept);
+        QTemporaryDir folder;
+        const double now = HistoryEntry::secondsSinceReference(QDateTime::currentDateTimeUtc());
+        QJsonArray entries;
+        for (int age : {1, 10, 40})
+            entries.append(HistoryEntry{QUuid::createUuid(),
+                                        {},
+                                        now - age * 86400.0,
+                                        QString::number(age) + (age == 1 ? u" day"_s : u" days"_s),
+                                        AppModel::sourceScreen,
+                                        u"Automatic"_s,
+                                        0.5f,
+                                        std::nullopt}
+                               .toJson());
+        QFile file(QDir(folder.path()).filePath(HistoryStore::fileName));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(entries).toJson()) > 0);
+        file.close();
+        MemoryDefaults defaults;
+        defaults.set(Preferences::storeKey, QVariantMap{{u"retentionDays"_s, days}});
+        FakeEngine engine;
+        FakeCapture capture;
+        FakeSound sound;
+        AppModel model(defaults, folder.path(), engine, capture, sound);
+        QStringList texts;
+        for (const HistoryEntry& entry : model.history().entries())
+            texts.append(entry.text);
+        QCOMPARE(texts, kept);
     }
     void retryAndOpen()
     {

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFileDialog>
 
+#include <sys/stat.h>
+
 using namespace vellumix;
 using namespace vellumix::testing;
 using namespace Qt::StringLiterals;
@@ -180,6 +182,13 @@ private Q_SLOTS:
         f.model.exportResult(ExportFormat::Markdown);
         QCOMPARE(contents(out), text.toUtf8()); // replaced, not appended to, and no markup added
         QVERIFY(f.refusesToSave(u"Vellumix.txt"_s, ExportFormat::PlainText));
+        // A FIFO's reader must not be left with nothing while the node is replaced.
+        const QString fifo = f.path(u"fifo"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        f.saveTo = QUrl::fromLocalFile(fifo);
+        f.model.exportResult(ExportFormat::PlainText);
+        QVERIFY(f.message().endsWith(u"It is not a regular file."_s));
+        QVERIFY(!QFileInfo(fifo).isFile() && QFileInfo::exists(fifo));
     }
 
     void exportSearchable()

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <climits>
+
 using namespace vellumix;
 using namespace Qt::StringLiterals;
 
@@ -107,6 +109,57 @@ private Q_SLOTS:
         for (const QString& name : aside)
             QCOMPARE(readFile(dir.filePath(name)), contents);
     }
+    void onlyTheStoresOwnImageNamesAreDeleted_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepted");
+        const QString id = HistoryEntry::idString(QUuid::createUuid());
+        QTest::newRow("an image the store wrote") << id + u".png"_s << true;
+        QTest::newRow("lower case") << id.toLower() + u".png"_s << true;
+        QTest::newRow("any file of the folder") << u"precious.txt"_s << false;
+        QTest::newRow("the history itself") << HistoryStore::fileName << false;
+        QTest::newRow("a kept-aside file") << u"history-unreadable-20260101-000000.json"_s << false;
+        QTest::newRow("braced id") << u"{"_s + id + u"}.png"_s << false;
+        QTest::newRow("id with another ending") << id + u".pnh"_s << false;
+    }
+    void onlyTheStoresOwnImageNamesAreDeleted()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, accepted);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(name);
+        const QJsonArray entries{entryJson(u"expired"_s, now - 400 * 86400.0, name)};
+        QVERIFY(writeFile(dir.filePath(HistoryStore::fileName), QJsonDocument(entries).toJson()));
+        if (name != HistoryStore::fileName)
+            QVERIFY(writeFile(target, "keep me"));
+        HistoryStore store(dir.path(), [] { return now; });
+        store.cleanup(30);
+        QVERIFY(store.entries().isEmpty());
+        QCOMPARE(QFileInfo::exists(target), !accepted);
+        QCOMPARE(store.storageError().has_value(), !accepted); // the file is kept aside, whole
+        if (!accepted && name != HistoryStore::fileName)
+            QCOMPARE(readFile(target), QByteArray("keep me"));
+    }
+    void noPeriodNeverEmptiesTheHistory_data()
+    {
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("7") << 7 << 1;
+        QTest::newRow("0") << 0 << 3;
+        QTest::newRow("-1") << -1 << 3;
+        QTest::newRow("INT_MIN") << INT_MIN << 3;
+        QTest::newRow("INT_MAX") << INT_MAX << 3;
+    }
+    void noPeriodNeverEmptiesTheHistory()
+    {
+        QFETCH(int, days);
+        QFETCH(int, kept);
+        QTemporaryDir dir;
+        auto store = seeded(dir, {entryJson(u"a"_s, now - 86400.0), entryJson(u"b"_s, now - 10 * 86400.0),
+                                  entryJson(u"c"_s, now - 1e9)});
+        store->cleanup(days);
+        QCOMPARE(store->entries().size(), kept);
+    }
     void recording501stDropsTheOldest()
     {
         QTemporaryDir dir;
@@ -145,6 +198,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.filePath(u"a/Vellumix"_s);
         HistoryStore store(folder);
+        QCOMPARE(QFileInfo(folder).permissions() & QFile::Permissions(0x7777), QFile::Permissions(0x7700));
+        QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x7755))); // an older, too open folder
+        QCOMPARE(HistoryStore(folder).entries().size(), 0);
         QCOMPARE(QFileInfo(folder).permissions() & QFile::Permissions(0x7777), QFile::Permissions(0x7700));
         const QString file = QDir(folder).filePath(HistoryStore::fileName);
         QVERIFY(writeFile(file, "[]") && QFile::setPermissions(file, QFile::Permissions(0x6644)));

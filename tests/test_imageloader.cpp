@@ -40,6 +40,17 @@ QByteArray turnedJpeg()
     return jpeg.left(2) + exif + jpeg.mid(2);
 }
 
+// A 1 x 1 grey PNG signature and header, then one chunk claiming `length` with only `data` after it.
+QByteArray pngWithChunk(const char* type, quint32 length, const QByteArray& data)
+{
+    QByteArray bytes = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAAAAAA6fptV");
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.append(char((length >> shift) & 0xff));
+    bytes.append(type).append(data);
+    bytes.append(QByteArray(76 - bytes.size(), '\0'));
+    return bytes;
+}
+
 // The kind of error a load fails with; none when it succeeds.
 template <typename Load> std::optional<VellumixError::Kind> refusal(Load load)
 {
@@ -103,6 +114,10 @@ private Q_SLOTS:
             << invalid;
         QTest::newRow("truncated PNG") << png.left(png.size() / 2) << invalid;
         QTest::newRow("text named .png") << QByteArray("just some text\n") << invalid;
+        // 76 bytes whose tEXt chunk claims 2 GiB, which libpng would allocate before reading.
+        QTest::newRow("chunk longer than the file")
+            << pngWithChunk("tEXt", 0x7ffffff0, "Comment\0x") << invalid;
+        QTest::newRow("chunk length with the high bit") << pngWithChunk("zTXt", 0xfffffff0, "a") << invalid;
     }
     void refusesHostileFiles()
     {

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -40,6 +42,27 @@ Run run(const QStringList& arguments, const QByteArray& input = {}, const char* 
 }
 
 const QString hello = u"Hello from the command line\n"_s;
+
+// One page saying "Hello" whose page tree also lists itself: Qt PDF reads the page, qpdf refuses
+// the document.
+QByteArray pageTreeLoop()
+{
+    const QByteArray content = "BT /F1 24 Tf 10 20 Td (Hello) Tj ET";
+    const QList<QByteArray> objects{
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R 2 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 50] /Contents 4 0 R "
+        "/Resources << /Font << /F1 5 0 R >> >> >>",
+        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    QByteArray pdf = "%PDF-1.4\n";
+    QByteArray xref = "xref\n0 6\n0000000000 65535 f \n";
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
+    }
+    const QByteArray start = QByteArray::number(pdf.size());
+    return pdf + xref + "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + start + "\n%%EOF\n";
+}
 
 } // namespace
 
@@ -101,6 +124,18 @@ private Q_SLOTS:
             << QString();
         QTest::newRow("not a range") << QStringList{u"--pages=two"_s, m_pdf} << 2 << QString()
                                      << u"invalid page range"_s;
+        // Text in an SVG needs fonts, which a plain core application cannot give.
+        const QString svg = m_dir.filePath(u"text.svg"_s);
+        QFile svgFile(svg);
+        if (svgFile.open(QIODevice::WriteOnly))
+            svgFile.write("<svg xmlns='http://www.w3.org/2000/svg' width='200' height='40'>"
+                          "<rect width='200' height='40' fill='white'/>"
+                          "<text x='5' y='30' font-size='20' fill='white'>hidden</text></svg>");
+        QTest::newRow("SVG with text, then an image")
+            << QStringList{svg, m_image} << 0 << u"==> %1 <==\n\n==> %2 <==\n"_s.arg(svg, m_image) + hello
+            << QString();
+        QTest::newRow("no timeout") << QStringList{u"--timeout=0"_s, m_image} << 2 << QString()
+                                    << u"invalid timeout"_s;
     }
 
     void exitStatus()
@@ -140,6 +175,52 @@ private Q_SLOTS:
         QCOMPARE(result.out.simplified(), text);
         QCOMPARE(run({out, u"-"_s}, {}, "pdftotext").out.simplified(), text);
         QCOMPARE(run({u"--check"_s, out}, {}, "qpdf").status, 0);
+    }
+    void oneMessagePerBrokenFile()
+    {
+        // libpng prints "Invalid IHDR data" for a header of size 0 by itself.
+        const QString broken = m_dir.filePath(u"zero.png"_s);
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAAAAAAACAAAAAAe4CPOAAAADElEQVR4nGNgoAwAAABAAA"
+                                   "G3NHzvAAAAAElFTkSuQmCC"));
+        file.close();
+        const Run result = run({broken, m_image});
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.err.count(u'\n'), 1);
+        QVERIFY2(result.err.startsWith(u"vellumix-ocr: "_s + broken + u": "_s), qPrintable(result.err));
+    }
+    void timeoutGivesUpOnEachFileAndGoesOn()
+    {
+        const Run result = run({u"--timeout=0.001"_s, m_pdf, m_image});
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.err.count(u"Gave up after 0.001 seconds."_s), 2);
+    }
+    void searchableTargetThatIsNoFile()
+    {
+        const QString fifo = m_dir.filePath(u"reader"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const Run result = run({u"--searchable-pdf"_s, fifo, m_image});
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, hello); // the text is not lost with the copy
+        QVERIFY2(result.err.contains(u"not a regular file"_s), qPrintable(result.err));
+        struct stat info = {};
+        QVERIFY(::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+    }
+    void inputThatCannotBeRewritten()
+    {
+        const QString input = m_dir.filePath(u"loop.pdf"_s);
+        QFile file(input);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pageTreeLoop()) > 0);
+        file.close();
+        const QString out = m_dir.filePath(u"loop-searchable.pdf"_s);
+        const Run result = run({u"--searchable-pdf"_s, out, input});
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, u"Hello\n"_s); // recognised before the copy failed
+        QVERIFY2(result.err.contains(u"\u201cloop.pdf\u201d could not be rewritten"_s),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(out));
     }
     void progressOnATerminal()
     {

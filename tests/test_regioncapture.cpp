@@ -72,6 +72,28 @@ private Q_SLOTS:
         QCOMPARE(wait(capture.capture()), outcome);
         QCOMPARE(captureFolders(), QStringList{});
     }
+    void gnomeCancelBehindGLibPrefixes_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("outcome");
+        const QString fallback = RegionTool::gnomeScreenshot().noiseLines.first();
+        QTest::newRow("message") << u"** Message: 10:46:03.123: "_s + fallback << u"none"_s;
+        QTest::newRow("domain and program")
+            << u"(gnome-screenshot:4242): Gtk-WARNING **: 10:46:03.123: "_s + fallback << u"none"_s;
+        QTest::newRow("a real error keeps its prefix")
+            << u"** Message: 10:46:03.123: no display"_s
+            << u"Screenshot capture failed (0): ** Message: 10:46:03.123: no display"_s;
+    }
+    void gnomeCancelBehindGLibPrefixes()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, outcome);
+        RegionTool tool = test::fakeTool(
+            m_fixtures.path(), u"echo '"_s + QString(line).replace(u"'"_s, u"'\\''"_s) + u"' >&2"_s);
+        tool.noiseLines = RegionTool::gnomeScreenshot().noiseLines;
+        NativeRegionCapture capture(tool, {});
+        QCOMPARE(wait(capture.capture()), outcome);
+    }
     void cancelBeforeLaunchNeverLaunches()
     {
         QTemporaryDir folder;

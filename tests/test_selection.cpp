@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 using namespace vellumix;
 using namespace Qt::StringLiterals;
@@ -105,6 +106,7 @@ private Q_SLOTS:
         QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
         QTest::newRow("Finish button") << 0 << 0 << true;
         QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier) << false;
+        QTest::newRow("closed by the window manager") << -1 << 0 << false;
     }
     void finishKeys()
     {
@@ -115,7 +117,9 @@ private Q_SLOTS:
         // Right display (scale 2) first, then the left one (scale 1.25).
         test::drag(overlay.panel(2), {100, 50}, {150, 90});
         test::drag(overlay.panel(0), {400, 160}, {440, 192});
-        if (key == 0)
+        if (key == -1)
+            QVERIFY(overlay.panel(1)->windowHandle()->close());
+        else if (key == 0)
             QTest::mouseClick(overlay.panel(1)->findChildren<QPushButton*>().at(0), Qt::LeftButton);
         else
             QTest::keyClick(overlay.panel(1), Qt::Key(key), Qt::KeyboardModifiers(modifiers));

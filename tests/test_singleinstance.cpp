@@ -12,12 +12,16 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 using namespace vellumix;
 using namespace Qt::StringLiterals;
 using Verb = InstanceRequest::Verb;
 using Args = QStringList;
+using Reply = SingleInstance::Reply;
 
 Q_DECLARE_METATYPE(InstanceRequest)
 
@@ -70,13 +74,55 @@ private Q_SLOTS:
         SingleInstance running(socketPath());
         QVERIFY(running.listen());
         QSignalSpy requested(&running, &SingleInstance::requested);
-        QFuture<bool> sent =
+        QFuture<Reply> sent =
             QtConcurrent::run([path = socketPath(), request] { return SingleInstance::send(path, request); });
         QTRY_COMPARE_WITH_TIMEOUT(requested.size(), 1, 5000);
         QCOMPARE(requested.first().first().value<InstanceRequest>(), request);
-        QTRY_VERIFY_WITH_TIMEOUT(sent.isFinished() && sent.result(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(sent.isFinished(), 5000);
+        QCOMPARE(sent.result(), Reply::Accepted);
         QVERIFY(!SingleInstance(socketPath()).listen()); // the name stays taken
-        QVERIFY(!SingleInstance::send(m_dir.filePath(u"nobody"_s), InstanceRequest{}, 500));
+        QCOMPARE(SingleInstance::send(m_dir.filePath(u"nobody"_s), InstanceRequest{}, 500), Reply::NoAnswer);
+    }
+    void refusedRequestIsAnsweredBusy()
+    {
+        SingleInstance running(socketPath());
+        QVERIFY(running.listen());
+        running.setGate([](const InstanceRequest& request) { return request.verb != Verb::Capture; });
+        QSignalSpy requested(&running, &SingleInstance::requested);
+        const auto send = [this](Verb verb) {
+            QFuture<Reply> sent = QtConcurrent::run([path = socketPath(), verb] {
+                return SingleInstance::send(path, InstanceRequest{verb, {}});
+            });
+            return QTest::qWaitFor([&] { return sent.isFinished(); }, 5000) ? sent.result() : Reply::NoAnswer;
+        };
+        QCOMPARE(send(Verb::Capture), Reply::Busy);
+        QCOMPARE(send(Verb::Workspace), Reply::Accepted);
+        QCOMPARE(requested.size(), 1);
+        QCOMPARE(requested.first().first().value<InstanceRequest>().verb, Verb::Workspace);
+    }
+    void silentConnectionsAreDroppedAndCapped()
+    {
+        SingleInstance running(socketPath());
+        QVERIFY(running.listen());
+        std::vector<std::unique_ptr<QLocalSocket>> silent;
+        for (int i = 0; i < SingleInstance::maxConnections + 8; ++i) {
+            silent.push_back(std::make_unique<QLocalSocket>());
+            silent.back()->connectToServer(socketPath());
+            QVERIFY(silent.back()->waitForConnected(2000));
+        }
+        const auto connected = [&] {
+            return std::count_if(silent.begin(), silent.end(), [](const auto& socket) {
+                return socket->state() == QLocalSocket::ConnectedState;
+            });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(connected(), SingleInstance::maxConnections, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(connected(), 0, SingleInstance::idleTimeoutMs + 5000);
+        QVERIFY(running.isListening());
+        QFuture<Reply> sent = QtConcurrent::run([path = socketPath()] {
+            return SingleInstance::send(path, InstanceRequest{Verb::Workspace, {}});
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(sent.isFinished(), 5000);
+        QCOMPARE(sent.result(), Reply::Accepted);
     }
     void leftoverSocketIsReplaced()
     {

@@ -35,6 +35,13 @@ bool Application::start(SingleInstance& instance, const InstanceRequest& request
     if (!instance.listen())
         return false;
     QObject::connect(&instance, &SingleInstance::requested, m_delegate.get(), &AppDelegate::handle);
+    // The model refuses a capture while busy; the launch that asked must hear it.
+    instance.setGate([model = m_model.get()](const InstanceRequest& asked) {
+        using Verb = InstanceRequest::Verb;
+        const bool capture = asked.verb == Verb::Capture || asked.verb == Verb::CaptureMultiple ||
+                             asked.verb == Verb::CaptureFull;
+        return !capture || model->canCapture();
+    });
     m_delegate->launch();
     // A plain first launch has nothing more to do: the launch sequence chose the windows.
     if (request.verb != InstanceRequest::Verb::Reopen)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Application.h"
+#include "QuitSignals.h"
 #include "shell/InstanceRequest.h"
 #include "shell/SingleInstance.h"
 
@@ -28,16 +29,23 @@ int main(int argc, char* argv[])
     }
 
     const QString socket = vellumix::SingleInstance::defaultSocketPath();
-    if (vellumix::SingleInstance::send(socket, *request))
-        return 0;
+    using Reply = vellumix::SingleInstance::Reply;
+    const auto answered = [&](Reply reply) {
+        if (reply == Reply::Busy)
+            QTextStream(stderr) << "vellumix: busy: a capture or recognition is already running\n";
+        return reply != Reply::NoAnswer;
+    };
+    if (const Reply reply = vellumix::SingleInstance::send(socket, *request); answered(reply))
+        return reply == Reply::Accepted ? 0 : 1;
     vellumix::SingleInstance instance(socket);
     vellumix::Application vellumix(vellumix::loadPlatform());
     if (!vellumix.start(instance, *request)) {
         // Another instance started at the same moment: it answers this request instead.
-        if (vellumix::SingleInstance::send(socket, *request))
-            return 0;
+        if (const Reply reply = vellumix::SingleInstance::send(socket, *request); answered(reply))
+            return reply == Reply::Accepted ? 0 : 1;
         QTextStream(stderr) << "vellumix: another instance holds " << socket << " but does not answer\n";
         return 1;
     }
+    vellumix::quitOnSignals(app);
     return QApplication::exec();
 }

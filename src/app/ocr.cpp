@@ -13,15 +13,23 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <memory>
 #include <optional>
+#include <thread>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace vellumix;
@@ -29,6 +37,27 @@ using namespace vellumix;
 namespace {
 
 enum ExitStatus { Success = 0, Failure = 1, UsageError = 2 };
+
+// Our standard error. Decoders (libpng, libtiff) and Tesseract print their complaints straight to
+// descriptor 2, which points at /dev/null while we run: each file gets one message, ours.
+FILE* messages = stderr;
+
+void silenceLibraries()
+{
+    const int own = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    FILE* stream = own >= 0 ? ::fdopen(own, "w") : nullptr;
+    if (stream && null >= 0 && ::dup2(null, STDERR_FILENO) >= 0) {
+        std::setvbuf(stream, nullptr, _IONBF, 0);
+        messages = stream;
+    } else if (stream) {
+        std::fclose(stream);
+    } else if (own >= 0) {
+        ::close(own);
+    }
+    if (null >= 0)
+        ::close(null);
+}
 
 QStringList splitList(const QStringList& values)
 {
@@ -131,17 +160,20 @@ bool isPdf(const QString& path)
 class ProgressLine
 {
 public:
-    explicit ProgressLine(const QString& name) : m_name(name.toLocal8Bit()), m_shown(isatty(STDERR_FILENO)) {}
+    explicit ProgressLine(const QString& name) : m_name(name.toLocal8Bit()), m_shown(isatty(fileno(messages)))
+    {
+    }
     ~ProgressLine()
     {
         if (m_shown)
-            std::fputs("\r\033[K", stderr);
+            std::fputs("\r\033[K", messages);
     }
     // Called in page order from the recognising thread.
     void show(int done, int count)
     {
         if (m_shown)
-            std::fprintf(stderr, "\r\033[Kvellumix-ocr: %s: page %d of %d", m_name.constData(), done, count);
+            std::fprintf(messages, "\r\033[Kvellumix-ocr: %s: page %d of %d", m_name.constData(), done,
+                         count);
     }
 
 private:
@@ -149,16 +181,56 @@ private:
     bool m_shown;
 };
 
+struct FileResult
+{
+    QList<PDFPageResult> pages;
+    double seconds = 0.0;
+    QImage image;
+    Recognition recognition;
+};
+
+class TimedOut final : public Error
+{
+public:
+    explicit TimedOut(double seconds) : m_seconds(seconds) {}
+    QString message() const override { return QStringLiteral("Gave up after %1 seconds.").arg(m_seconds); }
+
+private:
+    double m_seconds;
+};
+
+// Runs the work on its own thread and waits at most the timeout (none when 0). Recognition stops
+// at the cancellation; a decoder does not, so its thread is left behind and `abandoned` is set.
+FileResult
+runWithin(std::function<FileResult()> work, double seconds, const CancelToken& cancel, bool& abandoned)
+{
+    if (seconds <= 0.0)
+        return work();
+    auto task = std::make_shared<std::packaged_task<FileResult()>>(std::move(work));
+    std::future<FileResult> future = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    if (future.wait_for(std::chrono::duration<double>(seconds)) == std::future_status::ready)
+        return future.get();
+    cancel.cancel();
+    if (future.wait_for(std::chrono::seconds(2)) != std::future_status::ready)
+        abandoned = true;
+    throw TimedOut(seconds);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    silenceLibraries();
     // Decoders report hostile files through Qt's warnings; the user gets one message from us.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
         if (type == QtFatalMsg || type == QtCriticalMsg)
-            QTextStream(stderr) << "vellumix-ocr: " << message << '\n';
+            QTextStream(messages) << "vellumix-ocr: " << message << '\n';
     });
-    QCoreApplication app(argc, argv);
+    // Some image plugins (SVG with text) need fonts, which only a GUI application has; no
+    // window is ever shown, so no display is needed either.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vellumix-ocr"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLUMIX_VERSION));
 
@@ -200,13 +272,17 @@ int main(int argc, char* argv[])
         QStringLiteral("Also write the input (one PDF or image) as a searchable PDF to OUT: its pages with "
                        "the recognised text as an invisible, selectable layer."),
         QStringLiteral("OUT"));
-    parser.addOptions({reflow, fast, languages, words, json, listLanguages, pages, searchable});
+    const QCommandLineOption timeout(
+        QStringLiteral("timeout"),
+        QStringLiteral("Give up on a file after this many seconds and go on with the next. Default: none."),
+        QStringLiteral("seconds"));
+    parser.addOptions({reflow, fast, languages, words, json, listLanguages, pages, searchable, timeout});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Image files (PNG, JPEG, WebP, …) or PDF documents."),
                                  QStringLiteral("FILE..."));
 
     QTextStream out(stdout);
-    QTextStream err(stderr);
+    QTextStream err(messages);
     if (!parser.parse(QCoreApplication::arguments())) {
         err << "vellumix-ocr: " << parser.errorText() << "\nTry 'vellumix-ocr --help'.\n";
         return UsageError;
@@ -243,6 +319,17 @@ int main(int argc, char* argv[])
         return UsageError;
     }
 
+    double timeoutSeconds = 0.0;
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        timeoutSeconds = parser.value(timeout).toDouble(&ok);
+        if (!ok || !(timeoutSeconds > 0.0) || timeoutSeconds > 1e6) {
+            err << "vellumix-ocr: invalid timeout \u201c" << parser.value(timeout)
+                << "\u201d (expected a number of seconds)\n";
+            return UsageError;
+        }
+    }
+
     OCROptions options;
     options.fast = parser.isSet(fast);
     options.languages = splitList(parser.values(languages));
@@ -259,63 +346,75 @@ int main(int argc, char* argv[])
     }
 
     int status = Success;
-    const CancelToken cancel;
+    bool abandoned = false; // a worker still stuck in a decoder when its file timed out
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString& file = files.at(i);
         const QString name = file == QLatin1String("-") ? QStringLiteral("(standard input)") : file;
         try {
-            if (file != QLatin1String("-") && isPdf(file)) {
-                QFile readable(file); // a missing file is not a page-range problem
-                if (!readable.open(QIODevice::ReadOnly))
-                    throw PlatformError(readable.errorString());
-                const int last = range->last ? *range->last : PDFService::pageCount(file);
-                ProgressLine progress(name);
-                const int count = last - range->first + 1;
-                QElapsedTimer timer;
-                timer.start();
-                const QList<PDFPageResult> results = PDFService::recognize(
-                    file, range->first, last, options, preserve, engine, cancel,
-                    [&progress, count](double fraction) { progress.show(qRound(fraction * count), count); });
-                const double seconds = double(timer.nsecsElapsed()) / 1e9;
-                if (!searchableOut.isEmpty())
-                    PDFService::exportSearchable(file, results, QImage(), {}, searchableOut);
-                if (parser.isSet(json)) {
-                    out << QJsonDocument(toJson(name, results, seconds)).toJson(QJsonDocument::Compact)
-                        << '\n';
-                } else {
-                    if (files.size() > 1)
-                        out << (i > 0 ? "\n" : "") << "==> " << name << " <==\n";
-                    const QString text = PDFService::joinedText(results);
-                    if (!text.isEmpty())
-                        out << text << '\n';
+            const bool pdf = file != QLatin1String("-") && isPdf(file);
+            // Read before the worker starts: standard input is not the worker's to wait on.
+            const QByteArray input = file == QLatin1String("-") ? readStandardInput() : QByteArray();
+            const CancelToken cancel;
+            auto work = [&, file, name, pdf, input, cancel]() -> FileResult {
+                FileResult result;
+                if (pdf) {
+                    QFile readable(file); // a missing file is not a page-range problem
+                    if (!readable.open(QIODevice::ReadOnly))
+                        throw PlatformError(readable.errorString());
+                    const int last = range->last ? *range->last : PDFService::pageCount(file);
+                    ProgressLine progress(name);
+                    const int count = last - range->first + 1;
+                    QElapsedTimer timer;
+                    timer.start();
+                    result.pages = PDFService::recognize(file, range->first, last, options, preserve, engine,
+                                                         cancel, [&progress, count](double fraction) {
+                                                             progress.show(qRound(fraction * count), count);
+                                                         });
+                    result.seconds = double(timer.nsecsElapsed()) / 1e9;
+                    return result;
                 }
-                out.flush();
-                continue;
-            }
-            const QImage image = file == QLatin1String("-") ? ImageLoader::loadData(readStandardInput())
-                                                            : ImageLoader::load(file);
-            const Recognition recognition = engine.recognize(image, options, cancel);
-            if (!searchableOut.isEmpty())
-                PDFService::exportSearchable({}, {}, image, recognition.blocks, searchableOut);
+                result.image = input.isNull() ? ImageLoader::load(file) : ImageLoader::loadData(input);
+                result.recognition = engine.recognize(result.image, options, cancel);
+                return result;
+            };
+            const FileResult result = runWithin(std::move(work), timeoutSeconds, cancel, abandoned);
+            // The text is the result: it is printed before the searchable copy may fail.
             if (parser.isSet(json)) {
-                out << QJsonDocument(toJson(name, recognition, preserve)).toJson(QJsonDocument::Compact)
-                    << '\n';
+                const QJsonObject object = pdf ? toJson(name, result.pages, result.seconds)
+                                               : toJson(name, result.recognition, preserve);
+                out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
             } else {
                 if (files.size() > 1)
                     out << (i > 0 ? "\n" : "") << "==> " << name << " <==\n";
-                const QString text = recognition.text(preserve);
+                const QString text =
+                    pdf ? PDFService::joinedText(result.pages) : result.recognition.text(preserve);
                 if (!text.isEmpty())
                     out << text << '\n';
-                for (const QString& code : recognition.codes)
-                    out << code << '\n';
+                if (!pdf) {
+                    for (const QString& code : result.recognition.codes)
+                        out << code << '\n';
+                }
             }
             out.flush();
+            if (!searchableOut.isEmpty()) {
+                if (pdf)
+                    PDFService::exportSearchable(file, result.pages, QImage(), {}, searchableOut);
+                else
+                    PDFService::exportSearchable({}, {}, result.image, result.recognition.blocks,
+                                                 searchableOut);
+            }
         } catch (const Error& error) {
             out.flush();
             err << "vellumix-ocr: " << name << ": " << error.message() << '\n';
             err.flush();
             status = Failure;
         }
+    }
+    if (abandoned) {
+        // A decoder that never returns cannot be joined; leave without running destructors.
+        std::fflush(stdout);
+        std::fflush(messages);
+        std::_Exit(status);
     }
     return status;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/RegionTool.h"
 
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace vellumix {
@@ -22,10 +23,14 @@ QStringList RegionTool::argumentsFor(const QString& outputPath) const
 
 QString RegionTool::judgedError(const QString& standardError) const
 {
+    // GLib logs as "** Message: 10:46:03.123: text" or "(tool:42): Gtk-WARNING **: 10:46:03.123: text".
+    static const QRegularExpression glibPrefix(QStringLiteral(
+        R"(^(\(\S+:\d+\): )?([\w.-]+-)?(\*\* )?(Message|INFO|DEBUG|WARNING|CRITICAL)( \*\*)?: (\d+:\d+:\d+\.\d+: )?)"));
     QStringList kept;
     const QStringList lines = standardError.split(QLatin1Char('\n'));
     for (const QString& line : lines) {
-        if (!noiseLines.contains(line.trimmed()))
+        const QString text = line.trimmed();
+        if (!noiseLines.contains(text) && !noiseLines.contains(QString(text).remove(glibPrefix)))
             kept.append(line);
     }
     return kept.join(QLatin1Char('\n')).trimmed();

@@ -4,6 +4,8 @@
 #include "capture/CaptureGeometry.h"
 #include "capture/SelectionController.h"
 
+#include <QCloseEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -180,6 +182,22 @@ void SelectionView::keyPressEvent(QKeyEvent* event)
     default:
         return;
     }
+}
+
+// The window manager may close (Alt+F4) or unmap the overlay behind the controller's back; the
+// capture must still end, as a cancel, or every later one is refused.
+void SelectionView::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_controller && m_controller->panels().contains(this))
+        m_controller->finish(true);
+}
+
+void SelectionView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous() && m_controller && m_controller->panels().contains(this))
+        m_controller->finish(true);
 }
 
 } // namespace vellumix

@@ -32,9 +32,44 @@ void raiseAllocationLimit()
     Q_UNUSED(once);
 }
 
+// libpng allocates a chunk's claimed length before reading it (a 76-byte file asked for 2 GiB),
+// so every chunk must fit in the bytes that follow it.
+bool pngChunksFit(QIODevice* device)
+{
+    static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+    if (device->peek(8) != signature)
+        return true; // not PNG: nothing to walk
+    const qint64 start = device->pos();
+    const qint64 size = device->size();
+    qint64 at = start + 8;
+    bool fits = true;
+    // One stored image rarely has more than thousands of chunks; millions only cost time.
+    for (int count = 0; fits && count < 1'000'000; ++count) {
+        if (at + 12 > size || !device->seek(at)) {
+            fits = false;
+            break;
+        }
+        const QByteArray header = device->read(8);
+        if (header.size() != 8) {
+            fits = false;
+            break;
+        }
+        const auto* bytes = reinterpret_cast<const uchar*>(header.constData());
+        const qint64 length = qint64(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+        fits = length <= size - (at + 12);
+        if (header.mid(4) == "IEND")
+            break;
+        at += 12 + length;
+    }
+    device->seek(start);
+    return fits;
+}
+
 QImage decode(QIODevice* device, const QByteArray& formatHint)
 {
     raiseAllocationLimit();
+    if (!pngChunksFit(device))
+        refuse(VellumixError::Kind::InvalidImage);
     QImageReader reader(device, formatHint);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())

@@ -38,21 +38,24 @@ QByteArray number(double value)
 class SaveFilePipeline final : public Pipeline
 {
 public:
-    SaveFilePipeline(QSaveFile& file, const CancelToken& cancel)
-        : Pipeline("output file", nullptr), m_file(file), m_cancel(cancel)
+    SaveFilePipeline(QSaveFile& file, bool& failed, const CancelToken& cancel)
+        : Pipeline("output file", nullptr), m_file(file), m_failed(failed), m_cancel(cancel)
     {
     }
 
     void write(unsigned char const* data, size_t length) override
     {
         m_cancel.throwIfCancelled();
-        if (m_file.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
+        if (m_file.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length)) {
+            m_failed = true;
             throw std::runtime_error(m_file.errorString().toStdString());
+        }
     }
     void finish() override {}
 
 private:
     QSaveFile& m_file;
+    bool& m_failed;
     CancelToken m_cancel;
 };
 
@@ -60,6 +63,12 @@ PlatformError saveError(const QString& to, const QString& reason)
 {
     return PlatformError(QStringLiteral("The file \u201c") + QFileInfo(to).fileName() +
                          QStringLiteral("\u201d couldn\u2019t be saved: ") + reason);
+}
+
+PlatformError notRewritable(const QString& source, const QString& reason)
+{
+    return PlatformError(QStringLiteral("The PDF \u201c") + QFileInfo(source).fileName() +
+                         QStringLiteral("\u201d could not be rewritten as a searchable PDF: ") + reason);
 }
 
 // One block of invisible text per recognised line: its baseline one Helvetica descent above the
@@ -155,7 +164,10 @@ bool addSourcePages(QPDF& out,
     try {
         source.setSuppressWarnings(true);
         source.processFile(QFile::encodeName(path).constData());
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // Without a page image to fall back on, the document itself is what failed.
+        if (!pages.isEmpty())
+            throw notRewritable(path, QString::fromLocal8Bit(error.what()));
         return false;
     }
     std::vector<QPDFPageObjectHelper> sourcePages = QPDFPageDocumentHelper(source).getAllPages();
@@ -230,6 +242,11 @@ void exportSearchable(const QString& source,
                       const QString& to,
                       const CancelToken& cancel)
 {
+    // A save file renames over whatever has the name: a FIFO's reader or a device would silently
+    // get nothing while the node is replaced by a plain file.
+    const QFileInfo target(to);
+    if (target.exists() && !target.isFile())
+        throw saveError(to, QStringLiteral("It is not a regular file."));
     // Nothing touches the destination until the whole file is written beside it.
     QSaveFile file(to);
     if (!file.open(QIODevice::WriteOnly))
@@ -238,6 +255,8 @@ void exportSearchable(const QString& source,
     QPDF sourceDocument; // must outlive the writer: placed pages read their content from it
     QPDF out;
     out.emptyPDF();
+    const bool fromSource = !pages.isEmpty() && !source.isEmpty() && QFileInfo(source).isFile();
+    bool pipelineFailed = false;
     try {
         GlyphlessFont font(out);
         if (!addSourcePages(out, sourceDocument, source, pages, font, cancel)) {
@@ -251,7 +270,7 @@ void exportSearchable(const QString& source,
         }
         font.finish();
 
-        SaveFilePipeline pipeline(file, cancel);
+        SaveFilePipeline pipeline(file, pipelineFailed, cancel);
         QPDFWriter writer(out);
         writer.setOutputPipeline(&pipeline);
         writer.setObjectStreamMode(qpdf_o_generate);
@@ -261,6 +280,10 @@ void exportSearchable(const QString& source,
     } catch (const Cancelled&) {
         throw; // the save file is discarded unwritten
     } catch (const std::exception& error) {
+        // qpdf reads the source lazily, so a damaged one may only show while pages are copied or
+        // written; only a failed write of our own is the destination's fault.
+        if (fromSource && !pipelineFailed)
+            throw notRewritable(source, QString::fromLocal8Bit(error.what()));
         throw saveError(to, QString::fromLocal8Bit(error.what()));
     }
     cancel.throwIfCancelled();

@@ -236,6 +236,11 @@ bool AppModel::captureDefault()
     return capture(CaptureKind::Region);
 }
 
+bool AppModel::canCapture() const
+{
+    return !m_busy && m_captureFlow->isIdle();
+}
+
 bool AppModel::capture(CaptureKind kind)
 {
     return m_captureFlow->capture(kind);

@@ -87,6 +87,8 @@ public:
     void setPageEnd(int page);
     int pageCount() const { return m_pageCount; }
     bool busy() const { return m_busy; }
+    // Whether capture() would start one now.
+    bool canCapture() const;
     double progress() const { return m_progress; }
     const std::optional<QString>& message() const { return m_message; }
     const std::optional<QUuid>& selectedHistory() const { return m_selectedHistory; }

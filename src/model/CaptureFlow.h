@@ -19,6 +19,7 @@ public:
     CaptureFlow(AppModel& model, CaptureSource& source);
 
     bool capture(CaptureKind kind);
+    bool isIdle() const { return m_state == State::Idle; }
     // Ends the road under way without a result.
     void cancel();
 

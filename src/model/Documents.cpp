@@ -156,6 +156,14 @@ void Documents::exportSearchable(const QUrl& destination)
 void Documents::writeText(const QUrl& destination)
 {
     const QString path = destination.toLocalFile();
+    // A save file renames over whatever has the name, so a FIFO or a device would be replaced.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        m_model.fail(
+            PlatformError(QStringLiteral("The file \u201c") + target.fileName() +
+                          QStringLiteral("\u201d couldn\u2019t be saved: It is not a regular file.")));
+        return;
+    }
     QSaveFile file(path);
     const QByteArray bytes = m_model.m_text.toUtf8();
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())

@@ -79,10 +79,12 @@ HistoryEntry HistoryEntry::fromJson(const QJsonObject& object)
     const QJsonValue image = object.value(QStringLiteral("imageName"));
     if (image.isString()) {
         const QString name = image.toString();
-        // Image files are deleted by name, so a name must never reach outside the folder.
-        if (name.isEmpty() || name == u'.' || name == QStringLiteral("..") || name.contains(u'/') ||
-            name.contains(QChar(0)))
-            throw PlatformError(QStringLiteral("The entry's \"imageName\" is not a file name."));
+        // Image files are deleted by name: only the names the store writes may name one, never
+        // history.json, a kept-aside file or anything else in the folder.
+        const qsizetype idLength = 36;
+        if (name.size() != idLength + 4 || !name.endsWith(QStringLiteral(".png")) ||
+            QUuid::fromString(QStringView(name).left(idLength)).isNull())
+            throw PlatformError(QStringLiteral("The entry's \"imageName\" is not an image name."));
         entry.imageName = name;
     } else if (!image.isUndefined() && !image.isNull()) {
         throw PlatformError(QStringLiteral("The entry's \"imageName\" has the wrong type."));

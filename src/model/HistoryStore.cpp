@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTextBoundaryFinder>
 
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -109,14 +110,14 @@ void HistoryStore::load()
     }
     const std::filesystem::path folder = m_directory.toStdString();
     std::error_code error;
-    const bool created = std::filesystem::create_directories(folder, error);
+    std::filesystem::create_directories(folder, error);
     if (error) {
         setStorageError(loadPrefix + QString::fromStdString(error.message()));
         return;
     }
-    if (created)
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, error);
+    // Also a folder made before, or by something else: kept screenshots are the user's alone.
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, error);
 
     const QString path = QDir(m_directory).filePath(fileName);
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
@@ -216,7 +217,8 @@ void HistoryStore::addEncoded(const QString& text,
 
 void HistoryStore::cleanup(int days)
 {
-    const double cutoff = m_clock() - double(days) * 86400.0;
+    // A period of no days or fewer is no period: it must never empty the history.
+    const double cutoff = days > 0 ? m_clock() - double(days) * 86400.0 : -HUGE_VAL;
     QList<HistoryEntry> expired;
     QList<HistoryEntry> overflow;
     QSet<QUuid> removal;

@@ -115,7 +115,14 @@ void Preferences::setValue(Key key, const QVariant& value)
         setShowDock(true);
     else if (key == Key::ShowDock && !showDock() && !menuIcon())
         setMenuIcon(true);
-    save();
+    if (!m_loading)
+        save();
+}
+
+int Preferences::retentionDays() const
+{
+    const int days = m_values[std::size_t(Key::RetentionDays)].toInt();
+    return days > 0 ? days : defaultValue(Key::RetentionDays).toInt();
 }
 
 void Preferences::save()
@@ -132,10 +139,14 @@ void Preferences::load()
     const std::optional<QVariantMap> stored = m_store.dictionary(storeKey);
     if (!stored)
         return;
+    // One write for the whole dictionary: syncing the file once per key made start-up slow.
+    m_loading = true;
     for (Key key : allKeys) {
         const QVariant value = stored->value(keyName(key));
         setValue(key, hasType(value, valueType(key)) ? value : defaultValue(key));
     }
+    m_loading = false;
+    save();
 }
 
 void Preferences::reset()

@@ -74,7 +74,8 @@ public:
     QString vocabulary() const { return string(Key::Vocabulary); }
     bool historyEnabled() const { return flag(Key::HistoryEnabled); }
     bool retainImages() const { return flag(Key::RetainImages); }
-    int retentionDays() const { return m_values[std::size_t(Key::RetentionDays)].toInt(); }
+    // A stored period below one day acts as the default: it would empty the history.
+    int retentionDays() const;
     bool showDock() const { return flag(Key::ShowDock); }
     QString appearance() const { return string(Key::Appearance); }
     bool normalize() const { return flag(Key::Normalize); }
@@ -122,6 +123,7 @@ private:
     void load();
 
     UserDefaults& m_store;
+    bool m_loading = false;
     std::array<QVariant, keyCount> m_values;
 };
 

@@ -20,8 +20,11 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
+
+#include <functional>
 
 namespace vellumix {
 
@@ -78,6 +81,19 @@ protected:
 private:
     std::function<void()> m_hidden;
 };
+
+// A capture started from a menu must not freeze the menu into its snapshot: it starts once no
+// popup is open and the windows it covered had a moment to repaint.
+void afterMenus(QObject* context, std::function<void()> action)
+{
+    constexpr int settleMs = 150;
+    QTimer::singleShot(settleMs, context, [context, action = std::move(action)]() mutable {
+        if (QApplication::activePopupWidget())
+            afterMenus(context, std::move(action));
+        else
+            action();
+    });
+}
 
 } // namespace
 
@@ -191,17 +207,17 @@ void AppDelegate::terminate()
 
 void AppDelegate::capture()
 {
-    m_model.captureDefault();
+    afterMenus(this, [this] { m_model.captureDefault(); });
 }
 
 void AppDelegate::multiple()
 {
-    m_model.capture(CaptureKind::Regions);
+    afterMenus(this, [this] { m_model.capture(CaptureKind::Regions); });
 }
 
 void AppDelegate::full()
 {
-    m_model.capture(CaptureKind::FullScreen);
+    afterMenus(this, [this] { m_model.capture(CaptureKind::FullScreen); });
 }
 
 void AppDelegate::image()

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace vellumix {
 
@@ -11,6 +12,7 @@ namespace {
 
 const QByteArray acknowledged = QByteArrayLiteral("ok\n");
 const QByteArray refused = QByteArrayLiteral("error\n");
+const QByteArray busy = QByteArrayLiteral("busy\n");
 
 bool answers(const QString& path)
 {
@@ -50,25 +52,41 @@ bool SingleInstance::listen()
     return m_server.listen(m_path);
 }
 
-bool SingleInstance::send(const QString& socketPath, const InstanceRequest& request, int timeoutMs)
+SingleInstance::Reply
+SingleInstance::send(const QString& socketPath, const InstanceRequest& request, int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(timeoutMs))
-        return false;
+        return Reply::NoAnswer;
     socket.write(request.encode());
     if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
+        return Reply::NoAnswer;
     QByteArray reply;
     while (!reply.contains('\n') && socket.waitForReadyRead(timeoutMs))
         reply += socket.readAll();
-    return reply == acknowledged;
+    if (reply == acknowledged)
+        return Reply::Accepted;
+    return reply == busy ? Reply::Busy : Reply::NoAnswer;
 }
 
 void SingleInstance::accept()
 {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        int open = 0;
+        const QList<QLocalSocket*> sockets = m_server.findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly);
+        for (const QLocalSocket* other : sockets)
+            open += other->state() == QLocalSocket::ConnectedState ? 1 : 0;
+        if (open > maxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(idleTimeoutMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
                 if (socket->bytesAvailable() > maxRequestBytes)
@@ -76,9 +94,10 @@ void SingleInstance::accept()
                 return;
             }
             const std::optional<InstanceRequest> request = InstanceRequest::decode(socket->readLine());
-            socket->write(request ? acknowledged : refused);
+            const bool taken = request && (!m_gate || m_gate(*request));
+            socket->write(!request ? refused : taken ? acknowledged : busy);
             socket->disconnectFromServer();
-            if (request)
+            if (taken)
                 Q_EMIT requested(*request);
         });
     }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace vellumix {
 
 // Keeps one Vellumix per user: the first instance listens on a local socket in the user's
@@ -18,6 +20,18 @@ public:
     static constexpr int replyTimeoutMs = 5000;
     // A request line longer than this is not ours.
     static constexpr qsizetype maxRequestBytes = 64 * 1024;
+    // Each open connection holds a descriptor: a silent one is dropped after this, and beyond
+    // maxConnections new ones are dropped at once, so the server never runs out.
+    static constexpr int idleTimeoutMs = 2000;
+    static constexpr int maxConnections = 16;
+
+    enum class Reply {
+        Accepted,
+        Busy,     // the instance runs but cannot take the request now
+        NoAnswer, // nobody listens, or the reply did not come
+    };
+    // Whether the request can be taken now; one refused is answered "busy" and not emitted.
+    using Gate = std::function<bool(const InstanceRequest&)>;
 
     explicit SingleInstance(QString socketPath, QObject* parent = nullptr);
     ~SingleInstance() override;
@@ -29,10 +43,11 @@ public:
     // left behind by an instance that died is replaced.
     bool listen();
     bool isListening() const { return m_server.isListening(); }
+    void setGate(Gate gate) { m_gate = std::move(gate); }
 
-    // Hands the request to the running instance; true once it confirmed. Blocks for at most
+    // Hands the request to the running instance and returns its answer. Blocks for at most
     // the timeout, before this process has any event loop.
-    static bool
+    static Reply
     send(const QString& socketPath, const InstanceRequest& request, int timeoutMs = replyTimeoutMs);
 
 Q_SIGNALS:
@@ -43,6 +58,7 @@ private:
 
     QString m_path;
     QLocalServer m_server;
+    Gate m_gate;
 };
 
 } // namespace vellumix
