@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationVersion(QStringLiteral(VELLUMIX_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("vellumix"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.vellumix.Vellumix"));
 
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments == QStringList{QStringLiteral("--help")} ||
