@@ -23,7 +23,7 @@ _vellumix_ocr()
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "--reflow --fast --languages --words --json --pages --searchable-pdf
-            --timeout --list-languages --help --version" -- "$cur"))
+            --timeout --list-languages --help --help-all --version" -- "$cur"))
         return
     fi
     COMPREPLY=($(compgen -f -- "$cur"))

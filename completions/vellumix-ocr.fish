@@ -9,4 +9,5 @@ complete -c vellumix-ocr -l searchable-pdf -r -F -d 'Also write a searchable PDF
 complete -c vellumix-ocr -l timeout -x -d 'Give up on a file after SECONDS'
 complete -c vellumix-ocr -l list-languages -d 'List the installed recognition languages'
 complete -c vellumix-ocr -s h -l help -d 'Print the options'
+complete -c vellumix-ocr -l help-all -d 'Print the options with those of Qt'
 complete -c vellumix-ocr -s v -l version -d 'Print the version'

@@ -45,7 +45,7 @@ complete_line() { # FUNCTION WORD... -> the candidates for the last word
     COMP_CWORD=$(($# - 1))
     COMPREPLY=()
     "$fn"
-    printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
 }
 while IFS='|' read -r fn line expected; do
     read -ra words <<<"$line"
