@@ -4,6 +4,7 @@
 #include "platform/x11/X11WindowActivator.h"
 #include "shell/InstanceRequest.h"
 #include "shell/SingleInstance.h"
+#include "shell/Translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,6 +30,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationVersion(QStringLiteral(VELLUMIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.vellumix.Vellumix"));
+    vellumix::installTranslations(app);
 
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments == QStringList{QStringLiteral("--help")} ||

@@ -5,6 +5,7 @@
 #include "core/Errors.h"
 #include "core/GlyphlessFont.h"
 
+#include <QCoreApplication>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -53,8 +54,9 @@ private:
 
 PlatformError saveError(const QString& to, const QString& reason)
 {
-    return PlatformError(QStringLiteral("The file \u201c") + QFileInfo(to).fileName() +
-                         QStringLiteral("\u201d couldn\u2019t be saved: ") + reason);
+    return PlatformError(QCoreApplication::translate("vellumix::SearchablePDF",
+                                                     "The file \u201c%1\u201d couldn\u2019t be saved: %2")
+                             .arg(QFileInfo(to).fileName(), reason));
 }
 
 // One block of invisible text per recognised line: its baseline one Helvetica descent above the

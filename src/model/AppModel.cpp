@@ -11,10 +11,10 @@
 #include "model/Preferences.h"
 #include "model/SoundPlayer.h"
 
-#include <QFutureWatcher>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPointer>
@@ -131,7 +131,8 @@ void AppModel::completeWith(float confidence, const QImage& image, const std::op
         QByteArray encoded;
         if (retain)
             encoded = png ? *png : HistoryStore::encodeImage(image);
-        m_history->addEncoded(m_text, m_source, languages.isEmpty() ? QStringLiteral("Automatic") : languages,
+        m_history->addEncoded(m_text, m_source,
+                              languages.isEmpty() ? QStringLiteral(QT_TR_NOOP("Automatic")) : languages,
                               confidence, encoded, retain, preferences.retentionDays());
         const QList<HistoryEntry>& entries = m_history->entries();
         setSelectedHistory(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
@@ -227,7 +228,7 @@ void AppModel::pasteImage()
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         image = QGuiApplication::clipboard()->image();
     if (image.isNull()) {
-        setMessage(noClipboardImageMessage);
+        setMessage(tr(qUtf8Printable(noClipboardImageMessage)));
         return;
     }
     processImages({image}, sourceClipboardImage);
@@ -260,7 +261,7 @@ void AppModel::processPDF()
                 throw VellumixError(VellumixError::Kind::NoText);
             complete(PDFService::confidence(pages), QImage());
         },
-        [this] { setMessage(pdfCancelledMessage); });
+        [this] { setMessage(tr(qUtf8Printable(pdfCancelledMessage))); });
 }
 
 void AppModel::exportResult(const QString& format)
@@ -320,8 +321,8 @@ void AppModel::writeText(const QUrl& destination)
     const QByteArray bytes = m_text.toUtf8();
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return;
-    fail(PlatformError(QStringLiteral("The file \u201c") + QFileInfo(path).fileName() +
-                       QStringLiteral("\u201d couldn\u2019t be saved: ") + file.errorString()));
+    fail(PlatformError(tr("The file \u201c%1\u201d couldn\u2019t be saved: %2")
+                           .arg(QFileInfo(path).fileName(), file.errorString())));
 }
 
 void AppModel::open(const HistoryEntry& entry)
@@ -447,7 +448,7 @@ void AppModel::endFlow(std::exception_ptr error, const std::function<void()>& ca
     } catch (const std::exception& failure) {
         fail(PlatformError(QString::fromLocal8Bit(failure.what())));
     } catch (...) {
-        fail(PlatformError(QStringLiteral("An unexpected error occurred.")));
+        fail(PlatformError(tr("An unexpected error occurred.")));
     }
 }
 

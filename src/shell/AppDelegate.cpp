@@ -157,7 +157,7 @@ void AppDelegate::launch()
     };
     m_model.toast = [self](const QString& text) {
         if (self)
-            self->showToast(text);
+            self->showToast(AppModel::tr(qUtf8Printable(text)));
     };
     // Panels sit over the workspace when it is on screen; from the tray they stand alone.
     installFileDialogs(m_model, [self]() -> QWidget* {
@@ -244,42 +244,42 @@ void AppDelegate::installMainMenu()
 {
     m_mainMenu = new QMenuBar;
     QMenu* application = m_mainMenu->addMenu(QStringLiteral("Vellumix"));
-    application->addAction(QStringLiteral("About Vellumix"), this, &AppDelegate::about);
-    QAction* settings = application->addAction(QStringLiteral("Settings…"), this, &AppDelegate::showSettings);
+    application->addAction(tr("About Vellumix"), this, &AppDelegate::about);
+    QAction* settings = application->addAction(tr("Settings…"), this, &AppDelegate::showSettings);
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setEnabled(false); // until the settings window exists
     application->addSeparator();
-    application->addAction(QStringLiteral("Quit Vellumix"), this, &AppDelegate::quit)
+    application->addAction(tr("Quit Vellumix"), this, &AppDelegate::quit)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* file = m_mainMenu->addMenu(QStringLiteral("File"));
-    file->addAction(QStringLiteral("Open Workspace"), this, &AppDelegate::showWorkspace);
-    file->addAction(QStringLiteral("Capture Text"), this, &AppDelegate::capture);
-    file->addAction(QStringLiteral("Import Image…"), this, &AppDelegate::image);
-    file->addAction(QStringLiteral("Import PDF…"), this, &AppDelegate::pdf);
+    QMenu* file = m_mainMenu->addMenu(tr("File"));
+    file->addAction(tr("Open Workspace"), this, &AppDelegate::showWorkspace);
+    file->addAction(tr("Capture Text"), this, &AppDelegate::capture);
+    file->addAction(tr("Import Image…"), this, &AppDelegate::image);
+    file->addAction(tr("Import PDF…"), this, &AppDelegate::pdf);
 
-    QMenu* edit = m_mainMenu->addMenu(QStringLiteral("Edit"));
+    QMenu* edit = m_mainMenu->addMenu(tr("Edit"));
     const struct
     {
         const char* title;
         const char* slot;
         Qt::Key key;
     } editItems[] = {
-        {"Undo", "undo", Qt::Key_Z},
-        {"Cut", "cut", Qt::Key_X},
-        {"Copy", "copy", Qt::Key_C},
-        {"Paste", "paste", Qt::Key_V},
-        {"Select All", "selectAll", Qt::Key_A},
+        {QT_TR_NOOP("Undo"), "undo", Qt::Key_Z},
+        {QT_TR_NOOP("Cut"), "cut", Qt::Key_X},
+        {QT_TR_NOOP("Copy"), "copy", Qt::Key_C},
+        {QT_TR_NOOP("Paste"), "paste", Qt::Key_V},
+        {QT_TR_NOOP("Select All"), "selectAll", Qt::Key_A},
     };
     for (const auto& item : editItems) {
         const char* slot = item.slot;
-        edit->addAction(QString::fromLatin1(item.title), this, [slot] { sendToFocus(slot); })
+        edit->addAction(tr(item.title), this, [slot] { sendToFocus(slot); })
             ->setShortcut(QKeySequence(Qt::CTRL | item.key));
     }
 
-    QMenu* windowMenu = m_mainMenu->addMenu(QStringLiteral("Window"));
+    QMenu* windowMenu = m_mainMenu->addMenu(tr("Window"));
     windowMenu
-        ->addAction(QStringLiteral("Minimize"), this,
+        ->addAction(tr("Minimize"), this,
                     [] {
                         if (QWidget* active = QApplication::activeWindow())
                             active->showMinimized();
@@ -290,7 +290,7 @@ void AppDelegate::installMainMenu()
 void AppDelegate::buildMenu(QMenu& menu)
 {
     menu.clear();
-    menu.addAction(menuHeader)->setEnabled(false);
+    menu.addAction(tr(qUtf8Printable(menuHeader)))->setEnabled(false);
     menu.addSeparator();
 
     const QList<Shortcut>& shortcuts = m_shortcuts.shortcuts();
@@ -301,21 +301,20 @@ void AppDelegate::buildMenu(QMenu& menu)
             text += labelGap + shortcuts.at(shortcut).label;
         return menu.addAction(symbol(icon), literal(text), this, action);
     };
-    row(QStringLiteral("Capture Text"), QStringLiteral("capture"), &AppDelegate::capture, 0);
-    row(QStringLiteral("Capture Multiple Regions"), QStringLiteral("multiple"), &AppDelegate::multiple, 1);
-    row(QStringLiteral("Capture Full Screen"), QStringLiteral("fullscreen"), &AppDelegate::full);
-    row(QStringLiteral("Extract Text from Image…"), QStringLiteral("image"), &AppDelegate::image);
-    row(QStringLiteral("Extract Text from PDF…"), QStringLiteral("document"), &AppDelegate::pdf);
+    row(tr("Capture Text"), QStringLiteral("capture"), &AppDelegate::capture, 0);
+    row(tr("Capture Multiple Regions"), QStringLiteral("multiple"), &AppDelegate::multiple, 1);
+    row(tr("Capture Full Screen"), QStringLiteral("fullscreen"), &AppDelegate::full);
+    row(tr("Extract Text from Image…"), QStringLiteral("image"), &AppDelegate::image);
+    row(tr("Extract Text from PDF…"), QStringLiteral("document"), &AppDelegate::pdf);
     menu.addSeparator();
-    row(QStringLiteral("OCR History"), QStringLiteral("history"), &AppDelegate::showWorkspace, 2);
-    row(QStringLiteral("Open Workspace"), QStringLiteral("workspace"), &AppDelegate::showWorkspace, 3);
+    row(tr("OCR History"), QStringLiteral("history"), &AppDelegate::showWorkspace, 2);
+    row(tr("Open Workspace"), QStringLiteral("workspace"), &AppDelegate::showWorkspace, 3);
     menu.addSeparator();
     // Until the settings window exists.
-    row(QStringLiteral("Settings…"), QStringLiteral("settings"), &AppDelegate::showSettings)
-        ->setEnabled(false);
-    row(QStringLiteral("About Vellumix"), QStringLiteral("about"), &AppDelegate::about);
+    row(tr("Settings…"), QStringLiteral("settings"), &AppDelegate::showSettings)->setEnabled(false);
+    row(tr("About Vellumix"), QStringLiteral("about"), &AppDelegate::about);
     menu.addSeparator();
-    row(QStringLiteral("Quit Vellumix"), QStringLiteral("quit"), &AppDelegate::quit);
+    row(tr("Quit Vellumix"), QStringLiteral("quit"), &AppDelegate::quit);
 }
 
 void AppDelegate::applyTaskbarPresence(bool showDock)
@@ -391,18 +390,17 @@ void AppDelegate::about()
 {
     if (!m_about) {
         auto* dialog = new QDialog;
-        dialog->setWindowTitle(QStringLiteral("About Vellumix"));
+        dialog->setWindowTitle(tr("About Vellumix"));
         auto* layout = new QVBoxLayout(dialog);
         auto* icon = new QLabel(dialog);
         icon->setPixmap(symbol(QStringLiteral("vellumix")).pixmap(64, 64));
         icon->setAlignment(Qt::AlignHCenter);
         auto* name = new QLabel(QStringLiteral("<b>Vellumix</b>"), dialog);
         name->setAlignment(Qt::AlignHCenter);
-        auto* version =
-            new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion()), dialog);
+        auto* version = new QLabel(tr("Version %1").arg(QApplication::applicationVersion()), dialog);
         version->setAlignment(Qt::AlignHCenter);
-        auto* credits = new QLabel(
-            QStringLiteral("Private, on-device text recognition.\nBuilt with Tesseract OCR."), dialog);
+        auto* credits =
+            new QLabel(tr("Private, on-device text recognition.\nBuilt with Tesseract OCR."), dialog);
         credits->setTextFormat(Qt::PlainText);
         credits->setAlignment(Qt::AlignHCenter);
         credits->setObjectName(QStringLiteral("credits"));

@@ -3,6 +3,7 @@
 
 #include "model/AppModel.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QStringList>
@@ -45,12 +46,13 @@ QString imageNameFilter()
     QStringList suffixes;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         suffixes.append(QString::fromLatin1(format));
-    return QStringLiteral("Images (") + patterns(suffixes) + u')';
+    return QCoreApplication::translate("vellumix::FileDialogs", "Images (%1)").arg(patterns(suffixes));
 }
 
 QString pdfNameFilter()
 {
-    return QStringLiteral("PDF documents (") + patterns({QStringLiteral("pdf")}) + u')';
+    return QCoreApplication::translate("vellumix::FileDialogs", "PDF documents (%1)")
+        .arg(patterns({QStringLiteral("pdf")}));
 }
 
 QString exportNameFilter(const QString& format)
@@ -58,15 +60,19 @@ QString exportNameFilter(const QString& format)
     if (format == QLatin1String("pdf"))
         return pdfNameFilter();
     if (format == QLatin1String("md"))
-        return QStringLiteral("Markdown (") + patterns({QStringLiteral("md")}) + u')';
-    return QStringLiteral("Plain text (") + patterns({QStringLiteral("txt")}) + u')';
+        return QCoreApplication::translate("vellumix::FileDialogs", "Markdown (%1)")
+            .arg(patterns({QStringLiteral("md")}));
+    return QCoreApplication::translate("vellumix::FileDialogs", "Plain text (%1)")
+        .arg(patterns({QStringLiteral("txt")}));
 }
 
 void installFileDialogs(AppModel& model, std::function<QWidget*()> parent)
 {
     model.chooseOpenFile = [parent](bool pdf, std::function<void(const QUrl&)> chosen) {
-        auto* dialog = new QFileDialog(parent ? parent() : nullptr,
-                                       pdf ? QStringLiteral("Import PDF") : QStringLiteral("Import Image"));
+        auto* dialog =
+            new QFileDialog(parent ? parent() : nullptr,
+                            pdf ? QCoreApplication::translate("vellumix::FileDialogs", "Import PDF")
+                                : QCoreApplication::translate("vellumix::FileDialogs", "Import Image"));
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
         dialog->setFileMode(QFileDialog::ExistingFile);
         dialog->setNameFilter(pdf ? pdfNameFilter() : imageNameFilter());
@@ -74,7 +80,8 @@ void installFileDialogs(AppModel& model, std::function<QWidget*()> parent)
     };
     model.chooseSaveFile = [parent](const QString& suggestedName, const QString& format,
                                     std::function<void(const QUrl&)> chosen) {
-        auto* dialog = new QFileDialog(parent ? parent() : nullptr, QStringLiteral("Export"));
+        auto* dialog = new QFileDialog(parent ? parent() : nullptr,
+                                       QCoreApplication::translate("vellumix::FileDialogs", "Export"));
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setNameFilter(exportNameFilter(format));
