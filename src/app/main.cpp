@@ -3,6 +3,7 @@
 #include "QuitSignals.h"
 #include "shell/InstanceRequest.h"
 #include "shell/SingleInstance.h"
+#include "shell/Translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +15,8 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationVersion(QStringLiteral(VELLUMIX_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("vellumix"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.vellumix.Vellumix"));
+    vellumix::installTranslations(app);
 
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments == QStringList{QStringLiteral("--help")} ||

@@ -36,8 +36,8 @@ SelectionView::SelectionView(SelectionController* controller,
     resize(m_snapshot.frame.size().toSize());
 
     if (multiple) {
-        m_finish = new QPushButton(QStringLiteral("Finish"), this);
-        m_undo = new QPushButton(QStringLiteral("Undo"), this);
+        m_finish = new QPushButton(tr("Finish"), this);
+        m_undo = new QPushButton(tr("Undo"), this);
         for (QPushButton* button : {m_finish, m_undo}) {
             // Keys must keep reaching the view, not the button under the last click.
             button->setFocusPolicy(Qt::NoFocus);
@@ -59,10 +59,9 @@ SelectionView::SelectionView(SelectionController* controller,
 
 QString SelectionView::hint(qsizetype count)
 {
-    return QString::number(count) +
-           QStringLiteral(
-               " regions \u2022 Drag to add \u2022 Return to finish \u2022 Ctrl+Z to undo \u2022 Esc to "
-               "cancel");
+    return tr("%1 regions \u2022 Drag to add \u2022 Return to finish \u2022 Ctrl+Z to undo \u2022 Esc to "
+              "cancel")
+        .arg(count);
 }
 
 QRectF SelectionView::bounds() const

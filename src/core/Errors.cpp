@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/Errors.h"
 
+#include <QCoreApplication>
+
 namespace vellumix {
 
 const char* Error::what() const noexcept
@@ -21,23 +23,30 @@ QString VellumixError::message() const
 {
     switch (m_kind) {
     case Kind::SystemCapture:
-        return QStringLiteral("Screenshot capture failed (") + QString::number(m_status) +
-               QStringLiteral("): ") +
-               (m_detail.isEmpty() ? QStringLiteral("No image was produced.") : m_detail);
+        return QCoreApplication::translate("vellumix::Error", "Screenshot capture failed (%1): %2")
+            .arg(QString::number(m_status),
+                 m_detail.isEmpty() ? QCoreApplication::translate("vellumix::Error", "No image was produced.")
+                                    : m_detail);
     case Kind::InvalidImage:
-        return QStringLiteral("This file could not be decoded as an image.");
+        return QCoreApplication::translate("vellumix::Error", "This file could not be decoded as an image.");
     case Kind::NoText:
-        return QStringLiteral("No readable text was found. Your clipboard has not changed.");
+        return QCoreApplication::translate("vellumix::Error",
+                                           "No readable text was found. Your clipboard has not changed.");
     case Kind::Permission:
-        return QStringLiteral("The desktop denied this capture. Allow Vellumix to capture the screen in your "
-                              "desktop's privacy settings, then try again.");
+        return QCoreApplication::translate(
+            "vellumix::Error",
+            "The desktop denied this capture. Allow Vellumix to capture the screen in your "
+            "desktop's privacy settings, then try again.");
     case Kind::Capture:
-        return QStringLiteral(
+        return QCoreApplication::translate(
+            "vellumix::Error",
             "The display could not be captured. Check that your desktop allows screen capture.");
     case Kind::FileTooLarge:
-        return QStringLiteral("This input exceeds the 250 MB file or 80 megapixel image safety limit.");
+        return QCoreApplication::translate(
+            "vellumix::Error", "This input exceeds the 250 MB file or 80 megapixel image safety limit.");
     case Kind::InvalidPages:
-        return QStringLiteral("Choose a valid page range within this document.");
+        return QCoreApplication::translate("vellumix::Error",
+                                           "Choose a valid page range within this document.");
     }
     return {};
 }

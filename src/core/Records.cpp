@@ -4,6 +4,8 @@
 #include "core/Errors.h"
 #include "core/TextProcessing.h"
 
+#include <QCoreApplication>
+
 namespace vellumix {
 
 QJsonObject TextBlock::toJson() const
@@ -25,8 +27,11 @@ QJsonValue required(const QJsonObject& object, const QString& key, QJsonValue::T
 {
     const QJsonValue value = object.value(key);
     if (value.type() != type)
-        throw PlatformError(QStringLiteral("The data couldn't be read because the value for \"") + key +
-                            QStringLiteral("\" is missing or of the wrong type."));
+        throw PlatformError(
+            QCoreApplication::translate(
+                "vellumix::Records",
+                "The data couldn't be read because the value for \"%1\" is missing or of the wrong type.")
+                .arg(key));
     return value;
 }
 
@@ -37,8 +42,10 @@ TextBlock TextBlock::fromJson(const QJsonObject& object)
     const QString idText = required(object, QStringLiteral("id"), QJsonValue::String).toString();
     const QUuid id = QUuid::fromString(idText);
     if (id.isNull() && idText != QUuid().toString(QUuid::WithoutBraces))
-        throw PlatformError(QStringLiteral("The data couldn't be read because \"") + idText +
-                            QStringLiteral("\" is not a valid UUID."));
+        throw PlatformError(
+            QCoreApplication::translate("vellumix::Records",
+                                        "The data couldn't be read because \"%1\" is not a valid UUID.")
+                .arg(idText));
     TextBlock block;
     block.id = id;
     block.text = required(object, QStringLiteral("text"), QJsonValue::String).toString();

@@ -5,6 +5,7 @@
 #include "core/Errors.h"
 #include "core/GlyphlessFont.h"
 
+#include <QCoreApplication>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -61,8 +62,9 @@ private:
 
 PlatformError saveError(const QString& to, const QString& reason)
 {
-    return PlatformError(QStringLiteral("The file \u201c") + QFileInfo(to).fileName() +
-                         QStringLiteral("\u201d couldn\u2019t be saved: ") + reason);
+    return PlatformError(QCoreApplication::translate("vellumix::SearchablePDF",
+                                                     "The file \u201c%1\u201d couldn\u2019t be saved: %2")
+                             .arg(QFileInfo(to).fileName(), reason));
 }
 
 PlatformError notRewritable(const QString& source, const QString& reason)
@@ -246,7 +248,8 @@ void exportSearchable(const QString& source,
     // get nothing while the node is replaced by a plain file.
     const QFileInfo target(to);
     if (target.exists() && !target.isFile())
-        throw saveError(to, QStringLiteral("It is not a regular file."));
+        throw saveError(to,
+                        QCoreApplication::translate("vellumix::SearchablePDF", "It is not a regular file."));
     // Nothing touches the destination until the whole file is written beside it.
     QSaveFile file(to);
     if (!file.open(QIODevice::WriteOnly))

@@ -8,6 +8,7 @@
 #include "core/SmallTextPreparation.h"
 #include "core/TesseractLanguages.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QMutex>
@@ -114,11 +115,14 @@ QString TesseractEngine::languageString(const OCROptions& options) const
             continue;
         const QString name = TesseractLanguages::fromCode(code);
         if (name.isEmpty())
-            throw PlatformError(QStringLiteral("“%1” is not a recognition language.").arg(code.trimmed()));
+            throw PlatformError(QCoreApplication::translate("vellumix::TesseractEngine",
+                                                            "“%1” is not a recognition language.")
+                                    .arg(code.trimmed()));
         if (!installed.contains(name))
             throw PlatformError(
-                QStringLiteral("The recognition language “%1” is not installed (Debian package "
-                               "tesseract-ocr-%2).")
+                QCoreApplication::translate("vellumix::TesseractEngine",
+                                            "The recognition language “%1” is not installed (Debian package "
+                                            "tesseract-ocr-%2).")
                     .arg(code.trimmed(), name.toLower().replace(QLatin1Char('_'), QLatin1Char('-'))));
         if (!chosen.contains(name))
             chosen.append(name);
@@ -126,7 +130,9 @@ QString TesseractEngine::languageString(const OCROptions& options) const
     if (!chosen.isEmpty())
         return chosen.join(QLatin1Char('+'));
     if (installed.isEmpty())
-        throw PlatformError(QStringLiteral("No Tesseract language data was found in %1.").arg(m_dataPath));
+        throw PlatformError(QCoreApplication::translate("vellumix::TesseractEngine",
+                                                        "No Tesseract language data was found in %1.")
+                                .arg(m_dataPath));
 
     // No explicit choice: English, and with automatic language the user's own language first,
     // when its pack is installed. A second language costs little: Tesseract only consults it
@@ -196,8 +202,10 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             const QByteArray languages = configuration.languages.toUtf8();
             if (api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
                           &names, &values, false) != 0)
-                throw PlatformError(QStringLiteral("Tesseract could not load the language data “%1” from %2.")
-                                        .arg(configuration.languages, m_dataPath));
+                throw PlatformError(
+                    QCoreApplication::translate("vellumix::TesseractEngine",
+                                                "Tesseract could not load the language data “%1” from %2.")
+                        .arg(configuration.languages, m_dataPath));
             api->SetVariable("debug_file", "/dev/null");
         }
         // Fast mode reads the region as one block of text: no layout analysis.
@@ -225,7 +233,8 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         if (status != 0) {
             api->Clear();
             m_pool->release(key, std::move(api));
-            throw PlatformError(QStringLiteral("Tesseract could not recognise this image."));
+            throw PlatformError(QCoreApplication::translate("vellumix::TesseractEngine",
+                                                            "Tesseract could not recognise this image."));
         }
 
         const QSize size = prepared.size();

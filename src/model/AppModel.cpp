@@ -165,7 +165,8 @@ void AppModel::completeWith(float confidence, const QImage& image, const std::op
         QByteArray encoded;
         if (retain)
             encoded = png ? *png : HistoryStore::encodeImage(image);
-        m_history->addEncoded(m_text, m_source, languages.isEmpty() ? QStringLiteral("Automatic") : languages,
+        m_history->addEncoded(m_text, m_source,
+                              languages.isEmpty() ? QStringLiteral(QT_TR_NOOP("Automatic")) : languages,
                               confidence, encoded, retain, preferences.retentionDays());
         const QList<HistoryEntry>& entries = m_history->entries();
         setSelectedHistory(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
@@ -291,7 +292,7 @@ void AppModel::endFlow(std::exception_ptr error, const std::function<void()>& ca
     } catch (const std::exception& failure) {
         fail(PlatformError(QString::fromLocal8Bit(failure.what())));
     } catch (...) {
-        fail(PlatformError(QStringLiteral("An unexpected error occurred.")));
+        fail(PlatformError(tr("An unexpected error occurred.")));
     }
 }
 

@@ -43,20 +43,20 @@ class AppModel final : public QObject
 {
     Q_OBJECT
 public:
-    static inline const QString sourceScreen = QStringLiteral("Screen");
-    static inline const QString sourceMultipleRegions = QStringLiteral("Multiple regions");
-    static inline const QString sourceFullScreen = QStringLiteral("Full screen");
-    static inline const QString sourceImage = QStringLiteral("Image");
-    static inline const QString sourceClipboardImage = QStringLiteral("Clipboard image");
+    static inline const QString sourceScreen = QStringLiteral(QT_TR_NOOP("Screen"));
+    static inline const QString sourceMultipleRegions = QStringLiteral(QT_TR_NOOP("Multiple regions"));
+    static inline const QString sourceFullScreen = QStringLiteral(QT_TR_NOOP("Full screen"));
+    static inline const QString sourceImage = QStringLiteral(QT_TR_NOOP("Image"));
+    static inline const QString sourceClipboardImage = QStringLiteral(QT_TR_NOOP("Clipboard image"));
     static inline const QString sourcePDF = QStringLiteral("PDF");
 
-    static inline const QString copiedToast = QStringLiteral("Text copied to clipboard");
-    static inline const QString recognizedToast = QStringLiteral("Text recognized");
+    static inline const QString copiedToast = QStringLiteral(QT_TR_NOOP("Text copied to clipboard"));
+    static inline const QString recognizedToast = QStringLiteral(QT_TR_NOOP("Text recognized"));
     static inline const QString completeSound = QStringLiteral("complete");
-    static inline const QString exportedToast = QStringLiteral("Searchable PDF exported");
+    static inline const QString exportedToast = QStringLiteral(QT_TR_NOOP("Searchable PDF exported"));
     static inline const QString noClipboardImageMessage =
-        QStringLiteral("The clipboard does not contain a supported image.");
-    static inline const QString pdfCancelledMessage = QStringLiteral("PDF processing cancelled.");
+        QStringLiteral(QT_TR_NOOP("The clipboard does not contain a supported image."));
+    static inline const QString pdfCancelledMessage = QStringLiteral(QT_TR_NOOP("PDF processing cancelled."));
 
     static QString label(Source source);
     static QString suffix(ExportFormat format);

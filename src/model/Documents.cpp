@@ -78,7 +78,7 @@ void Documents::pasteImage()
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         image = QGuiApplication::clipboard()->image();
     if (image.isNull()) {
-        m_model.setMessage(AppModel::noClipboardImageMessage);
+        m_model.setMessage(AppModel::tr(qUtf8Printable(AppModel::noClipboardImageMessage)));
         return;
     }
     m_model.processImages({image}, Source::ClipboardImage);
@@ -116,7 +116,7 @@ void Documents::processPDF()
                 throw VellumixError(VellumixError::Kind::NoText);
             model.complete(PDFService::confidence(pages), QImage());
         },
-        [&model] { model.setMessage(AppModel::pdfCancelledMessage); });
+        [&model] { model.setMessage(AppModel::tr(qUtf8Printable(AppModel::pdfCancelledMessage))); });
 }
 
 void Documents::exportResult(ExportFormat format)
@@ -159,17 +159,18 @@ void Documents::writeText(const QUrl& destination)
     // A save file renames over whatever has the name, so a FIFO or a device would be replaced.
     const QFileInfo target(path);
     if (target.exists() && !target.isFile()) {
-        m_model.fail(
-            PlatformError(QStringLiteral("The file \u201c") + target.fileName() +
-                          QStringLiteral("\u201d couldn\u2019t be saved: It is not a regular file.")));
+        m_model.fail(PlatformError(
+            AppModel::tr("The file \u201c%1\u201d couldn\u2019t be saved: %2")
+                .arg(target.fileName(),
+                     QCoreApplication::translate("vellumix::SearchablePDF", "It is not a regular file."))));
         return;
     }
     QSaveFile file(path);
     const QByteArray bytes = m_model.m_text.toUtf8();
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return;
-    m_model.fail(PlatformError(QStringLiteral("The file \u201c") + QFileInfo(path).fileName() +
-                               QStringLiteral("\u201d couldn\u2019t be saved: ") + file.errorString()));
+    m_model.fail(PlatformError(AppModel::tr("The file \u201c%1\u201d couldn\u2019t be saved: %2")
+                                   .arg(QFileInfo(path).fileName(), file.errorString())));
 }
 
 } // namespace vellumix

@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 
+#include <QCoreApplication>
 #include <QJsonValue>
 #include <QTimeZone>
 
@@ -14,9 +15,12 @@ QJsonValue required(const QJsonObject& object, const QString& key, QJsonValue::T
 {
     const auto it = object.constFind(key);
     if (it == object.constEnd())
-        throw PlatformError(QStringLiteral("The entry has no \"%1\".").arg(key));
+        throw PlatformError(
+            QCoreApplication::translate("vellumix::HistoryEntry", "The entry has no \"%1\".").arg(key));
     if (it->type() != type)
-        throw PlatformError(QStringLiteral("The entry's \"%1\" has the wrong type.").arg(key));
+        throw PlatformError(
+            QCoreApplication::translate("vellumix::HistoryEntry", "The entry's \"%1\" has the wrong type.")
+                .arg(key));
     return *it;
 }
 
@@ -67,7 +71,8 @@ HistoryEntry HistoryEntry::fromJson(const QJsonObject& object)
     entry.id = QUuid::fromString(id);
     static const QString nil = QStringLiteral("00000000-0000-0000-0000-000000000000");
     if (id.size() != 36 || (entry.id.isNull() && id != nil))
-        throw PlatformError(QStringLiteral("The entry's \"id\" is not a valid UUID."));
+        throw PlatformError(
+            QCoreApplication::translate("vellumix::HistoryEntry", "The entry's \"id\" is not a valid UUID."));
     entry.title = required(object, QStringLiteral("title"), QJsonValue::String).toString();
     entry.created = required(object, QStringLiteral("created"), QJsonValue::Double).toDouble();
     entry.text = required(object, QStringLiteral("text"), QJsonValue::String).toString();
@@ -84,10 +89,12 @@ HistoryEntry HistoryEntry::fromJson(const QJsonObject& object)
         const qsizetype idLength = 36;
         if (name.size() != idLength + 4 || !name.endsWith(QStringLiteral(".png")) ||
             QUuid::fromString(QStringView(name).left(idLength)).isNull())
-            throw PlatformError(QStringLiteral("The entry's \"imageName\" is not an image name."));
+            throw PlatformError(QCoreApplication::translate(
+                "vellumix::HistoryEntry", "The entry's \"imageName\" is not an image name."));
         entry.imageName = name;
     } else if (!image.isUndefined() && !image.isNull()) {
-        throw PlatformError(QStringLiteral("The entry's \"imageName\" has the wrong type."));
+        throw PlatformError(QCoreApplication::translate("vellumix::HistoryEntry",
+                                                        "The entry's \"imageName\" has the wrong type."));
     }
     return entry;
 }

@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,20 +59,26 @@ QList<HistoryEntry> decode(const QByteArray& data)
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        throw PlatformError(
-            QStringLiteral("%1 at offset %2.").arg(parseError.errorString()).arg(parseError.offset));
+        throw PlatformError(QCoreApplication::translate("vellumix::HistoryStore", "%1 at offset %2.")
+                                .arg(parseError.errorString())
+                                .arg(parseError.offset));
     if (!document.isArray())
-        throw PlatformError(QStringLiteral("The file does not hold a list of entries."));
+        throw PlatformError(QCoreApplication::translate("vellumix::HistoryStore",
+                                                        "The file does not hold a list of entries."));
     const QJsonArray array = document.array();
     QList<HistoryEntry> entries;
     entries.reserve(array.size());
     for (qsizetype i = 0; i < array.size(); ++i) {
         if (!array.at(i).isObject())
-            throw PlatformError(QStringLiteral("Entry %1 is not an object.").arg(i + 1));
+            throw PlatformError(
+                QCoreApplication::translate("vellumix::HistoryStore", "Entry %1 is not an object.")
+                    .arg(i + 1));
         try {
             entries.append(HistoryEntry::fromJson(array.at(i).toObject()));
         } catch (const Error& error) {
-            throw PlatformError(QStringLiteral("Entry %1: %2").arg(i + 1).arg(error.message()));
+            throw PlatformError(QCoreApplication::translate("vellumix::HistoryStore", "Entry %1: %2")
+                                    .arg(i + 1)
+                                    .arg(error.message()));
         }
     }
     return entries;
@@ -104,7 +111,7 @@ QString HistoryStore::imagePath(const HistoryEntry& entry) const
 void HistoryStore::load()
 {
     if (m_directory.isEmpty()) {
-        setStorageError(loadPrefix + QStringLiteral("No folder for application data was found."));
+        setStorageError(tr(qUtf8Printable(loadPrefix)) + tr("No folder for application data was found."));
         m_writesBlocked = true;
         return;
     }
@@ -112,7 +119,7 @@ void HistoryStore::load()
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        setStorageError(loadPrefix + QString::fromStdString(error.message()));
+        setStorageError(tr(qUtf8Printable(loadPrefix)) + QString::fromStdString(error.message()));
         return;
     }
     // Also a folder made before, or by something else: kept screenshots are the user's alone.
@@ -151,13 +158,13 @@ void HistoryStore::keepUnreadableFile(const QString& description)
     }
     // rename() never replaces an existing file, so a name taken meanwhile only fails the move.
     if (QFile::rename(folder.filePath(fileName), folder.filePath(name))) {
-        setStorageError(loadPrefix + description +
-                        QStringLiteral(" The unreadable file was kept as \"%1\".").arg(name));
+        setStorageError(tr(qUtf8Printable(loadPrefix)) + description +
+                        tr(" The unreadable file was kept as \"%1\".").arg(name));
     } else {
         m_writesBlocked = true;
-        setStorageError(loadPrefix + description +
-                        QStringLiteral(" The file could not be moved aside, so it is left "
-                                       "untouched and history is not saved until restart."));
+        setStorageError(tr(qUtf8Printable(loadPrefix)) + description +
+                        tr(" The file could not be moved aside, so it is left "
+                           "untouched and history is not saved until restart."));
     }
 }
 

@@ -28,7 +28,7 @@ public:
     static constexpr int maximumEntries = 500;
     static constexpr std::int64_t imageBudget = 200LL * 1024 * 1024;
     static inline const QString fileName = QStringLiteral("history.json");
-    static inline const QString loadPrefix = QStringLiteral("History could not be loaded: ");
+    static inline const QString loadPrefix = QStringLiteral(QT_TR_NOOP("History could not be loaded: "));
 
     // Seconds since 2001-01-01 UTC; replaceable so that tests can place entries in time.
     using Clock = std::function<double()>;

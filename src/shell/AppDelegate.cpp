@@ -257,19 +257,19 @@ QAction* AppDelegate::action(Command command)
         void (AppDelegate::*slot)();
     };
     static const QHash<Command, Row> rows{
-        {Command::Capture, {"Capture Text", "capture", &AppDelegate::capture}},
-        {Command::Multiple, {"Capture Multiple Regions", "multiple", &AppDelegate::multiple}},
-        {Command::Full, {"Capture Full Screen", "fullscreen", &AppDelegate::full}},
-        {Command::Image, {"Extract Text from Image…", "image", &AppDelegate::image}},
-        {Command::PDF, {"Extract Text from PDF…", "document", &AppDelegate::pdf}},
-        {Command::History, {"OCR History", "history", &AppDelegate::showWorkspace}},
-        {Command::Workspace, {"Open Workspace", "workspace", &AppDelegate::showWorkspace}},
-        {Command::Settings, {"Settings…", "settings", &AppDelegate::showSettings}},
-        {Command::About, {"About Vellumix", "about", &AppDelegate::about}},
-        {Command::Quit, {"Quit Vellumix", "quit", &AppDelegate::quit}},
+        {Command::Capture, {QT_TR_NOOP("Capture Text"), "capture", &AppDelegate::capture}},
+        {Command::Multiple, {QT_TR_NOOP("Capture Multiple Regions"), "multiple", &AppDelegate::multiple}},
+        {Command::Full, {QT_TR_NOOP("Capture Full Screen"), "fullscreen", &AppDelegate::full}},
+        {Command::Image, {QT_TR_NOOP("Extract Text from Image…"), "image", &AppDelegate::image}},
+        {Command::PDF, {QT_TR_NOOP("Extract Text from PDF…"), "document", &AppDelegate::pdf}},
+        {Command::History, {QT_TR_NOOP("OCR History"), "history", &AppDelegate::showWorkspace}},
+        {Command::Workspace, {QT_TR_NOOP("Open Workspace"), "workspace", &AppDelegate::showWorkspace}},
+        {Command::Settings, {QT_TR_NOOP("Settings…"), "settings", &AppDelegate::showSettings}},
+        {Command::About, {QT_TR_NOOP("About Vellumix"), "about", &AppDelegate::about}},
+        {Command::Quit, {QT_TR_NOOP("Quit Vellumix"), "quit", &AppDelegate::quit}},
     };
     const Row& row = rows[command];
-    auto* created = new QAction(symbol(QString::fromLatin1(row.icon)), QString::fromUtf8(row.title), this);
+    auto* created = new QAction(symbol(QString::fromLatin1(row.icon)), tr(row.title), this);
     created->setData(created->text()); // the title without a shortcut label
     connect(created, &QAction::triggered, this, row.slot);
     m_actions.insert(command, created);
@@ -289,35 +289,35 @@ void AppDelegate::installMainMenu()
     action(Command::Quit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     application->addAction(action(Command::Quit));
 
-    QMenu* file = m_mainMenu->addMenu(QStringLiteral("File"));
+    QMenu* file = m_mainMenu->addMenu(tr("File"));
     file->addAction(action(Command::Workspace));
     file->addAction(action(Command::Capture));
     // The main menu names the document actions as imports.
-    file->addAction(QStringLiteral("Import Image…"), this, &AppDelegate::image);
-    file->addAction(QStringLiteral("Import PDF…"), this, &AppDelegate::pdf);
+    file->addAction(tr("Import Image…"), this, &AppDelegate::image);
+    file->addAction(tr("Import PDF…"), this, &AppDelegate::pdf);
 
-    QMenu* edit = m_mainMenu->addMenu(QStringLiteral("Edit"));
+    QMenu* edit = m_mainMenu->addMenu(tr("Edit"));
     const struct
     {
         const char* title;
         const char* slot;
         Qt::Key key;
     } editItems[] = {
-        {"Undo", "undo", Qt::Key_Z},
-        {"Cut", "cut", Qt::Key_X},
-        {"Copy", "copy", Qt::Key_C},
-        {"Paste", "paste", Qt::Key_V},
-        {"Select All", "selectAll", Qt::Key_A},
+        {QT_TR_NOOP("Undo"), "undo", Qt::Key_Z},
+        {QT_TR_NOOP("Cut"), "cut", Qt::Key_X},
+        {QT_TR_NOOP("Copy"), "copy", Qt::Key_C},
+        {QT_TR_NOOP("Paste"), "paste", Qt::Key_V},
+        {QT_TR_NOOP("Select All"), "selectAll", Qt::Key_A},
     };
     for (const auto& item : editItems) {
         const char* slot = item.slot;
-        edit->addAction(QString::fromLatin1(item.title), this, [slot] { sendToFocus(slot); })
+        edit->addAction(tr(item.title), this, [slot] { sendToFocus(slot); })
             ->setShortcut(QKeySequence(Qt::CTRL | item.key));
     }
 
-    QMenu* windowMenu = m_mainMenu->addMenu(QStringLiteral("Window"));
+    QMenu* windowMenu = m_mainMenu->addMenu(tr("Window"));
     windowMenu
-        ->addAction(QStringLiteral("Minimize"), this,
+        ->addAction(tr("Minimize"), this,
                     [] {
                         if (QWidget* active = QApplication::activeWindow())
                             active->showMinimized();
@@ -328,7 +328,7 @@ void AppDelegate::installMainMenu()
 void AppDelegate::buildMenu(QMenu& menu)
 {
     menu.clear();
-    menu.addAction(menuHeader)->setEnabled(false);
+    menu.addAction(tr(qUtf8Printable(menuHeader)))->setEnabled(false);
     menu.addSeparator();
 
     const QList<Shortcut>& shortcuts = m_shortcuts.shortcuts();
@@ -421,7 +421,8 @@ void AppDelegate::showOnboarding()
 
 void AppDelegate::showToast(const QString& message)
 {
-    m_notifier.notify(message);
+    // The model speaks its own texts; they are shown in the user's language.
+    m_notifier.notify(AppModel::tr(qUtf8Printable(message)));
 }
 
 void AppDelegate::about()

@@ -37,7 +37,7 @@ class AppDelegate final : public QObject
 public:
     static inline const QString onboardedKey = QStringLiteral("onboarded");
     static inline const QString workspaceFrameKey = QStringLiteral("Workspace");
-    static inline const QString menuHeader = QStringLiteral("Vellumix · Local OCR");
+    static inline const QString menuHeader = QStringLiteral(QT_TR_NOOP("Vellumix · Local OCR"));
     static inline const QString labelGap = QStringLiteral("    ");
     static constexpr QSize workspaceSize{1120, 720};
 

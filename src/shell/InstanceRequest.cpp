@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/InstanceRequest.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -70,13 +71,15 @@ std::optional<InstanceRequest> InstanceRequest::fromArguments(const QStringList&
 
 QString InstanceRequest::usage()
 {
-    return QStringLiteral("Usage: vellumix [FILE | capture [--multiple | --full] | workspace]\n"
-                          "  (no argument)        start Vellumix, or show the running one's workspace\n"
-                          "  FILE                 recognise an image file, or open a PDF\n"
-                          "  capture              capture one region of the screen\n"
-                          "  capture --multiple   capture several regions\n"
-                          "  capture --full       capture the full screen\n"
-                          "  workspace            show the workspace window\n");
+    return QCoreApplication::translate(
+        "vellumix::InstanceRequest",
+        "Usage: vellumix [FILE | capture [--multiple | --full] | workspace]\n"
+        "  (no argument)        start Vellumix, or show the running one's workspace\n"
+        "  FILE                 recognise an image file, or open a PDF\n"
+        "  capture              capture one region of the screen\n"
+        "  capture --multiple   capture several regions\n"
+        "  capture --full       capture the full screen\n"
+        "  workspace            show the workspace window\n");
 }
 
 QByteArray InstanceRequest::encode() const

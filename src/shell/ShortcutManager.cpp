@@ -30,19 +30,19 @@ ShortcutManager::~ShortcutManager()
 
 QString ShortcutManager::alreadyAssignedMessage()
 {
-    return QStringLiteral("That shortcut is already assigned in Vellumix.");
+    return tr("That shortcut is already assigned in Vellumix.");
 }
 
 QString ShortcutManager::refusedMessage(const QString& label, int status)
 {
-    return QStringLiteral("Shortcut ") + label + QStringLiteral(" could not be registered (") +
-           QString::number(status) + QStringLiteral("). Choose a different combination.");
+    return tr("Shortcut %1 could not be registered (%2). Choose a different combination.")
+        .arg(label, QString::number(status));
 }
 
 QString ShortcutManager::unacceptableMessage()
 {
-    return QStringLiteral("Use Ctrl or Super with a non-reserved key. Console-switching and screen-lock "
-                          "shortcuts are reserved.");
+    return tr("Use Ctrl or Super with a non-reserved key. Console-switching and screen-lock "
+              "shortcuts are reserved.");
 }
 
 void ShortcutManager::setError(const std::optional<QString>& error)

@@ -11,14 +11,13 @@ namespace vellumix {
 
 AboutDialog::AboutDialog(const QIcon& icon, QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About Vellumix"));
+    setWindowTitle(tr("About Vellumix"));
     auto* layout = new QVBoxLayout(this);
     auto* image = new QLabel(this);
     image->setPixmap(icon.pixmap(64, 64));
     auto* name = new QLabel(QStringLiteral("<b>Vellumix</b>"), this);
-    auto* version = new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion()), this);
-    auto* credits =
-        new QLabel(QStringLiteral("Private, on-device text recognition.\nBuilt with Tesseract OCR."), this);
+    auto* version = new QLabel(tr("Version %1").arg(QApplication::applicationVersion()), this);
+    auto* credits = new QLabel(tr("Private, on-device text recognition.\nBuilt with Tesseract OCR."), this);
     credits->setTextFormat(Qt::PlainText);
     credits->setObjectName(QStringLiteral("credits"));
     for (QLabel* label : {image, name, version, credits}) {

@@ -3,6 +3,7 @@
 
 #include "model/AppModel.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QStringList>
@@ -40,12 +41,13 @@ QString imageNameFilter()
     QStringList suffixes;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         suffixes.append(QString::fromLatin1(format));
-    return QStringLiteral("Images (") + patterns(suffixes) + u')';
+    return QCoreApplication::translate("vellumix::FileDialogs", "Images (%1)").arg(patterns(suffixes));
 }
 
 QString pdfNameFilter()
 {
-    return QStringLiteral("PDF documents (") + patterns({QStringLiteral("pdf")}) + u')';
+    return QCoreApplication::translate("vellumix::FileDialogs", "PDF documents (%1)")
+        .arg(patterns({QStringLiteral("pdf")}));
 }
 
 QString exportNameFilter(ExportFormat format)
@@ -54,19 +56,23 @@ QString exportNameFilter(ExportFormat format)
     case ExportFormat::PDF:
         return pdfNameFilter();
     case ExportFormat::Markdown:
-        return QStringLiteral("Markdown (") + patterns({QStringLiteral("md")}) + u')';
+        return QCoreApplication::translate("vellumix::FileDialogs", "Markdown (%1)")
+            .arg(patterns({QStringLiteral("md")}));
     case ExportFormat::PlainText:
         break;
     }
-    return QStringLiteral("Plain text (") + patterns({QStringLiteral("txt")}) + u')';
+    return QCoreApplication::translate("vellumix::FileDialogs", "Plain text (%1)")
+        .arg(patterns({QStringLiteral("txt")}));
 }
 
 void installFileDialogs(AppModel& model, std::function<QWidget*()> parent)
 {
     model.chooseOpenFile = [parent](ImportKind kind, std::function<void(const QUrl&)> chosen) {
         const bool pdf = kind == ImportKind::PDF;
-        auto* dialog = new QFileDialog(parent ? parent() : nullptr,
-                                       pdf ? QStringLiteral("Import PDF") : QStringLiteral("Import Image"));
+        auto* dialog =
+            new QFileDialog(parent ? parent() : nullptr,
+                            pdf ? QCoreApplication::translate("vellumix::FileDialogs", "Import PDF")
+                                : QCoreApplication::translate("vellumix::FileDialogs", "Import Image"));
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
         dialog->setFileMode(QFileDialog::ExistingFile);
         dialog->setNameFilter(pdf ? pdfNameFilter() : imageNameFilter());
@@ -74,7 +80,8 @@ void installFileDialogs(AppModel& model, std::function<QWidget*()> parent)
     };
     model.chooseSaveFile = [parent](const QString& suggestedName, ExportFormat format,
                                     std::function<void(const QUrl&)> chosen) {
-        auto* dialog = new QFileDialog(parent ? parent() : nullptr, QStringLiteral("Export"));
+        auto* dialog = new QFileDialog(parent ? parent() : nullptr,
+                                       QCoreApplication::translate("vellumix::FileDialogs", "Export"));
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setNameFilter(exportNameFilter(format));

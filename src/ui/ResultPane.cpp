@@ -16,9 +16,9 @@ namespace vellumix {
 ResultPane::ResultPane(AppModel& model, QWidget* parent)
     : QWidget(parent), m_model(model), m_message(new QLabel(this)), m_document(new QWidget(this)),
       m_first(new QSpinBox(m_document)), m_last(new QSpinBox(m_document)),
-      m_recognise(new QPushButton(QStringLiteral("Recognise Pages"), m_document)),
-      m_progress(new QProgressBar(m_document)),
-      m_cancel(new QPushButton(QStringLiteral("Cancel"), m_document)), m_editor(new ResultEditor(this))
+      m_recognise(new QPushButton(tr("Recognise Pages"), m_document)),
+      m_progress(new QProgressBar(m_document)), m_cancel(new QPushButton(tr("Cancel"), m_document)),
+      m_editor(new ResultEditor(this))
 {
     auto* layout = new QVBoxLayout(this);
     m_message->setWordWrap(true);
@@ -31,9 +31,9 @@ ResultPane::ResultPane(AppModel& model, QWidget* parent)
 
     auto* bar = new QHBoxLayout(m_document);
     bar->setContentsMargins(16, 0, 16, 0);
-    bar->addWidget(new QLabel(QStringLiteral("Pages"), m_document));
+    bar->addWidget(new QLabel(tr("Pages"), m_document));
     bar->addWidget(m_first);
-    bar->addWidget(new QLabel(QStringLiteral("to"), m_document));
+    bar->addWidget(new QLabel(tr("to"), m_document));
     bar->addWidget(m_last);
     bar->addWidget(m_recognise);
     bar->addWidget(m_progress, 1);

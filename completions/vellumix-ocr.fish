@@ -1,0 +1,13 @@
+# fish completion for vellumix-ocr
+complete -c vellumix-ocr -l reflow -d 'Join the lines of each paragraph into one line'
+complete -c vellumix-ocr -l fast -d 'Faster, less accurate recognition'
+complete -c vellumix-ocr -s l -l languages -x -a '(vellumix-ocr --list-languages 2>/dev/null)' -d 'Recognition languages, comma-separated'
+complete -c vellumix-ocr -s w -l words -x -d 'Custom words to prefer, comma-separated'
+complete -c vellumix-ocr -l json -d 'One JSON object a line per file'
+complete -c vellumix-ocr -l pages -x -d 'Pages of PDF files: A-B, A- or N'
+complete -c vellumix-ocr -l searchable-pdf -r -F -d 'Also write a searchable PDF'
+complete -c vellumix-ocr -l timeout -x -d 'Give up on a file after SECONDS'
+complete -c vellumix-ocr -l list-languages -d 'List the installed recognition languages'
+complete -c vellumix-ocr -s h -l help -d 'Print the options'
+complete -c vellumix-ocr -l help-all -d 'Print the options with those of Qt'
+complete -c vellumix-ocr -s v -l version -d 'Print the version'
