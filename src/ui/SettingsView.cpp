@@ -491,7 +491,7 @@ QWidget* SettingsView::historyPage()
 
 void SettingsView::confirmClear()
 {
-    if (m_clear) {
+    if (m_clear && m_clear->isVisible()) {
         m_clear->raise();
         return;
     }
