@@ -3,6 +3,7 @@
 // Xvfb with openbox: real key presses through XTEST, real keyboard and key grabs, real hints.
 #include "ModelFixture.h"
 #include "model/HistoryStore.h"
+#include "platform/null/NullHotKeyBackend.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "platform/x11/X11TaskbarHints.h"
 #include "shell/AppDelegate.h"
@@ -179,7 +180,7 @@ private Q_SLOTS:
             {K::DefaultMode, "choose:Full screen", u"Full"_s},
             {K::AutoCopy, "uncheck", false},
             {K::ShowResults, "check", true},
-            {K::Separator, "type: | ", u" | "_s},
+            {K::Separator, "edit: | ", u" | "_s},
             {K::Fast, "check", true},
             {K::AutomaticLanguage, "uncheck", false},
             {K::Preserve, "uncheck", false},
@@ -403,6 +404,30 @@ private Q_SLOTS:
         QTRY_VERIFY(row->isVisible());
         QCOMPARE(row->text(), ShortcutManager::statusMessage(10));
         QVERIFY(!s.find<QLabel>(u"shortcutError0"_s)->isVisible());
+    }
+
+    void desktopWithoutShortcutService()
+    {
+        ModelFixture m;
+        NullHotKeyBackend backend(u"This Wayland desktop offers no global shortcuts service."_s);
+        ShortcutManager shortcuts(m.defaults, backend);
+        SettingsView view(m.model, shortcuts, AutostartEntry());
+        view.setSection(u"Shortcuts"_s);
+        view.show();
+        for (int row = 0; row < 4; ++row) {
+            auto* error = view.findChild<QLabel*>(u"shortcutError%1"_s.arg(row));
+            QVERIFY(error->isVisible());
+            QCOMPARE(error->text(), backend.unavailableReason());
+        }
+        // Recording is pointless here, but must not leave anything suspended.
+        view.findChild<QPushButton*>(u"shortcut0"_s)->click();
+        view.stopRecording();
+        QVERIFY(!shortcuts.isSuspended());
+        auto* commands = view.findChild<QPlainTextEdit*>(u"commands"_s);
+        QVERIFY(commands && commands->isVisible());
+        QVERIFY(commands->toPlainText().contains(u"vellumix capture --multiple"_s));
+        view.findChild<QPushButton*>(u"copyCommands"_s)->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), commands->toPlainText());
     }
 
     void launchAtLogin_data()

@@ -87,8 +87,9 @@ OnboardingView::OnboardingView(AppModel& model,
       m_back(new QPushButton(tr("Back"), this)), m_counter(caption(this)), m_next(new QPushButton(this))
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(40, 40, 40, 40);
-    layout->setSpacing(24);
+    // Tighter than a roomy dialog: six pages of text and buttons share 440 pixels.
+    layout->setContentsMargins(32, 28, 32, 24);
+    layout->setSpacing(16);
     m_symbol->setAlignment(Qt::AlignCenter);
     QFont title = m_title->font();
     title.setPointSizeF(title.pointSizeF() * 2);
@@ -97,8 +98,9 @@ OnboardingView::OnboardingView(AppModel& model,
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setObjectName(QStringLiteral("title"));
     m_text->setWordWrap(true);
-    m_text->setAlignment(Qt::AlignCenter);
-    m_text->setMaximumWidth(430);
+    m_text->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    // Room for the longest page's three lines, so that no page's text is squeezed.
+    m_text->setFixedSize(430, m_text->fontMetrics().lineSpacing() * 3 + 6);
     m_text->setObjectName(QStringLiteral("text"));
     QPalette secondary = m_text->palette();
     secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));

@@ -115,6 +115,7 @@ SettingsView::SettingsView(AppModel& model,
     m_sidebar->setFixedWidth(160);
     m_sidebar->setSelectionMode(QAbstractItemView::SingleSelection);
     m_sidebar->setObjectName(QStringLiteral("sections"));
+    m_sidebar->setSpacing(3);
     for (const QString& name : sections())
         m_sidebar->addItem(name);
     layout->addWidget(m_sidebar);
@@ -285,7 +286,10 @@ QWidget* SettingsView::capturePage()
         note(tr("Captures are initiated only by you. Each display has its own selection overlay; "
                 "regions cannot cross display boundaries.")));
     QFormLayout* multiple = form(group(tr("Multiple regions"), layout));
-    multiple->addRow(tr("Separator (literal characters)"), line(Preferences::Key::Separator));
+    // The default is two line breaks, which a one-line field could neither show nor take.
+    QWidget* separator = editor(Preferences::Key::Separator, 48);
+    separator->setMaximumHeight(64);
+    multiple->addRow(tr("Separator (literal characters)"), separator);
     multiple->addRow(note(tr("Return finishes the selection; Ctrl+Z undoes the last region.")));
     auto* permission = new QPushButton(tr("Open Screen Capture Settings"));
     connect(permission, &QPushButton::clicked, this, [] { openPermissionSettings(); });
@@ -378,7 +382,10 @@ QWidget* SettingsView::shortcutsPage()
         stopRecording();
         m_shortcuts.reset();
     });
-    rows->addRow(restore);
+    auto* restoreRow = new QHBoxLayout;
+    restoreRow->addWidget(restore);
+    restoreRow->addStretch();
+    rows->addRow(restoreRow);
     rows->addRow(note(tr("Other apps may reserve shortcuts without exposing them. Registration failures are "
                          "reported; test your chosen combination. No keystroke monitoring is used.")));
 
@@ -483,6 +490,9 @@ QWidget* SettingsView::historyPage()
                 "is enabled. Disable retention to delete stored images immediately.")));
     auto* clear = new QPushButton(tr("Clear All History…"));
     clear->setObjectName(QStringLiteral("clearHistory"));
+    QPalette destructive = clear->palette();
+    destructive.setColor(QPalette::ButtonText, QColor(0xD7, 0x26, 0x1E));
+    clear->setPalette(destructive);
     connect(clear, &QPushButton::clicked, this, &SettingsView::confirmClear);
     storage->addWidget(clear, 0, Qt::AlignLeft);
     layout->addStretch();
