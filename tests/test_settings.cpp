@@ -479,6 +479,23 @@ private Q_SLOTS:
         QVERIFY(!AutostartEntry(folder).isEnabled());
     }
 
+    void execLine_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("exec"); // as written in the file
+        QTest::newRow("plain") << u"/usr/bin/vellumix"_s << u"/usr/bin/vellumix"_s;
+        QTest::newRow("space") << u"/opt/My Apps/vellumix"_s << u"\"/opt/My Apps/vellumix\""_s;
+        QTest::newRow("dollar") << u"/home/a$b/vellumix"_s << u"\"/home/a\\\\$b/vellumix\""_s;
+        QTest::newRow("backslash") << u"/tmp/x\\y"_s << u"\"/tmp/x\\\\\\\\y\""_s;
+        QTest::newRow("percent") << u"/tmp/100%/vellumix"_s << u"/tmp/100%%/vellumix"_s;
+    }
+    void execLine()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, exec);
+        QCOMPARE(AutostartEntry::execLine(path), exec);
+    }
+
     void onboardingFlow()
     {
         FakeHotKeyBackend hotKeys;

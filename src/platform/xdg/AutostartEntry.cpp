@@ -43,12 +43,14 @@ bool AutostartEntry::isEnabled() const
 QString AutostartEntry::execLine(const QString& executable)
 {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    const bool quote =
-        std::any_of(executable.begin(), executable.end(), [](QChar c) { return reserved.contains(c); });
+    // A literal percent sign would start a field code.
+    QString path = executable;
+    path.replace(u'%', QStringLiteral("%%"));
+    const bool quote = std::any_of(path.begin(), path.end(), [](QChar c) { return reserved.contains(c); });
     if (!quote)
-        return executable;
+        return path;
     QString escaped;
-    for (const QChar c : executable) {
+    for (const QChar c : path) {
         if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
             escaped += u'\\';
         escaped += c;
