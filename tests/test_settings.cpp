@@ -534,6 +534,8 @@ private Q_SLOTS:
         shortcuts.set(Shortcut{33, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+P"_s},
                       ShortcutAction::CaptureRegion);
         QVERIFY(view->findChild<QLabel*>(u"text"_s)->text().startsWith(u"Use Ctrl+Alt+P from"_s));
+        static_cast<QPushButton*>(child(u"configureShortcuts"_s))->click();
+        QVERIFY(delegate.settingsWindow() && delegate.settingsWindow()->isVisible());
         next()->click();
         QVERIFY(loginError->isVisible()); // coming back shows it again
         next()->click();
