@@ -593,6 +593,26 @@ private Q_SLOTS:
         QCOMPARE(m.defaults.contents().keys(), QStringList());
     }
 
+    void trayDisappearing()
+    {
+        ModelFixture m;
+        m.defaults.set(AppDelegate::onboardedKey, true);
+        FakeHotKeyBackend hotKeys;
+        FakeNotifier notifier;
+        ShortcutManager shortcuts(m.defaults, hotKeys);
+        auto taskbar = X11TaskbarHints::create();
+        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
+        bool tray = true;
+        delegate.trayAvailable = [&tray] { return tray; };
+        delegate.launch();
+        QVERIFY(!delegate.workspaceWindow());
+        tray = false; // the panel holding the tray quit
+        QTRY_VERIFY_WITH_TIMEOUT(delegate.workspaceWindow() && delegate.workspaceWindow()->isVisible(), 5000);
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.workspaceWindow()));
+        QCOMPARE(windowStates(*delegate.workspaceWindow()->windowHandle()), QStringList());
+        QCOMPARE(notifier.shown.size(), 1);
+    }
+
     void taskbarHintsSurviveClosing()
     {
         ModelFixture m;
