@@ -26,6 +26,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <utility>
+
 namespace vellumix {
 
 namespace {
@@ -129,7 +131,8 @@ AppDelegate::~AppDelegate()
     m_workspace = nullptr;
     delete workspace;
     delete m_about;
-    delete m_settings;
+    // Likewise the settings window's hide handler must not reach into its half-destroyed view.
+    delete std::exchange(m_settings, nullptr).data();
     delete m_onboarding;
     delete m_mainMenu; // when no window took it
 }
