@@ -63,9 +63,11 @@ struct Fixture
     {
         if (!stored.isEmpty())
             defaults.set(ShortcutManager::storeKey, Shortcut::encode(stored));
+        defaults.set(AppDelegate::onboardedKey, true);
         model = std::make_unique<AppModel>(defaults, folder.path(), desktop, desktop, desktop);
         shortcuts = std::make_unique<ShortcutManager>(defaults, hotKeys);
         delegate = std::make_unique<AppDelegate>(*model, *shortcuts, defaults, desktop, toast);
+        delegate->trayAvailable = [] { return true; };
         delegate->launch();
     }
     QTemporaryDir folder;
@@ -106,7 +108,7 @@ private Q_SLOTS:
         const QString menu =
             u"!Vellumix · Local OCR|-|Capture Text    %1|Capture Multiple Regions    %2|"
             u"Capture Full Screen|Extract Text from Image…|Extract Text from PDF…|-|"
-            u"OCR History    %3|Open Workspace    %4|-|!Settings…|About Vellumix|-|Quit Vellumix"_s;
+            u"OCR History    %3|Open Workspace    %4|-|Settings…|About Vellumix|-|Quit Vellumix"_s;
         QList<Shortcut> stored = Shortcut::defaults();
         stored[0].label.clear();       // the gap stays
         stored[3].label = u"Ctrl+&"_s; // not a mnemonic

@@ -69,7 +69,8 @@ private Q_SLOTS:
     {
         QLabel known(u"Vellumix 4711"_s);
         known.setStyleSheet(u"font: 48px 'DejaVu Sans'; background: white; color: black; padding: 24px"_s);
-        known.setWindowFlags(Qt::FramelessWindowHint);
+        // Above the windows of a first launch: onboarding, and the workspace when no tray shows.
+        known.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         known.setGeometry(200, 200, 520, 120);
         known.show();
         QVERIFY(QTest::qWaitForWindowExposed(&known, 5000));

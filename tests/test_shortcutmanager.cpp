@@ -96,6 +96,37 @@ private Q_SLOTS:
         QCOMPARE(manager.error(), std::optional(ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+2"_s, 2)));
     }
     // The session decides, not Qt's plugin: under XWayland X11 grabs never see the other clients.
+    // Recording suspends our grabs; the row errors and a message the window sets survive the
+    // registration round that resuming starts, also when a desktop service answers later.
+    void suspendAndResume_data()
+    {
+        QTest::addColumn<bool>("later");
+        QTest::newRow("answered at once") << false;
+        QTest::newRow("answered later") << true;
+    }
+    void suspendAndResume()
+    {
+        QFETCH(bool, later);
+        MemoryDefaults store;
+        FakeHotKeyBackend backend;
+        backend.refused.insert({11, 0xB00}, 10);
+        backend.answerLater = later;
+        ShortcutManager manager(store, backend);
+        backend.answer();
+        QCOMPARE(manager.rowError(1), std::optional(ShortcutManager::statusMessage(10)));
+        QCOMPARE(manager.rowError(0), std::nullopt);
+
+        manager.suspend();
+        QVERIFY(backend.bound.isEmpty());
+        QCOMPARE(manager.rowError(1), std::nullopt); // nothing is registered on purpose
+        manager.resume();
+        manager.setError(ShortcutManager::unacceptableMessage());
+        backend.answer();
+        QCOMPARE(backend.bound.size(), 3);
+        QCOMPARE(manager.rowError(1), std::optional(ShortcutManager::statusMessage(10)));
+        QCOMPARE(manager.error(), std::optional(ShortcutManager::unacceptableMessage()));
+        QVERIFY(store.contents().isEmpty());
+    }
     void platformChoice_data()
     {
         QTest::addColumn<QStringList>("environment");

@@ -54,7 +54,9 @@ private Q_SLOTS:
         Toast toast;
         AppModel model(defaults, folder.path(), engine, capture, sound);
         ShortcutManager shortcuts(defaults, hotKeys);
+        defaults.set(AppDelegate::onboardedKey, true);
         AppDelegate delegate(model, shortcuts, defaults, taskbar, toast);
+        delegate.trayAvailable = [] { return true; };
         delegate.launch();
 
         QCOMPARE(titles(delegate.statusMenu()->actions()),
@@ -77,7 +79,8 @@ private Q_SLOTS:
 
         // A recognition: the toast is shown in German, the history keeps the label it stores.
         model.processImages({keyed(0)}, Source::MultipleRegions);
-        QTRY_VERIFY_WITH_TIMEOUT(toast.panel() && toast.panel()->isVisible(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(model.history().entries().size(), qsizetype(1), 5000);
+        QVERIFY(toast.panel() && toast.panel()->isVisible());
         QStringList shown;
         for (const QLabel* label : toast.panel()->findChildren<QLabel*>())
             shown.append(label->text());

@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AutostartEntry</name>
+    <message>
+        <source>The autostart entry %1 could not be removed: %2</source>
+        <translation>Der Autostart-Eintrag %1 konnte nicht entfernt werden: %2</translation>
+    </message>
+    <message>
+        <source>The autostart folder %1 could not be created.</source>
+        <translation>Der Autostart-Ordner %1 konnte nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>The autostart entry %1 could not be written: %2</source>
+        <translation>Der Autostart-Eintrag %1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>vellumix::AboutDialog</name>
     <message>
         <source>About Vellumix</source>
@@ -107,6 +122,22 @@ Erstellt mit Tesseract OCR.</translation>
     <message>
         <source>Vellumix · Local OCR</source>
         <translation>Vellumix · Lokale Texterkennung</translation>
+    </message>
+    <message>
+        <source>No system tray is available, so Vellumix keeps its window in the taskbar.</source>
+        <translation>Es gibt keinen Infobereich, daher bleibt das Fenster von Vellumix in der Taskleiste.</translation>
+    </message>
+    <message>
+        <source>%1 See Shortcuts in Settings.</source>
+        <translation>%1 Siehe „Tastenkürzel“ in den Einstellungen.</translation>
+    </message>
+    <message>
+        <source>Vellumix Settings</source>
+        <translation>Vellumix-Einstellungen</translation>
+    </message>
+    <message>
+        <source>Welcome to Vellumix</source>
+        <translation>Willkommen bei Vellumix</translation>
     </message>
 </context>
 <context>
@@ -310,6 +341,101 @@ Erstellt mit Tesseract OCR.</translation>
     </message>
 </context>
 <context>
+    <name>vellumix::OnboardingView</name>
+    <message>
+        <source>Welcome to Vellumix</source>
+        <translation>Willkommen bei Vellumix</translation>
+    </message>
+    <message>
+        <source>Select any text on your screen, recognize it privately on this computer, and paste it anywhere.</source>
+        <translation>Wählen Sie beliebigen Text auf dem Bildschirm aus, lassen Sie ihn privat auf diesem Computer erkennen und fügen Sie ihn überall ein.</translation>
+    </message>
+    <message>
+        <source>Allow screen capture</source>
+        <translation>Bildschirmaufnahme erlauben</translation>
+    </message>
+    <message>
+        <source>On Wayland desktops, Vellumix asks your desktop for permission to capture the screen. Images and PDFs work without this permission. Some desktops apply a new permission only after Vellumix restarts.</source>
+        <translation>Auf Wayland-Desktops bittet Vellumix Ihren Desktop um die Erlaubnis, den Bildschirm aufzunehmen. Bilder und PDFs funktionieren ohne diese Erlaubnis. Manche Desktops wenden eine neue Erlaubnis erst nach einem Neustart von Vellumix an.</translation>
+    </message>
+    <message>
+        <source>A shortcut to your text</source>
+        <translation>Ein Tastenkürzel zu Ihrem Text</translation>
+    </message>
+    <message>
+        <source>Ready when you are</source>
+        <translation>Bereit, wenn Sie es sind</translation>
+    </message>
+    <message>
+        <source>You can optionally launch Vellumix at login. It runs quietly in the system tray.</source>
+        <translation>Sie können Vellumix auf Wunsch bei der Anmeldung starten. Es läuft unauffällig im Infobereich.</translation>
+    </message>
+    <message>
+        <source>Try your first capture</source>
+        <translation>Probieren Sie Ihre erste Aufnahme</translation>
+    </message>
+    <message>
+        <source>Capture a small region containing clear text. Escape cancels. Recognized text is copied automatically by default.</source>
+        <translation>Nehmen Sie einen kleinen Bereich mit gut lesbarem Text auf. Escape bricht ab. Erkannter Text wird standardmäßig automatisch kopiert.</translation>
+    </message>
+    <message>
+        <source>All set</source>
+        <translation>Alles bereit</translation>
+    </message>
+    <message>
+        <source>Find Vellumix in your system tray. Close any window and it stays ready for your next capture.</source>
+        <translation>Sie finden Vellumix im Infobereich. Schließen Sie ein beliebiges Fenster, es bleibt für Ihre nächste Aufnahme bereit.</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Use %1 from any app. You can record a different shortcut in Settings.</source>
+        <translation>Verwenden Sie %1 in jeder Anwendung. In den Einstellungen können Sie ein anderes Tastenkürzel aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Request Permission</source>
+        <translation>Erlaubnis anfordern</translation>
+    </message>
+    <message>
+        <source>System Settings</source>
+        <translation>Systemeinstellungen</translation>
+    </message>
+    <message>
+        <source>Your desktop asks for permission at the first capture.</source>
+        <translation>Ihr Desktop fragt bei der ersten Aufnahme um Erlaubnis.</translation>
+    </message>
+    <message>
+        <source>This X11 session lets Vellumix capture the screen already.</source>
+        <translation>Diese X11-Sitzung erlaubt Vellumix bereits, den Bildschirm aufzunehmen.</translation>
+    </message>
+    <message>
+        <source>Configure Shortcuts</source>
+        <translation>Tastenkürzel einrichten</translation>
+    </message>
+    <message>
+        <source>Enable Launch at Login</source>
+        <translation>Start bei Anmeldung aktivieren</translation>
+    </message>
+    <message>
+        <source>Test Capture</source>
+        <translation>Aufnahme testen</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>Start Using Vellumix</source>
+        <translation>Vellumix verwenden</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>Weiter</translation>
+    </message>
+</context>
+<context>
     <name>vellumix::Records</name>
     <message>
         <source>The data couldn&apos;t be read because the value for &quot;%1&quot; is missing or of the wrong type.</source>
@@ -366,6 +492,347 @@ Erstellt mit Tesseract OCR.</translation>
     </message>
 </context>
 <context>
+    <name>vellumix::SettingsView</name>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>OCR</source>
+        <translation>Texterkennung</translation>
+    </message>
+    <message>
+        <source>Shortcuts</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message>
+        <source>Appearance</source>
+        <translation>Erscheinungsbild</translation>
+    </message>
+    <message>
+        <source>Advanced</source>
+        <translation>Erweitert</translation>
+    </message>
+    <message>
+        <source>Startup</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Launch at login</source>
+        <translation>Bei Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Show tray icon</source>
+        <translation>Symbol im Infobereich anzeigen</translation>
+    </message>
+    <message>
+        <source>Show in taskbar</source>
+        <translation>In der Taskleiste anzeigen</translation>
+    </message>
+    <message>
+        <source>At least one of the tray icon or the taskbar entry stays visible so you can reopen Vellumix.</source>
+        <translation>Mindestens das Symbol im Infobereich oder der Eintrag in der Taskleiste bleibt sichtbar, damit Sie Vellumix wieder öffnen können.</translation>
+    </message>
+    <message>
+        <source>Start minimized</source>
+        <translation>Minimiert starten</translation>
+    </message>
+    <message>
+        <source>Show completion confirmations</source>
+        <translation>Bestätigungen nach Abschluss anzeigen</translation>
+    </message>
+    <message>
+        <source>Vellumix starts in the system tray and keeps running when windows close.</source>
+        <translation>Vellumix startet im Infobereich und läuft weiter, wenn Fenster geschlossen werden.</translation>
+    </message>
+    <message>
+        <source>Play completion sound</source>
+        <translation>Ton nach Abschluss abspielen</translation>
+    </message>
+    <message>
+        <source>Capture behavior</source>
+        <translation>Aufnahmeverhalten</translation>
+    </message>
+    <message>
+        <source>Default mode</source>
+        <translation>Standardmodus</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Bereich</translation>
+    </message>
+    <message>
+        <source>Multiple regions</source>
+        <translation>Mehrere Bereiche</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>Ganzer Bildschirm</translation>
+    </message>
+    <message>
+        <source>After recognition</source>
+        <translation>Nach der Erkennung</translation>
+    </message>
+    <message>
+        <source>Copy text automatically</source>
+        <translation>Text automatisch kopieren</translation>
+    </message>
+    <message>
+        <source>Open workspace automatically</source>
+        <translation>Arbeitsbereich automatisch öffnen</translation>
+    </message>
+    <message>
+        <source>Captures are initiated only by you. Each display has its own selection overlay; regions cannot cross display boundaries.</source>
+        <translation>Aufnahmen starten nur auf Ihre Veranlassung. Jeder Bildschirm hat seine eigene Auswahlebene; Bereiche können nicht über Bildschirmgrenzen reichen.</translation>
+    </message>
+    <message>
+        <source>Separator (literal characters)</source>
+        <translation>Trennzeichen (wörtlich)</translation>
+    </message>
+    <message>
+        <source>Return finishes the selection; Ctrl+Z undoes the last region.</source>
+        <translation>Eingabe beendet die Auswahl; Strg+Z nimmt den letzten Bereich zurück.</translation>
+    </message>
+    <message>
+        <source>Open Screen Capture Settings</source>
+        <translation>Einstellungen zur Bildschirmaufnahme öffnen</translation>
+    </message>
+    <message>
+        <source>, Simplified</source>
+        <translation>, vereinfacht</translation>
+    </message>
+    <message>
+        <source>, Traditional</source>
+        <translation>, traditionell</translation>
+    </message>
+    <message>
+        <source>Tesseract</source>
+        <translation>Tesseract</translation>
+    </message>
+    <message>
+        <source>Fast recognition</source>
+        <translation>Schnelle Erkennung</translation>
+    </message>
+    <message>
+        <source>Automatic language detection</source>
+        <translation>Sprache automatisch erkennen</translation>
+    </message>
+    <message>
+        <source>Preserve line breaks and code formatting</source>
+        <translation>Zeilenumbrüche und Codeformatierung beibehalten</translation>
+    </message>
+    <message>
+        <source>Language identifiers, comma-separated</source>
+        <translation>Sprachkennungen, durch Kommas getrennt</translation>
+    </message>
+    <message>
+        <source>Available: </source>
+        <translation>Verfügbar: </translation>
+    </message>
+    <message>
+        <source>Custom vocabulary · one word or phrase per line</source>
+        <translation>Eigener Wortschatz · ein Wort oder Ausdruck pro Zeile</translation>
+    </message>
+    <message>
+        <source>Explicit text transformations</source>
+        <translation>Ausdrückliche Textumwandlungen</translation>
+    </message>
+    <message>
+        <source>Normalize Unicode (NFC)</source>
+        <translation>Unicode normalisieren (NFC)</translation>
+    </message>
+    <message>
+        <source>Replace smart quotes</source>
+        <translation>Typografische Anführungszeichen ersetzen</translation>
+    </message>
+    <message>
+        <source>Literal replacements: find =&gt; replace, one per line</source>
+        <translation>Wörtliche Ersetzungen: suchen =&gt; ersetzen, eine pro Zeile</translation>
+    </message>
+    <message>
+        <source>Capture region: vellumix capture
+Capture multiple regions: vellumix capture --multiple
+Capture full screen: vellumix capture --full
+Open workspace: vellumix workspace</source>
+        <translation>Bereich aufnehmen: vellumix capture
+Mehrere Bereiche aufnehmen: vellumix capture --multiple
+Ganzen Bildschirm aufnehmen: vellumix capture --full
+Arbeitsbereich öffnen: vellumix workspace</translation>
+    </message>
+    <message>
+        <source>Global shortcuts</source>
+        <translation>Globale Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Capture region</source>
+        <translation>Bereich aufnehmen</translation>
+    </message>
+    <message>
+        <source>Capture multiple regions</source>
+        <translation>Mehrere Bereiche aufnehmen</translation>
+    </message>
+    <message>
+        <source>Open history</source>
+        <translation>Verlauf öffnen</translation>
+    </message>
+    <message>
+        <source>Open workspace</source>
+        <translation>Arbeitsbereich öffnen</translation>
+    </message>
+    <message>
+        <source>Restore Shortcut Defaults</source>
+        <translation>Standard-Tastenkürzel wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Other apps may reserve shortcuts without exposing them. Registration failures are reported; test your chosen combination. No keystroke monitoring is used.</source>
+        <translation>Andere Anwendungen können Tastenkürzel belegen, ohne es anzuzeigen. Fehler bei der Registrierung werden gemeldet; testen Sie die gewählte Kombination. Tastatureingaben werden nicht überwacht.</translation>
+    </message>
+    <message>
+        <source>Bind in your desktop&apos;s keyboard settings</source>
+        <translation>In den Tastatureinstellungen Ihres Desktops zuweisen</translation>
+    </message>
+    <message>
+        <source>This desktop does not let applications register shortcuts. Add these commands as custom shortcuts in your desktop&apos;s keyboard settings:</source>
+        <translation>Dieser Desktop erlaubt Anwendungen nicht, Tastenkürzel zu registrieren. Fügen Sie diese Befehle in den Tastatureinstellungen Ihres Desktops als eigene Tastenkürzel hinzu:</translation>
+    </message>
+    <message>
+        <source>Copy Commands</source>
+        <translation>Befehle kopieren</translation>
+    </message>
+    <message>
+        <source>Press shortcut…</source>
+        <translation>Tastenkürzel drücken…</translation>
+    </message>
+    <message>
+        <source>Local storage</source>
+        <translation>Lokale Speicherung</translation>
+    </message>
+    <message>
+        <source>Enable OCR history</source>
+        <translation>OCR-Verlauf aktivieren</translation>
+    </message>
+    <message>
+        <source>Retain captured images</source>
+        <translation>Aufgenommene Bilder behalten</translation>
+    </message>
+    <message>
+        <source>7 days</source>
+        <translation>7 Tage</translation>
+    </message>
+    <message>
+        <source>30 days</source>
+        <translation>30 Tage</translation>
+    </message>
+    <message>
+        <source>90 days</source>
+        <translation>90 Tage</translation>
+    </message>
+    <message>
+        <source>1 year</source>
+        <translation>1 Jahr</translation>
+    </message>
+    <message>
+        <source>Retention</source>
+        <translation>Aufbewahrung</translation>
+    </message>
+    <message>
+        <source>Up to 500 entries and 200 MB of images. Screenshots are discarded unless retention is enabled. Disable retention to delete stored images immediately.</source>
+        <translation>Bis zu 500 Einträge und 200 MB an Bildern. Bildschirmfotos werden verworfen, sofern das Behalten nicht aktiviert ist. Deaktivieren Sie das Behalten, um gespeicherte Bilder sofort zu löschen.</translation>
+    </message>
+    <message>
+        <source>Clear All History…</source>
+        <translation>Gesamten Verlauf löschen…</translation>
+    </message>
+    <message>
+        <source>Delete all history?</source>
+        <translation>Gesamten Verlauf löschen?</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>Alle löschen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Theme</source>
+        <translation>Design</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>Hell</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>Dunkel</translation>
+    </message>
+    <message>
+        <source>Accent</source>
+        <translation>Akzentfarbe</translation>
+    </message>
+    <message>
+        <source>Mint</source>
+        <translation>Mint</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Orange</source>
+        <translation>Orange</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Violett</translation>
+    </message>
+    <message>
+        <source>Vellumix uses native system materials.</source>
+        <translation>Vellumix verwendet die Gestaltung des Systems.</translation>
+    </message>
+    <message>
+        <source>Local AI OCR</source>
+        <translation>Lokale KI-Texterkennung</translation>
+    </message>
+    <message>
+        <source>Not installed or integrated</source>
+        <translation>Nicht installiert oder eingebunden</translation>
+    </message>
+    <message>
+        <source>Tesseract is the only available engine. A second local engine requires a compatible licensed runtime and model, deployment testing, and measured resource usage before it can be offered.</source>
+        <translation>Tesseract ist die einzige verfügbare Engine. Eine zweite lokale Engine erfordert eine kompatible lizenzierte Laufzeitumgebung und ein Modell, Tests im Einsatz und gemessenen Ressourcenbedarf, bevor sie angeboten werden kann.</translation>
+    </message>
+    <message>
+        <source>Application data</source>
+        <translation>Anwendungsdaten</translation>
+    </message>
+    <message>
+        <source>Open Application Data Folder</source>
+        <translation>Anwendungsdatenordner öffnen</translation>
+    </message>
+    <message>
+        <source>Reset Preferences</source>
+        <translation>Einstellungen zurücksetzen</translation>
+    </message>
+    <message>
+        <source>No network requests, analytics, or captured-content logging are implemented.</source>
+        <translation>Es gibt keine Netzwerkanfragen, keine Analyse und keine Protokollierung aufgenommener Inhalte.</translation>
+    </message>
+</context>
+<context>
     <name>vellumix::ShortcutManager</name>
     <message>
         <source>That shortcut is already assigned in Vellumix.</source>
@@ -378,6 +845,14 @@ Erstellt mit Tesseract OCR.</translation>
     <message>
         <source>Use Ctrl or Super with a non-reserved key. Console-switching and screen-lock shortcuts are reserved.</source>
         <translation>Verwenden Sie Strg oder Super mit einer nicht reservierten Taste. Kürzel zum Wechseln der Konsole und zum Sperren des Bildschirms sind reserviert.</translation>
+    </message>
+    <message>
+        <source>Another program holds this combination (BadAccess).</source>
+        <translation>Ein anderes Programm belegt diese Kombination (BadAccess).</translation>
+    </message>
+    <message>
+        <source>Could not be registered (%1).</source>
+        <translation>Konnte nicht registriert werden (%1).</translation>
     </message>
 </context>
 <context>

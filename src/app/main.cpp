@@ -11,6 +11,20 @@
 
 int main(int argc, char* argv[])
 {
+    // Answered before any display is opened, so that they work on a terminal without one.
+    if (argc == 2) {
+        const QLatin1StringView argument(argv[1]);
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            QCoreApplication core(argc, argv); // for the user's language, without a display
+            vellumix::installTranslations(core);
+            QTextStream(stdout) << vellumix::InstanceRequest::usage();
+            return 0;
+        }
+        if (argument == QLatin1String("--version")) {
+            QTextStream(stdout) << "vellumix " << VELLUMIX_VERSION << '\n';
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vellumix"));
     QApplication::setApplicationName(QStringLiteral("Vellumix"));
@@ -19,11 +33,6 @@ int main(int argc, char* argv[])
     vellumix::installTranslations(app);
 
     const QStringList arguments = QApplication::arguments().mid(1);
-    if (arguments == QStringList{QStringLiteral("--help")} ||
-        arguments == QStringList{QStringLiteral("-h")}) {
-        QTextStream(stdout) << vellumix::InstanceRequest::usage();
-        return 0;
-    }
     const auto request = vellumix::InstanceRequest::fromArguments(arguments, QDir::currentPath());
     if (!request) {
         QTextStream(stderr) << vellumix::InstanceRequest::usage();

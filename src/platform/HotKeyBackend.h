@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+class QWindow;
+
 namespace vellumix {
 
 // The desktop's global hot-key service: register a keyboard position with a modifier mask
@@ -32,6 +34,14 @@ public:
     // Replaces whatever `id` held. A refused registration leaves nothing behind.
     virtual void registerHotKey(int id, std::uint32_t keycode, std::uint32_t modifiers) = 0;
     virtual void unregisterHotKey(int id) = 0;
+    // While a shortcut is being recorded, every key goes to `window`, including combinations
+    // that other programs or the desktop hold. False when the session cannot do that.
+    virtual bool grabKeyboard(QWindow& window)
+    {
+        Q_UNUSED(window)
+        return false;
+    }
+    virtual void releaseKeyboard(QWindow& window) { Q_UNUSED(window) }
 
 Q_SIGNALS:
     // The outcome of a registration: 0 when it holds, otherwise the service's own status (an

@@ -5,6 +5,7 @@
 #include "platform/null/NullHotKeyBackend.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/toast/Toast.h"
+#include "platform/x11/X11Compositor.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11TaskbarHints.h"
@@ -79,6 +80,7 @@ Platform loadPlatform(const Session& session)
         platform.hotKeys = std::move(hotKeys);
     else
         platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::noX11Connection());
+    platform.notifier = std::make_unique<Toast>(&X11Compositor::isRunning);
     if (auto taskbar = X11TaskbarHints::create())
         platform.taskbar = std::move(taskbar);
     if (auto activator = X11WindowActivator::create())

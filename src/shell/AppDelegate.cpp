@@ -8,7 +8,9 @@
 #include "shell/ShortcutManager.h"
 #include "ui/AboutDialog.h"
 #include "ui/FileDialogs.h"
+#include "ui/OnboardingView.h"
 #include "ui/ResultPane.h"
+#include "ui/SettingsView.h"
 #include "ui/ThemedView.h"
 
 #include <QApplication>
@@ -25,6 +27,7 @@
 #include <QWindow>
 
 #include <functional>
+#include <utility>
 
 namespace vellumix {
 
@@ -95,6 +98,30 @@ void afterMenus(QObject* context, std::function<void()> action)
     });
 }
 
+// Qt destroys a top-level's native window when it closes and makes a new one when it shows
+// again; the new one starts without our taskbar hints.
+class TaskbarPresence final : public QObject
+{
+public:
+    TaskbarPresence(std::function<void(QWidget&)> apply, QObject* parent)
+        : QObject(parent), m_apply(std::move(apply))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // At Show the native window exists but is not mapped yet, so the hints count from the start.
+        if ((event->type() == QEvent::Show || event->type() == QEvent::WinIdChange) &&
+            watched->isWidgetType())
+            m_apply(*static_cast<QWidget*>(watched));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(QWidget&)> m_apply;
+};
+
 } // namespace
 
 AppDelegate::AppDelegate(AppModel& model,
@@ -106,6 +133,7 @@ AppDelegate::AppDelegate(AppModel& model,
     : QObject(parent), m_model(model), m_shortcuts(shortcuts), m_defaults(defaults), m_taskbar(taskbar),
       m_notifier(notifier)
 {
+    trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 }
 
 AppDelegate::~AppDelegate()
@@ -117,6 +145,9 @@ AppDelegate::~AppDelegate()
     m_workspace = nullptr;
     delete workspace;
     delete m_about;
+    // Likewise the settings window's hide handler must not reach into its half-destroyed view.
+    delete std::exchange(m_settings, nullptr).data();
+    delete m_onboarding;
     delete m_mainMenu; // when no window took it
 }
 
@@ -132,12 +163,12 @@ void AppDelegate::launch()
     Preferences& preferences = m_model.preferences();
 
     installMainMenu();
-    applyTaskbarPresence(preferences.showDock());
+    // Applied, not saved: a launch that changes nothing writes nothing.
+    m_appearance.apply(preferences.appearance());
     connect(&preferences, &Preferences::saved, this, [this] {
-        applyTaskbarPresence(m_model.preferences().showDock());
+        applyTaskbarPresence();
         m_appearance.apply(m_model.preferences().appearance());
     });
-    preferences.save();
 
     m_status = new QSystemTrayIcon(this);
     connect(&preferences, &Preferences::changed, this, [this](Preferences::Key key) {
@@ -170,10 +201,45 @@ void AppDelegate::launch()
         return nullptr;
     });
     connect(&m_shortcuts, &ShortcutManager::triggered, this, &AppDelegate::handleShortcut);
+    if (m_shortcuts.isRegistering())
+        connect(&m_shortcuts, &ShortcutManager::registrationsChanged, this,
+                &AppDelegate::announceShortcutFailure);
+    else
+        announceShortcutFailure();
 
-    // The onboarding window does not exist yet, so every launch takes the onboarded branch.
-    if (!preferences.startMinimized())
+    if (!m_defaults.boolean(onboardedKey))
+        showOnboarding();
+    else if (!preferences.startMinimized())
         showWorkspace();
+    // Without a tray the user would have nothing to come back through.
+    checkTray();
+    auto* trayWatch = new QTimer(this);
+    connect(trayWatch, &QTimer::timeout, this, &AppDelegate::checkTray);
+    trayWatch->start(3000);
+}
+
+void AppDelegate::checkTray()
+{
+    const bool without = !trayAvailable();
+    if (without == m_withoutTray)
+        return;
+    m_withoutTray = without;
+    applyTaskbarPresence();
+    if (without) {
+        showWorkspace();
+        m_notifier.notify(tr("No system tray is available, so Vellumix keeps its window in the taskbar."));
+    }
+}
+
+void AppDelegate::announceShortcutFailure()
+{
+    if (m_announced)
+        return;
+    m_announced = true;
+    disconnect(&m_shortcuts, &ShortcutManager::registrationsChanged, this,
+               &AppDelegate::announceShortcutFailure);
+    if (const std::optional<QString> error = m_shortcuts.error())
+        m_notifier.notify(tr("%1 See Shortcuts in Settings.").arg(*error));
 }
 
 void AppDelegate::handle(const InstanceRequest& request)
@@ -283,7 +349,6 @@ void AppDelegate::installMainMenu()
     application->addAction(action(Command::About));
     QAction* settings = action(Command::Settings);
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    settings->setEnabled(false); // until the settings window exists
     application->addAction(settings);
     application->addSeparator();
     action(Command::Quit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -355,12 +420,20 @@ void AppDelegate::buildMenu(QMenu& menu)
     row(Command::Quit);
 }
 
-void AppDelegate::applyTaskbarPresence(bool showDock)
+void AppDelegate::applyTaskbarPresence()
 {
-    for (QWidget* window : {static_cast<QWidget*>(m_workspace.data()), m_about.data()}) {
-        if (window && window->windowHandle())
-            m_taskbar.setListed(*window->windowHandle(), showDock);
+    for (QWidget* window :
+         {static_cast<QWidget*>(m_workspace.data()), m_about.data(), static_cast<QWidget*>(m_settings.data()),
+          static_cast<QWidget*>(m_onboarding.data())}) {
+        if (window)
+            listInTaskbar(*window);
     }
+}
+
+void AppDelegate::listInTaskbar(QWidget& window)
+{
+    if (window.windowHandle())
+        m_taskbar.setListed(*window.windowHandle(), m_model.preferences().showDock() || m_withoutTray);
 }
 
 QMainWindow* AppDelegate::window(const QString& title, QWidget* view, QSize size, bool resizable)
@@ -372,7 +445,8 @@ QMainWindow* AppDelegate::window(const QString& title, QWidget* view, QSize size
     if (!resizable)
         window->setFixedSize(size);
     window->winId(); // the native window exists at once, so its taskbar hints can be set
-    m_taskbar.setListed(*window->windowHandle(), m_model.preferences().showDock());
+    listInTaskbar(*window);
+    window->installEventFilter(new TaskbarPresence([this](QWidget& shown) { listInTaskbar(shown); }, window));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size);
         frame.moveCenter(screen->availableGeometry().center());
@@ -411,12 +485,34 @@ void AppDelegate::rememberWorkspaceFrame()
 
 void AppDelegate::showSettings()
 {
-    // The settings window arrives with its view; its menu items are disabled until then.
+    if (!m_settings) {
+        m_settings = window(tr("Vellumix Settings"), new SettingsView(m_model, m_shortcuts, m_autostart),
+                            settingsSize, false);
+        // The window keeps its view and with it the view's state; a recording ends on close.
+        m_settings->installEventFilter(new HideOnClose(
+            [this] {
+                if (m_settings)
+                    if (auto* view = m_settings->findChild<SettingsView*>())
+                        view->stopRecording();
+            },
+            m_settings));
+    }
+    bringToFront(*m_settings);
 }
 
 void AppDelegate::showOnboarding()
 {
-    // The onboarding window arrives with its view; launch() does not ask for it until then.
+    delete m_onboarding;
+    const QPointer<AppDelegate> self(this);
+    auto* view = new OnboardingView(m_model, m_shortcuts, m_autostart, [self] {
+        if (!self)
+            return;
+        self->m_defaults.set(onboardedKey, true);
+        if (self->m_onboarding)
+            self->m_onboarding->close();
+    });
+    m_onboarding = window(tr("Welcome to Vellumix"), view, onboardingSize, false);
+    bringToFront(*m_onboarding);
 }
 
 void AppDelegate::showToast(const QString& message)
@@ -430,7 +526,9 @@ void AppDelegate::about()
     if (!m_about) {
         auto* dialog = new AboutDialog(symbol(QStringLiteral("vellumix")));
         dialog->winId();
-        m_taskbar.setListed(*dialog->windowHandle(), m_model.preferences().showDock());
+        listInTaskbar(*dialog);
+        dialog->installEventFilter(
+            new TaskbarPresence([this](QWidget& shown) { listInTaskbar(shown); }, dialog));
         m_about = dialog;
     }
     bringToFront(*m_about);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/xdg/AutostartEntry.h"
 #include "shell/InstanceRequest.h"
 #include "shell/Shortcut.h"
 #include "ui/Appearance.h"
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QSize>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -40,6 +42,8 @@ public:
     static inline const QString menuHeader = QStringLiteral(QT_TR_NOOP("Vellumix · Local OCR"));
     static inline const QString labelGap = QStringLiteral("    ");
     static constexpr QSize workspaceSize{1120, 720};
+    static constexpr QSize settingsSize{740, 590};
+    static constexpr QSize onboardingSize{550, 440};
 
     AppDelegate(AppModel& model,
                 ShortcutManager& shortcuts,
@@ -47,6 +51,10 @@ public:
                 TaskbarHints& taskbar,
                 Notifier& notifier,
                 QObject* parent = nullptr);
+    // Where launch at login writes its entry (tests choose a folder of their own).
+    void setAutostart(AutostartEntry autostart) { m_autostart = std::move(autostart); }
+    // Whether the desktop shows a system tray now; asked at launch and every few seconds.
+    std::function<bool()> trayAvailable;
     ~AppDelegate() override;
 
     // The launch sequence, once, after construction.
@@ -77,6 +85,10 @@ public:
     QMenuBar* mainMenu() const { return m_mainMenu; }
     QMainWindow* workspaceWindow() const { return m_workspace; }
     QWidget* aboutWindow() const { return m_about; }
+    QMainWindow* settingsWindow() const { return m_settings; }
+    QMainWindow* onboardingWindow() const { return m_onboarding; }
+    // Whether the windows stay in the taskbar because there is no tray to come back through.
+    bool withoutTray() const { return m_withoutTray; }
     Notifier& notifier() const { return m_notifier; }
 
     static QIcon symbol(const QString& name);
@@ -86,7 +98,10 @@ private:
     enum class Command { Capture, Multiple, Full, Image, PDF, History, Workspace, Settings, About, Quit };
     QAction* action(Command command);
     void installMainMenu();
-    void applyTaskbarPresence(bool showDock);
+    void applyTaskbarPresence();
+    void listInTaskbar(QWidget& window);
+    void checkTray();
+    void announceShortcutFailure();
     QMainWindow* window(const QString& title, QWidget* view, QSize size, bool resizable);
     void bringToFront(QWidget& window);
     void rememberWorkspaceFrame();
@@ -101,6 +116,11 @@ private:
     QPointer<QMenuBar> m_mainMenu;
     QPointer<QMainWindow> m_workspace;
     QPointer<QWidget> m_about;
+    QPointer<QMainWindow> m_settings;
+    QPointer<QMainWindow> m_onboarding;
+    AutostartEntry m_autostart;
+    bool m_withoutTray = false;
+    bool m_announced = false;
     Notifier& m_notifier;
     QHash<Command, QAction*> m_actions;
 };

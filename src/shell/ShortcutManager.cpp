@@ -25,6 +25,7 @@ ShortcutManager::ShortcutManager(UserDefaults& store, HotKeyBackend& backend, QO
 
 ShortcutManager::~ShortcutManager()
 {
+    releaseKeyboard();
     unregisterAll();
 }
 
@@ -45,8 +46,58 @@ QString ShortcutManager::unacceptableMessage()
               "shortcuts are reserved.");
 }
 
+QString ShortcutManager::statusMessage(int status)
+{
+    if (status == 10)
+        return tr("Another program holds this combination (BadAccess).");
+    return tr("Could not be registered (%1).").arg(status);
+}
+
+bool ShortcutManager::canRegister() const
+{
+    return m_backend.capabilities().testFlag(HotKeyBackend::Capability::Register) &&
+           m_backend.unavailableReason().isEmpty();
+}
+
+std::optional<QString> ShortcutManager::rowError(qsizetype index) const
+{
+    if (const QString reason = m_backend.unavailableReason(); !reason.isEmpty())
+        return reason;
+    if (m_suspended || index < 0 || index >= m_status.size() || m_status[index] == 0)
+        return std::nullopt;
+    return statusMessage(m_status[index]);
+}
+
+void ShortcutManager::suspend(QWindow* window)
+{
+    if (!m_suspended) {
+        m_suspended = true;
+        unregisterAll();
+        Q_EMIT registrationsChanged();
+    }
+    if (window && !m_grabWindow && m_backend.grabKeyboard(*window))
+        m_grabWindow = window;
+}
+
+void ShortcutManager::releaseKeyboard()
+{
+    if (const QPointer<QWindow> window = std::exchange(m_grabWindow, nullptr))
+        m_backend.releaseKeyboard(*window);
+}
+
+void ShortcutManager::resume()
+{
+    releaseKeyboard();
+    if (!m_suspended)
+        return;
+    registerAll();
+}
+
 void ShortcutManager::setError(const std::optional<QString>& error)
 {
+    // A round still under way would otherwise replace the message when it ends.
+    if (isRegistering())
+        m_keptError = error;
     if (m_error == error)
         return;
     m_error = error;
@@ -64,13 +115,17 @@ void ShortcutManager::unregisterAll()
 
 void ShortcutManager::registerAll()
 {
+    m_suspended = false;
+    releaseKeyboard();
     unregisterAll();
+    m_status.fill(0, m_shortcuts.size());
     const QString reason = m_backend.unavailableReason();
     if (!reason.isEmpty()) {
         m_waiting = 0;
         m_change.reset();
         m_keptError.reset();
         setError(reason);
+        Q_EMIT registrationsChanged();
         return;
     }
     m_roundError.reset();
@@ -86,6 +141,7 @@ void ShortcutManager::onRegistered(int id, int status)
     if (m_waiting == 0 || index < 0 || index >= m_shortcuts.size())
         return;
     m_registered[index] = status == 0;
+    m_status[index] = status;
     if (status != 0 && !m_roundError)
         m_roundError = refusedMessage(m_shortcuts[index].label, status);
     if (--m_waiting == 0)
@@ -94,8 +150,10 @@ void ShortcutManager::onRegistered(int id, int status)
 
 void ShortcutManager::finishRound()
 {
+    Q_EMIT registrationsChanged();
     if (const std::optional<Change> change = std::exchange(m_change, std::nullopt)) {
         if (!m_roundError) {
+            m_keptError.reset();
             m_store.set(storeKey, Shortcut::encode(m_shortcuts));
             setError(std::nullopt);
             Q_EMIT shortcutsChanged();
@@ -155,6 +213,8 @@ void ShortcutManager::onLost(int id, int status)
     if (index < 0 || index >= m_registered.size())
         return;
     m_registered[index] = false;
+    m_status[index] = status;
+    Q_EMIT registrationsChanged();
     setError(refusedMessage(m_shortcuts[index].label, status));
 }
 

@@ -5,7 +5,9 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QWindow>
 
 #include <optional>
 
@@ -36,16 +38,31 @@ public:
     bool isRegistering() const { return m_waiting > 0; }
 
     void registerAll();
+    // While a shortcut is recorded our own combinations must reach the recorder: suspend() gives
+    // them up, resume() registers them again. Both nest once and are harmless when repeated.
+    // With a window, the keyboard is grabbed for it meanwhile, so that combinations the desktop
+    // or other programs hold reach it too.
+    void suspend(QWindow* window = nullptr);
+    void resume();
+    bool holdsKeyboard() const { return !m_grabWindow.isNull(); }
+    bool isSuspended() const { return m_suspended; }
+    // Why the shortcut at `index` is not registered; nothing while it holds.
+    std::optional<QString> rowError(qsizetype index) const;
+    // Whether the application can register combinations itself in this session.
+    bool canRegister() const;
     void set(const Shortcut& shortcut, ShortcutAction action);
     void reset();
 
     static QString alreadyAssignedMessage();
     static QString refusedMessage(const QString& label, int status);
     static QString unacceptableMessage();
+    static QString statusMessage(int status);
 
 Q_SIGNALS:
     void shortcutsChanged();
     void errorChanged();
+    // A round of registrations ended; rowError() tells how each went.
+    void registrationsChanged();
     // On the GUI thread, after the hot-key event has been handled.
     void triggered(vellumix::ShortcutAction action);
 
@@ -56,6 +73,7 @@ private:
     };
 
     void unregisterAll();
+    void releaseKeyboard();
     void onRegistered(int id, int status);
     void finishRound();
     void onActivated(int id);
@@ -66,6 +84,9 @@ private:
     QList<Shortcut> m_shortcuts;
     std::optional<QString> m_error;
     QList<bool> m_registered;
+    QList<int> m_status;
+    bool m_suspended = false;
+    QPointer<QWindow> m_grabWindow;
     // The round of registrations under way: answers still owed, the first refusal, and the
     // change it decides (none for a plain registration).
     int m_waiting = 0;

@@ -15,8 +15,9 @@ Appearance::Appearance()
 
 void Appearance::apply(const QString& appearance) const
 {
-    const bool light = appearance == QLatin1String("Light");
+    // Anything but the two other names is light, a stored value we do not know included.
     const bool dark = appearance == QLatin1String("Dark");
+    const bool light = !dark && appearance != QLatin1String("System");
     const QString styleName = (light || dark) ? QStringLiteral("Fusion") : m_systemStyle;
     if (!styleName.isEmpty() && QApplication::style()->name().compare(styleName, Qt::CaseInsensitive) != 0) {
         if (QStyle* style = QStyleFactory::create(styleName))

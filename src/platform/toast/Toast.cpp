@@ -7,7 +7,8 @@
 
 namespace vellumix {
 
-Toast::Toast(QObject* parent) : QObject(parent)
+Toast::Toast(std::function<bool()> composited, QObject* parent)
+    : QObject(parent), m_composited(std::move(composited))
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(lifetimeMs);
@@ -27,7 +28,7 @@ void Toast::notify(const QString& message)
     stop();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect();
-    m_panel = new ToastPanel(message);
+    m_panel = new ToastPanel(message, !m_composited || m_composited());
     m_panel->setGeometry(ToastPanel::placement(available));
     m_panel->show();
     m_panel->raise();

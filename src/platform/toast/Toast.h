@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+
 namespace vellumix {
 
 // The confirmation as a small window of our own at the top right of the primary screen, where
@@ -16,7 +18,8 @@ class Toast final : public QObject, public Notifier
 {
     Q_OBJECT
 public:
-    explicit Toast(QObject* parent = nullptr);
+    // `composited` tells at each toast whether translucent corners can be drawn.
+    explicit Toast(std::function<bool()> composited = {}, QObject* parent = nullptr);
     ~Toast() override;
 
     void notify(const QString& message) override;
@@ -27,6 +30,7 @@ public:
 private:
     QPointer<ToastPanel> m_panel;
     QTimer m_timer;
+    std::function<bool()> m_composited;
 };
 
 } // namespace vellumix

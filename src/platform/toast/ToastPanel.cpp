@@ -32,17 +32,23 @@ QPixmap checkMark(int size, qreal ratio)
 
 } // namespace
 
-ToastPanel::ToastPanel(const QString& message, QWidget* parent)
+ToastPanel::ToastPanel(const QString& message, bool composited, QWidget* parent)
     : QWidget(parent,
               Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                   Qt::WindowDoesNotAcceptFocus),
       m_message(message)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(width, height);
+    if (composited) {
+        setAttribute(Qt::WA_TranslucentBackground);
+    } else {
+        QPainterPath card;
+        card.addRoundedRect(QRectF(rect()), 14, 14);
+        setMask(QRegion(card.toFillPolygon().toPolygon()));
+    }
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);

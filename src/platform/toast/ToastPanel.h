@@ -15,7 +15,8 @@ public:
     static constexpr int width = 290;
     static constexpr int height = 54;
 
-    explicit ToastPanel(const QString& message, QWidget* parent = nullptr);
+    // Without a compositor the card's corners are cut by a window shape instead of transparency.
+    explicit ToastPanel(const QString& message, bool composited = true, QWidget* parent = nullptr);
 
     QString message() const { return m_message; }
 

@@ -3,6 +3,7 @@
 #include "platform/x11/X11KeyMasks.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 
 #include <cstdlib>
 #include <cstring>
@@ -124,6 +125,18 @@ void X11HotKeyBackend::unregisterHotKey(int id)
         return;
     ungrab(*it);
     m_grabs.erase(it);
+    xcb_flush(m_connection);
+}
+
+bool X11HotKeyBackend::grabKeyboard(QWindow& window)
+{
+    // An active grab outranks every passive one, the desktop's and other programs' included.
+    return window.setKeyboardGrabEnabled(true);
+}
+
+void X11HotKeyBackend::releaseKeyboard(QWindow& window)
+{
+    window.setKeyboardGrabEnabled(false);
     xcb_flush(m_connection);
 }
 

@@ -27,6 +27,8 @@ public:
     QString unavailableReason() const override { return {}; }
     void registerHotKey(int id, std::uint32_t keycode, std::uint32_t modifiers) override;
     void unregisterHotKey(int id) override;
+    bool grabKeyboard(QWindow& window) override;
+    void releaseKeyboard(QWindow& window) override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

@@ -1,0 +1,664 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings window, the shortcut recorder, onboarding and the launch sequence on a private
+// Xvfb with openbox: real key presses through XTEST, real keyboard and key grabs, real hints.
+#include "ModelFixture.h"
+#include "model/HistoryStore.h"
+#include "platform/null/NullHotKeyBackend.h"
+#include "platform/x11/X11HotKeyBackend.h"
+#include "platform/x11/X11TaskbarHints.h"
+#include "shell/AppDelegate.h"
+#include "shell/ShortcutManager.h"
+#include "ui/Appearance.h"
+#include "ui/OnboardingView.h"
+#include "ui/SettingsView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <unistd.h>
+
+using namespace vellumix;
+using namespace vellumix::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool press(const QString& keys)
+{
+    return QProcess::execute(u"xdotool"_s, QString(u"key --delay 20 "_s + keys).split(u' ')) == 0;
+}
+
+// Another X client, holding a combination before Vellumix starts.
+struct OtherClient
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    ~OtherClient() { xcb_disconnect(connection); }
+    bool grab(std::uint8_t keycode, std::uint16_t modifiers)
+    {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_generic_error_t* error =
+            xcb_request_check(connection, xcb_grab_key_checked(connection, 1, root, modifiers, keycode,
+                                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return !error;
+    }
+};
+
+// The _NET_WM_STATE atoms' names of a window.
+QStringList windowStates(QWindow& window)
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11->connection();
+    const auto atom = [&](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : 0;
+        std::free(reply);
+        return value;
+    };
+    const xcb_atom_t skipTaskbar = atom("_NET_WM_STATE_SKIP_TASKBAR");
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, xcb_window_t(window.winId()),
+                                                atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
+                               nullptr);
+    QStringList states;
+    if (reply && reply->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i) {
+            if (atoms[i] == skipTaskbar)
+                states.append(u"skip-taskbar"_s);
+        }
+    }
+    std::free(reply);
+    return states;
+}
+
+// The settings view in a window of its own over a model of fakes and the real X11 hot keys.
+struct Settings : ModelFixture
+{
+    explicit Settings(const QString& autostart = QString())
+        : backend(X11HotKeyBackend::create()), shortcuts(defaults, *backend),
+          view(new SettingsView(
+              model, shortcuts, autostart.isEmpty() ? AutostartEntry() : AutostartEntry(autostart)))
+    {
+        window.setCentralWidget(view);
+        // Stands for the main menu's Quit and Undo: recording must keep them from firing.
+        for (const QKeySequence& key :
+             {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::CTRL | Qt::Key_Z)}) {
+            auto* action = new QAction(&window);
+            action->setShortcut(key);
+            QObject::connect(action, &QAction::triggered, [this] { ++menuActions; });
+            window.addAction(action);
+        }
+        QObject::connect(&shortcuts, &ShortcutManager::triggered,
+                         [this](ShortcutAction action) { triggered.append(int(action)); });
+        window.show();
+        window.activateWindow();
+    }
+    QVariant stored(Preferences::Key key) const
+    {
+        return defaults.dictionary(Preferences::storeKey)
+            .value_or(QVariantMap())
+            .value(Preferences::keyName(key));
+    }
+    template <typename T> T* find(const QString& name) const { return view->findChild<T*>(name); }
+
+    std::unique_ptr<X11HotKeyBackend> backend;
+    ShortcutManager shortcuts;
+    QMainWindow window;
+    SettingsView* view;
+    int menuActions = 0;
+    QList<int> triggered;
+};
+
+QMessageBox* openConfirmation()
+{
+    QMessageBox* box = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<QMessageBox*>(widget); found && found->isVisible())
+                box = found;
+        }
+        return box != nullptr;
+    });
+    return shown ? box : nullptr;
+}
+
+QPushButton* buttonTitled(QWidget* parent, const QString& title)
+{
+    for (QPushButton* button : parent->findChildren<QPushButton*>()) {
+        if (button->text() == title)
+            return button;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); }
+
+    // Control, how it is set ("check", "uncheck", "choose:<title>", "type:<text>", "edit:<text>"),
+    // and the value that must reach the store.
+    void controlsSaveAtOnce_data()
+    {
+        QTest::addColumn<Preferences::Key>("key");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QVariant>("expected");
+        using K = Preferences::Key;
+        const struct
+        {
+            K key;
+            const char* action;
+            QVariant expected;
+        } rows[] = {
+            {K::MenuIcon, "uncheck", false},
+            {K::ShowDock, "check", true},
+            {K::StartMinimized, "uncheck", false},
+            {K::Confirmations, "uncheck", false},
+            {K::Sound, "check", true},
+            {K::DefaultMode, "choose:Multiple regions", u"Multiple"_s},
+            {K::DefaultMode, "choose:Full screen", u"Full"_s},
+            {K::AutoCopy, "uncheck", false},
+            {K::ShowResults, "check", true},
+            {K::Separator, "edit: | ", u" | "_s},
+            {K::Fast, "check", true},
+            {K::AutomaticLanguage, "uncheck", false},
+            {K::Preserve, "uncheck", false},
+            {K::Languages, "type:deu, eng", u"deu, eng"_s},
+            {K::Vocabulary, "edit:Vellumix\nqpdf", u"Vellumix\nqpdf"_s},
+            {K::Normalize, "check", true},
+            {K::Quotes, "check", true},
+            {K::Rules, "edit:teh => the", u"teh => the"_s},
+            {K::HistoryEnabled, "uncheck", false},
+            {K::RetainImages, "check", true},
+            {K::RetentionDays, "choose:1 year", 365},
+            {K::RetentionDays, "choose:7 days", 7},
+            {K::Appearance, "choose:Dark", u"Dark"_s},
+            {K::Accent, "choose:Purple", u"Purple"_s},
+        };
+        for (const auto& row : rows)
+            QTest::addRow("%s %s", qPrintable(Preferences::keyName(row.key)), row.action)
+                << row.key << QString::fromUtf8(row.action) << row.expected;
+    }
+    void controlsSaveAtOnce()
+    {
+        QFETCH(Preferences::Key, key);
+        QFETCH(QString, action);
+        QFETCH(QVariant, expected);
+        Settings s;
+        QVERIFY(!s.defaults.dictionary(Preferences::storeKey)); // opening the window writes nothing
+        const QString name = Preferences::keyName(key);
+        const QString verb = action.section(u':', 0, 0);
+        const QString argument = action.section(u':', 1);
+        if (verb == "check"_L1 || verb == "uncheck"_L1) {
+            auto* box = s.find<QCheckBox>(name);
+            QVERIFY(box);
+            QCOMPARE(box->isChecked(), verb == "uncheck"_L1);
+            box->click();
+        } else if (verb == "choose"_L1) {
+            auto* box = s.find<QComboBox>(name);
+            QVERIFY(box);
+            const int index = box->findText(argument);
+            QVERIFY(index >= 0);
+            box->setCurrentIndex(index);
+            Q_EMIT box->activated(index);
+        } else if (verb == "type"_L1) {
+            auto* edit = s.find<QLineEdit>(name);
+            QVERIFY(edit);
+            edit->selectAll();
+            QTest::keyClicks(edit, argument);
+        } else {
+            auto* edit = s.find<QPlainTextEdit>(name);
+            QVERIFY(edit);
+            edit->setPlainText(argument);
+        }
+        QCOMPARE(s.stored(key), expected);
+        QCOMPARE(s.preferences().value(key), expected);
+
+        // And back: a change made elsewhere (a reset) shows in the control.
+        s.preferences().reset();
+        if (auto* box = s.find<QCheckBox>(name))
+            QCOMPARE(box->isChecked(), Preferences::defaultValue(key).toBool());
+        else if (auto* combo = s.find<QComboBox>(name))
+            QCOMPARE(combo->currentData(), Preferences::defaultValue(key));
+        else if (auto* line = s.find<QLineEdit>(name))
+            QCOMPARE(line->text(), Preferences::defaultValue(key).toString());
+        else
+            QCOMPARE(s.find<QPlainTextEdit>(name)->toPlainText(), Preferences::defaultValue(key).toString());
+    }
+
+    void historyActions()
+    {
+        Settings s;
+        s.preferences().setRetainImages(true);
+        QImage image(40, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        s.model.history().add(u"kept"_s, u"Screen"_s, u"en"_s, 0.9f, image, true, 30);
+        const HistoryEntry entry = s.model.history().entries().first();
+        QVERIFY(QFile::exists(s.model.history().imagePath(entry)));
+
+        // Retention off deletes the images at once; the entries stay.
+        s.find<QCheckBox>(u"retainImages"_s)->click();
+        QVERIFY(!QFile::exists(s.model.history().imagePath(entry)));
+        QCOMPARE(s.model.history().entries().size(), 1);
+        QVERIFY(!s.model.history().entries().first().imageName);
+
+        // "Clear All History…" asks first; Cancel keeps, Delete All removes.
+        s.view->setSection(u"History"_s);
+        s.find<QPushButton>(u"clearHistory"_s)->click();
+        QMessageBox* box = openConfirmation();
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), u"Delete all history?"_s);
+        buttonTitled(box, u"Cancel"_s)->click();
+        QCOMPARE(s.model.history().entries().size(), 1);
+        s.find<QPushButton>(u"clearHistory"_s)->click();
+        box = openConfirmation();
+        QVERIFY(box);
+        buttonTitled(box, u"Delete All"_s)->click();
+        QVERIFY(s.model.history().entries().isEmpty());
+    }
+
+    void resetKeepsHistory()
+    {
+        Settings s;
+        s.model.history().add(u"kept"_s, u"Screen"_s, u"en"_s, 0.9f, QImage(), false, 30);
+        s.preferences().setAccent(u"Blue"_s);
+        s.shortcuts.set(Shortcut{33, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+P"_s},
+                        ShortcutAction::OpenWorkspace);
+        QCOMPARE(s.shortcuts.shortcuts()[3].label, u"Ctrl+Alt+P"_s);
+        s.find<QPushButton>(u"resetPreferences"_s)->click();
+        QCOMPARE(s.preferences().accent(), u"Mint"_s);
+        QCOMPARE(s.stored(Preferences::Key::Accent), QVariant(u"Mint"_s));
+        QCOMPARE(s.shortcuts.shortcuts(), Shortcut::defaults());
+        QCOMPARE(s.find<QPushButton>(u"shortcut3"_s)->text(), u"Ctrl+Alt+Shift+4"_s);
+        QCOMPARE(s.model.history().entries().size(), 1);
+    }
+
+    void sectionFallbackAndLanguageNames()
+    {
+        Settings s;
+        QCOMPARE(s.view->section(), u"General"_s);
+        s.view->setSection(u"Elsewhere"_s);
+        QCOMPARE(s.view->section(), u"Advanced"_s);
+        QCOMPARE(SettingsView::humanLanguages({u"eng"_s, u"deu"_s, u"chi_sim"_s, u"xyzzy"_s}),
+                 u"English (eng), German (deu), Chinese, Simplified (chi_sim), xyzzy"_s);
+    }
+
+    // Keys pressed while row 0 records (xdotool names); the label recorded, or empty for none.
+    void recorder_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("Ctrl+Alt+P") << u"ctrl+alt+p"_s << u"Ctrl+Alt+P"_s;
+        QTest::newRow("P alone") << u"p"_s << QString();
+        QTest::newRow("Escape") << u"Escape"_s << QString();
+        QTest::newRow("a lone Ctrl does not end it") << u"Control_L ctrl+alt+p"_s << u"Ctrl+Alt+P"_s;
+        QTest::newRow("Ctrl+Q is recorded, not quit") << u"ctrl+q"_s << u"Ctrl+Q"_s;
+        QTest::newRow("Ctrl+Z is recorded, not undone") << u"ctrl+z"_s << u"Ctrl+Z"_s;
+        // Our own capture shortcut, grabbed on the root window until the recording starts.
+        QTest::newRow("our own Ctrl+Alt+Shift+1") << u"ctrl+alt+shift+1"_s << u"Ctrl+Alt+Shift+1"_s;
+    }
+    void recorder()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, label);
+        Settings s;
+        QVERIFY(QTest::qWaitForWindowActive(&s.window));
+        s.view->setSection(u"Shortcuts"_s);
+        auto* button = s.find<QPushButton>(u"shortcut0"_s);
+        button->click();
+        QCOMPARE(s.view->recording(), std::optional(0));
+        QCOMPARE(button->text(), u"Press shortcut…"_s);
+        QVERIFY(s.shortcuts.holdsKeyboard());
+        QVERIFY(press(keys));
+        QTRY_VERIFY_WITH_TIMEOUT(!s.view->recording(), 3000);
+        QVERIFY(!s.shortcuts.holdsKeyboard());
+        if (label.isEmpty()) {
+            QCOMPARE(s.shortcuts.error(), std::optional(ShortcutManager::unacceptableMessage()));
+            QCOMPARE(s.shortcuts.shortcuts()[0], Shortcut::defaults()[0]);
+            QVERIFY(s.find<QLabel>(u"shortcutError"_s)->isVisible());
+        } else {
+            QCOMPARE(s.shortcuts.error(), std::nullopt);
+            QCOMPARE(s.shortcuts.shortcuts()[0].label, label);
+            QCOMPARE(button->text(), label);
+        }
+        QTest::qWait(100);
+        QCOMPARE(s.menuActions, 0);
+        QCOMPARE(s.triggered, QList<int>());
+        // Afterwards the registered shortcuts work again.
+        QVERIFY(press(u"ctrl+alt+shift+2"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(s.triggered, QList<int>{1}, 3000);
+    }
+
+    void recordingEndsOnEveryWayOut_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("click elsewhere") << u"click"_s;
+        QTest::newRow("window closed") << u"close"_s;
+        QTest::newRow("view destroyed") << u"destroy"_s;
+    }
+    void recordingEndsOnEveryWayOut()
+    {
+        QFETCH(QString, way);
+        Settings s;
+        QVERIFY(QTest::qWaitForWindowActive(&s.window));
+        s.view->setSection(u"Shortcuts"_s);
+        s.find<QPushButton>(u"shortcut1"_s)->click();
+        QVERIFY(s.shortcuts.holdsKeyboard());
+        QVERIFY(s.shortcuts.isSuspended());
+        if (way == "click"_L1) {
+            auto* other = s.find<QPushButton>(u"shortcut2"_s);
+            QTest::mouseClick(other, Qt::LeftButton);
+            QCOMPARE(s.view->recording(), std::optional(2)); // the click started the other row
+            QTest::mouseClick(s.find<QCheckBox>(u"menuIcon"_s), Qt::LeftButton);
+            QTRY_VERIFY(!s.view->recording());
+        } else if (way == "close"_L1) {
+            s.window.close();
+        } else {
+            delete s.view;
+        }
+        QTRY_VERIFY(!s.shortcuts.holdsKeyboard());
+        QVERIFY(!s.shortcuts.isSuspended());
+        QVERIFY(press(u"ctrl+alt+shift+4"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(s.triggered, QList<int>{3}, 3000);
+    }
+
+    void heldCombinationShowsInItsRow()
+    {
+        OtherClient other;
+        QVERIFY(other.grab(11, 4 | 8 | 1)); // Ctrl+Alt+Shift+2
+        Settings s;
+        s.view->setSection(u"Shortcuts"_s);
+        QLabel* row = s.find<QLabel>(u"shortcutError1"_s);
+        QTRY_VERIFY(row->isVisible());
+        QCOMPARE(row->text(), ShortcutManager::statusMessage(10));
+        QVERIFY(!s.find<QLabel>(u"shortcutError0"_s)->isVisible());
+    }
+
+    void desktopWithoutShortcutService()
+    {
+        ModelFixture m;
+        NullHotKeyBackend backend(u"This Wayland desktop offers no global shortcuts service."_s);
+        ShortcutManager shortcuts(m.defaults, backend);
+        SettingsView view(m.model, shortcuts, AutostartEntry());
+        view.setSection(u"Shortcuts"_s);
+        view.show();
+        for (int row = 0; row < 4; ++row) {
+            auto* error = view.findChild<QLabel*>(u"shortcutError%1"_s.arg(row));
+            QVERIFY(error->isVisible());
+            QCOMPARE(error->text(), backend.unavailableReason());
+        }
+        // Recording is pointless here, but must not leave anything suspended.
+        view.findChild<QPushButton*>(u"shortcut0"_s)->click();
+        view.stopRecording();
+        QVERIFY(!shortcuts.isSuspended());
+        auto* commands = view.findChild<QPlainTextEdit*>(u"commands"_s);
+        QVERIFY(commands && commands->isVisible());
+        QVERIFY(commands->toPlainText().contains(u"vellumix capture --multiple"_s));
+        view.findChild<QPushButton*>(u"copyCommands"_s)->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), commands->toPlainText());
+    }
+
+    void launchAtLogin_data()
+    {
+        QTest::addColumn<QString>("blocker"); // what stands in the way of the entry
+        QTest::newRow("writable") << QString();
+        QTest::newRow("autostart is a file") << u"file"_s;
+        QTest::newRow("read-only autostart folder") << u"read-only"_s;
+    }
+    void launchAtLogin()
+    {
+        QFETCH(QString, blocker);
+        QTemporaryDir config;
+        const QString folder = config.filePath(u"autostart"_s);
+        if (blocker == "file"_L1) {
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (blocker == "read-only"_L1) {
+            if (geteuid() == 0)
+                QSKIP("root writes into read-only folders");
+            QVERIFY(QDir().mkpath(folder));
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        Settings s(folder);
+        auto* toggle = s.find<QCheckBox>(u"login"_s);
+        auto* error = s.find<QLabel>(u"loginError"_s);
+        QVERIFY(!toggle->isChecked());
+        toggle->click();
+        const QString path = folder + u"/vellumix.desktop"_s;
+        if (!blocker.isEmpty()) {
+            QVERIFY(error->isVisible());
+            QVERIFY(error->text().contains(u"autostart"_s));
+            QVERIFY(!toggle->isChecked()); // the file's state, not the click
+            QVERIFY(!QFile::exists(path) || !QFileInfo(path).isFile());
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            return;
+        }
+        QVERIFY(toggle->isChecked());
+        QVERIFY(!error->isVisible());
+        const QSettings entry(path, QSettings::IniFormat);
+        QCOMPARE(entry.value(u"Desktop Entry/Exec"_s).toString(), QCoreApplication::applicationFilePath());
+        QCOMPARE(entry.value(u"Desktop Entry/X-GNOME-Autostart-enabled"_s).toString(), u"true"_s);
+        toggle->click();
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(!toggle->isChecked());
+        // A desktop that hides the entry has switched it off.
+        QVERIFY(!AutostartEntry(folder).setEnabled(true, u"/usr/bin/vellumix"_s));
+        QSettings(path, QSettings::IniFormat).setValue(u"Desktop Entry/Hidden"_s, true);
+        QVERIFY(!AutostartEntry(folder).isEnabled());
+    }
+
+    void execLine_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("exec"); // as written in the file
+        QTest::newRow("plain") << u"/usr/bin/vellumix"_s << u"/usr/bin/vellumix"_s;
+        QTest::newRow("space") << u"/opt/My Apps/vellumix"_s << u"\"/opt/My Apps/vellumix\""_s;
+        QTest::newRow("dollar") << u"/home/a$b/vellumix"_s << u"\"/home/a\\\\$b/vellumix\""_s;
+        QTest::newRow("backslash") << u"/tmp/x\\y"_s << u"\"/tmp/x\\\\\\\\y\""_s;
+        QTest::newRow("percent") << u"/tmp/100%/vellumix"_s << u"/tmp/100%%/vellumix"_s;
+    }
+    void execLine()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, exec);
+        QCOMPARE(AutostartEntry::execLine(path), exec);
+    }
+
+    void onboardingFlow()
+    {
+        FakeHotKeyBackend hotKeys;
+        FakeNotifier notifier;
+        ModelFixture m;
+        ShortcutManager shortcuts(m.defaults, hotKeys);
+        auto taskbar = X11TaskbarHints::create();
+        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
+        QTemporaryDir config;
+        QFile blocker(config.filePath(u"autostart"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // enabling launch at login fails
+        delegate.setAutostart(AutostartEntry(blocker.fileName()));
+        delegate.trayAvailable = [] { return true; };
+        delegate.launch();
+
+        QMainWindow* window = delegate.onboardingWindow();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), u"Welcome to Vellumix"_s);
+        QVERIFY(!delegate.workspaceWindow());
+        auto* view = window->findChild<OnboardingView*>();
+        const auto child = [&](const QString& name) { return view->findChild<QWidget*>(name); };
+        const auto counter = [&] { return view->findChild<QLabel*>(u"counter"_s)->text(); };
+        const auto next = [&] { return view->findChild<QPushButton*>(u"next"_s); };
+        QCOMPARE(counter(), u"1 of 6"_s);
+        QVERIFY(!child(u"back"_s)->isVisible());
+        for (int step = 1; step < 4; ++step)
+            next()->click();
+        QCOMPARE(view->title(), u"Ready when you are"_s);
+        static_cast<QPushButton*>(child(u"enableLogin"_s))->click();
+        auto* loginError = view->findChild<QLabel*>(u"loginError"_s);
+        QVERIFY(loginError->isVisible());
+        static_cast<QPushButton*>(child(u"back"_s))->click();
+        QCOMPARE(counter(), u"3 of 6"_s);
+        QCOMPARE(view->text(),
+                 u"Use Ctrl+Alt+Shift+1 from any app. You can record a different shortcut in Settings."_s);
+        shortcuts.set(Shortcut{33, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+P"_s},
+                      ShortcutAction::CaptureRegion);
+        QVERIFY(view->findChild<QLabel*>(u"text"_s)->text().startsWith(u"Use Ctrl+Alt+P from"_s));
+        static_cast<QPushButton*>(child(u"configureShortcuts"_s))->click();
+        QVERIFY(delegate.settingsWindow() && delegate.settingsWindow()->isVisible());
+        next()->click();
+        QVERIFY(loginError->isVisible()); // coming back shows it again
+        next()->click();
+        QVERIFY(!loginError->isVisible());
+
+        // Closing on page 5 does not finish it; the next launch's window starts over.
+        window->close();
+        QVERIFY(!m.defaults.boolean(AppDelegate::onboardedKey));
+        delegate.showOnboarding();
+        view = delegate.onboardingWindow()->findChild<OnboardingView*>();
+        QCOMPARE(view->step(), 0);
+        for (int step = 1; step < 6; ++step)
+            view->findChild<QPushButton*>(u"next"_s)->click();
+        QCOMPARE(view->findChild<QLabel*>(u"counter"_s)->text(), u"6 of 6"_s);
+        QCOMPARE(view->findChild<QPushButton*>(u"next"_s)->text(), u"Start Using Vellumix"_s);
+        view->findChild<QPushButton*>(u"next"_s)->click();
+        QVERIFY(m.defaults.boolean(AppDelegate::onboardedKey));
+        QVERIFY(!delegate.onboardingWindow()->isVisible());
+    }
+
+    // Tray present or not; what a plain first launch shows, lists and writes.
+    void firstLaunch_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("with a tray") << true;
+        QTest::newRow("without a tray") << false;
+    }
+    void firstLaunch()
+    {
+        QFETCH(bool, tray);
+        ModelFixture m;
+        FakeHotKeyBackend hotKeys;
+        hotKeys.refused.insert({11, 0xB00}, 10);
+        FakeNotifier notifier;
+        ShortcutManager shortcuts(m.defaults, hotKeys);
+        auto taskbar = X11TaskbarHints::create();
+        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
+        delegate.trayAvailable = [tray] { return tray; };
+        delegate.launch();
+
+        QVERIFY(delegate.onboardingWindow()->isVisible());
+        QCOMPARE(delegate.workspaceWindow() && delegate.workspaceWindow()->isVisible(), !tray);
+        if (!tray) {
+            QMainWindow* workspace = delegate.workspaceWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(workspace));
+            QCOMPARE(windowStates(*workspace->windowHandle()),
+                     QStringList()); // listed though showDock is off
+        }
+        // The refused shortcut is announced once, pointing to Settings; the tray's absence too.
+        const QStringList expected{ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+2"_s, 10) +
+                                   u" See Shortcuts in Settings."_s};
+        QCOMPARE(notifier.shown.mid(0, 1), expected);
+        QCOMPARE(notifier.shown.size(), tray ? 1 : 2);
+        // Nothing was written: no preferences, no shortcuts, no onboarding flag.
+        QCOMPARE(m.defaults.contents().keys(), QStringList());
+    }
+
+    void trayDisappearing()
+    {
+        ModelFixture m;
+        m.defaults.set(AppDelegate::onboardedKey, true);
+        FakeHotKeyBackend hotKeys;
+        FakeNotifier notifier;
+        ShortcutManager shortcuts(m.defaults, hotKeys);
+        auto taskbar = X11TaskbarHints::create();
+        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
+        bool tray = true;
+        delegate.trayAvailable = [&tray] { return tray; };
+        delegate.launch();
+        QVERIFY(!delegate.workspaceWindow());
+        tray = false; // the panel holding the tray quit
+        QTRY_VERIFY_WITH_TIMEOUT(delegate.workspaceWindow() && delegate.workspaceWindow()->isVisible(), 5000);
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.workspaceWindow()));
+        QCOMPARE(windowStates(*delegate.workspaceWindow()->windowHandle()), QStringList());
+        QCOMPARE(notifier.shown.size(), 1);
+    }
+
+    void taskbarHintsSurviveClosing()
+    {
+        ModelFixture m;
+        m.defaults.set(AppDelegate::onboardedKey, true);
+        FakeHotKeyBackend hotKeys;
+        FakeNotifier notifier;
+        ShortcutManager shortcuts(m.defaults, hotKeys);
+        auto taskbar = X11TaskbarHints::create();
+        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
+        delegate.trayAvailable = [] { return true; };
+        delegate.launch();
+        for (int round = 0; round < 2; ++round) {
+            delegate.showSettings();
+            QMainWindow* window = delegate.settingsWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QCOMPARE(window->windowTitle(), u"Vellumix Settings"_s);
+            QCOMPARE(windowStates(*window->windowHandle()), QStringList{u"skip-taskbar"_s});
+            delegate.about();
+            QVERIFY(QTest::qWaitForWindowExposed(delegate.aboutWindow()));
+            QCOMPARE(windowStates(*delegate.aboutWindow()->windowHandle()), QStringList{u"skip-taskbar"_s});
+            window->close();
+            delegate.aboutWindow()->close();
+            QTRY_VERIFY(!window->isVisible());
+        }
+    }
+
+    void unknownAppearanceIsLight()
+    {
+        const Appearance appearance;
+        appearance.apply(u"Sepia"_s);
+        QCOMPARE(QApplication::palette().color(QPalette::Window),
+                 Appearance::lightPalette().color(QPalette::Window));
+        appearance.apply(u"System"_s);
+    }
+
+    void helpAndVersionNeedNoDisplay_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("--help") << u"--help"_s << u"Usage: vellumix"_s;
+        QTest::newRow("--version") << u"--version"_s << u"vellumix "_s;
+    }
+    void helpAndVersionNeedNoDisplay()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, start);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VELLUMIX_BINARY), {argument});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).startsWith(start));
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "test_settings.moc"
