@@ -187,6 +187,20 @@ private Q_SLOTS:
         QCOMPARE(f.engine.keys, (QList<int>{4, 4})); // the kept image, read back from disk
         QCOMPARE(f.history().first().source, AppModel::sourceClipboardImage);
     }
+    // Past Qt's default allocation limit (128 MiB, about 33 megapixels in 32 bits) a plain
+    // image reader refuses the kept image, and retrying would have nothing to recognise.
+    void openShowsLargeKeptImages()
+    {
+        Fixture f;
+        QImage large(6000, 6000, QImage::Format_RGB32);
+        large.fill(qRgb(8, 0, 0));
+        f.model.history().add(u"large"_s, AppModel::sourceFullScreen, u"Automatic"_s, 0.5f, large, true, 30);
+        f.model.open(f.history().first());
+        QCOMPARE(f.model.image().size(), large.size());
+        f.model.retry();
+        QVERIFY(f.idle());
+        QCOMPARE(f.engine.keys, QList<int>{8});
+    }
 };
 
 QTEST_MAIN(TestAppModel)

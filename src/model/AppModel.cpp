@@ -2,6 +2,7 @@
 #include "model/AppModel.h"
 
 #include "capture/CaptureSource.h"
+#include "core/ImageLoader.h"
 #include "core/OCREngine.h"
 #include "core/TextProcessing.h"
 #include "model/CaptureFlow.h"
@@ -11,8 +12,6 @@
 #include "model/HistoryStore.h"
 #include "model/Preferences.h"
 #include "platform/SoundPlayer.h"
-
-#include <QImageReader>
 
 namespace vellumix {
 
@@ -33,6 +32,11 @@ QString AppModel::label(Source source)
         return sourcePDF;
     }
     return sourceScreen;
+}
+
+QString AppModel::unrecognizedExportMessage()
+{
+    return tr("Recognize the pages before exporting a searchable PDF.");
 }
 
 QString AppModel::suffix(ExportFormat format)
@@ -212,9 +216,12 @@ void AppModel::open(const HistoryEntry& entry)
     setRecognition(std::nullopt);
     QImage image;
     if (entry.imageName) {
-        QImageReader reader(m_history->imagePath(entry));
-        reader.setAutoTransform(false);
-        image = reader.read();
+        // The loader lifts Qt's allocation limit that plain readers stop at (about 33 megapixels).
+        try {
+            image = ImageLoader::load(m_history->imagePath(entry));
+        } catch (const Error&) {
+            image = QImage(); // a missing or damaged kept image shows the text alone
+        }
     }
     setImage(image);
     Q_EMIT openWorkspace();
