@@ -11,7 +11,7 @@
 #include "shell/ShortcutManager.h"
 #include "support/Fakes.h"
 #include "ui/ResultEditor.h"
-#include "ui/ResultPane.h"
+#include "ui/WorkspaceDetail.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -175,7 +175,7 @@ private Q_SLOTS:
         f.delegate->showWorkspace();
         QMainWindow* first = f.delegate->workspaceWindow();
         QVERIFY(QTest::qWaitForWindowExposed(first));
-        auto* pane = first->findChild<ResultPane*>();
+        auto* pane = first->findChild<WorkspaceDetail*>();
         f.model->setText(u"kept text"_s);
         first->close();
         QVERIFY(!QApplication::quitOnLastWindowClosed()); // the tray application keeps running

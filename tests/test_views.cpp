@@ -5,8 +5,8 @@
 #include "model/UserDefaults.h"
 #include "ui/Appearance.h"
 #include "ui/PDFPreview.h"
-#include "ui/ResultPane.h"
 #include "ui/ThemedView.h"
+#include "ui/WorkspaceDetail.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -27,25 +27,26 @@ class TestViews : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void documentBarRecognisesTheChosenPages()
+    void pageRowRecognisesTheChosenPages()
     {
         testing::ModelFixture f;
-        ResultPane pane(f.model);
-        QVERIFY(pane.documentBar()->isHidden());
+        WorkspaceDetail pane(f.model, f.model.history());
+        pane.show();
+        QVERIFY(!pane.pageRow()->isVisible());
         const QString pdf = f.folder.filePath(u"three.pdf"_s);
         pdftest::writePdf(pdf, {QSizeF(200, 100), QSizeF(200, 100), QSizeF(200, 100)});
         f.model.load(QUrl::fromLocalFile(pdf));
-        QVERIFY(!pane.documentBar()->isHidden());
-        QCOMPARE(pane.lastPage()->maximum(), 3);
+        QVERIFY(pane.pageRow()->isVisible());
+        QCOMPARE(pane.pageCount()->text(), u"of 3"_s);
         QCOMPARE(pane.lastPage()->value(), 3);
 
         pane.firstPage()->setValue(2);
         QCOMPARE(f.model.pageStart(), 2);
-        pane.recognisePages()->click();
-        QVERIFY(!pane.recognisePages()->isEnabled());
+        pane.recognizeButton()->click();
+        QVERIFY(!pane.recognizeButton()->isEnabled());
         QVERIFY(f.idle());
         QCOMPARE(f.engine.calls.load(), 2); // pages 2 and 3 only
-        QVERIFY(pane.recognisePages()->isEnabled());
+        QVERIFY(pane.recognizeButton()->isEnabled());
     }
     void themedContentFollowsAccentAndAppearance()
     {
