@@ -4,9 +4,11 @@
 #include "model/HistoryStore.h"
 
 #include <QApplication>
+#include <QFutureWatcher>
 #include <QPainter>
 #include <QStyle>
 #include <QTextLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace vellumix {
 
@@ -19,6 +21,7 @@ HistoryListModel::HistoryListModel(const HistoryStore& store, QObject* parent)
         m_foldedText = QList<QString>(m_store.entries().size());
         m_foldedTitle = QList<QString>(m_store.entries().size());
         endResetModel();
+        foldInBackground();
     };
     connect(&store, &HistoryStore::entriesChanged, this, reset);
     reset();
@@ -43,6 +46,41 @@ int HistoryListModel::rowOf(const QUuid& id) const
             return int(row);
     }
     return -1;
+}
+
+// Upper-casing a full history takes longer than a frame, so it is done off the GUI thread as
+// soon as the entries change; a search typed before it ends folds the rows it needs itself.
+void HistoryListModel::foldInBackground()
+{
+    const int generation = ++m_generation;
+    QStringList texts;
+    QStringList titles;
+    for (const HistoryEntry& entry : m_store.entries()) {
+        texts.append(entry.text);
+        titles.append(entry.title);
+    }
+    auto* watcher = new QFutureWatcher<std::pair<QStringList, QStringList>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        if (generation != m_generation || watcher->future().resultCount() == 0)
+            return;
+        const auto& [upperTexts, upperTitles] = watcher->future().result();
+        for (qsizetype row = 0; row < m_folded.size() && row < upperTexts.size(); ++row) {
+            if (m_folded.at(row))
+                continue;
+            m_foldedText[row] = upperTexts.at(row);
+            m_foldedTitle[row] = upperTitles.at(row);
+            m_folded[row] = true;
+        }
+    });
+    watcher->setFuture(QtConcurrent::run([texts, titles, locale = QLocale()] {
+        std::pair<QStringList, QStringList> folded;
+        for (const QString& text : texts)
+            folded.first.append(locale.toUpper(text));
+        for (const QString& title : titles)
+            folded.second.append(locale.toUpper(title));
+        return folded;
+    }));
 }
 
 QVariant HistoryListModel::data(const QModelIndex& index, int role) const
@@ -103,7 +141,9 @@ void HistoryFilter::setQuery(const QString& query)
         return;
     m_query = query;
     m_folded = m_locale.toUpper(query);
-    invalidateFilter();
+    // One layout change instead of a signal per inserted or removed range: with matches
+    // scattered over the history the view would otherwise lay itself out hundreds of times.
+    invalidate();
 }
 
 // The same rule as HistoryStore::matches, over the folded forms the list model keeps.
@@ -195,14 +235,12 @@ void HistoryRowDelegate::paint(QPainter* painter,
     painter->restore();
 }
 
-QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+// Every row has room for two title lines, so the list can treat its rows as uniform.
+QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
     const QFontMetrics titleMetrics(titleFont(option.font));
     const QFontMetrics detailMetrics(detailFont(option.font));
-    const int width = option.rect.width() > 0 ? option.rect.width() - 2 * padding : 200;
-    const int lines =
-        titleMetrics.horizontalAdvance(index.data(Qt::DisplayRole).toString()) > width ? titleLines : 1;
-    return {width + 2 * padding, lines * titleMetrics.height() + detailMetrics.height() + 2 + padding};
+    return {200, titleLines * titleMetrics.height() + detailMetrics.height() + 2 + padding};
 }
 
 } // namespace vellumix

@@ -34,8 +34,10 @@ public:
 
 private:
     void fold(int row, const QLocale& locale) const;
+    void foldInBackground();
 
     const HistoryStore& m_store;
+    int m_generation = 0;
     mutable QList<QString> m_foldedText;
     mutable QList<QString> m_foldedTitle;
     mutable QList<bool> m_folded;
@@ -71,7 +73,7 @@ public:
 
     void
     paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override;
 
     static QFont titleFont(const QFont& base);
     static QFont detailFont(const QFont& base);

@@ -130,7 +130,7 @@ QWidget* WorkspaceView::buildSidebar()
     m_list->setModel(m_filter);
     m_list->setItemDelegate(new HistoryRowDelegate(m_list));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setUniformItemSizes(false);
+    m_list->setUniformItemSizes(true);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setAccessibleName(tr("History"));
