@@ -121,7 +121,9 @@ bool settle(const AppModel& model)
     do
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     while (model.busy() && timer.elapsed() < 60000);
-    for (int i = 0; i < 10; ++i)
+    // The PDF view renders its pages in the background.
+    timer.restart();
+    while (timer.elapsed() < 1500)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     return !model.busy();
 }
@@ -152,14 +154,15 @@ int screenshots(const QString& folder, const QString& sample)
     {
         const QImage image(sample);
         QPdfWriter writer(pdf);
-        writer.setPageSize(QPageSize(QPageSize::A5));
-        writer.setPageOrientation(QPageLayout::Landscape);
+        // Pages the size of the sample at 96 dpi, so recognising them costs what the image does.
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(QSizeF(image.size()) * 0.75, QPageSize::Point));
+        writer.setPageMargins(QMarginsF());
         QPainter painter(&writer);
         for (int page = 0; page < 2; ++page) {
             if (page > 0)
                 writer.newPage();
-            QRect target(QPoint(), image.size().scaled(painter.viewport().size(), Qt::KeepAspectRatio));
-            painter.drawImage(target, image);
+            painter.drawImage(QRect(QPoint(), image.size()), image);
         }
     }
 

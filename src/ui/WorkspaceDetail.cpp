@@ -373,7 +373,8 @@ QWidget* WorkspaceDetail::buildActions()
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 4, 0, 0);
     m_status = secondary(bar);
-    row->addWidget(m_status, 1);
+    row->addWidget(m_status);
+    row->addStretch(1);
     m_retry = button(tr("Retry OCR"), bar);
     row->addWidget(m_retry);
     m_export = new QToolButton(bar);
