@@ -129,6 +129,8 @@ private Q_SLOTS:
         QVERIFY(!w.detail().retryButton()->isEnabled());
         QCOMPARE(w.detail().title()->text(), u"Your text, unlocked."_s);
         QVERIFY(w.view.minimumSize().width() >= 880 && w.view.minimumSize().height() >= 600);
+        QTest::keyClick(&w.view, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!w.view.isVisible());
     }
 
     void captureEndsWithItsRowSelected()
