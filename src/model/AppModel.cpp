@@ -69,6 +69,15 @@ AppModel::AppModel(UserDefaults& defaults,
           }))
 {
     m_history->cleanup(m_preferences->retentionDays());
+    // A result whose entry was deleted is no longer tied to it: "Save Edits" would write nowhere.
+    connect(m_history.get(), &HistoryStore::entriesChanged, this, [this] {
+        if (!m_selectedHistory)
+            return;
+        const QList<HistoryEntry>& entries = m_history->entries();
+        if (std::none_of(entries.cbegin(), entries.cend(),
+                         [this](const HistoryEntry& entry) { return entry.id == *m_selectedHistory; }))
+            setSelectedHistory(std::nullopt);
+    });
 }
 
 AppModel::~AppModel()
