@@ -48,6 +48,43 @@ private Q_SLOTS:
         QCOMPARE(f.engine.calls.load(), 2); // pages 2 and 3 only
         QVERIFY(pane.recognizeButton()->isEnabled());
     }
+    void headerCountsUserPerceivedCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("count");
+        QTest::newRow("ascii") << u"abc"_s << 3;
+        QTest::newRow("combining accent") << u"e\u0301te\u0301"_s << 3;
+        QTest::newRow("emoji outside the basic plane") << u"😀!"_s << 2;
+        QTest::newRow("flag of two regional indicators") << u"🇩🇪"_s << 1;
+        QTest::newRow("line feeds count") << u"a\nb"_s << 3;
+        QTest::newRow("empty") << QString() << 0;
+    }
+    void headerCountsUserPerceivedCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, count);
+        QCOMPARE(WorkspaceDetail::characterCount(text), count);
+    }
+    void statusLine_data()
+    {
+        QTest::addColumn<float>("confidence");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("languages");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("truncated") << 0.876f << 1.234 << u"eng+deu"_s
+                                   << u"87% confidence · 1.23s · eng+deu"_s;
+        QTest::newRow("automatic") << 1.0f << 0.005 << QString()
+                                   << u"100% confidence · 0.01s · Automatic language"_s;
+        QTest::newRow("nothing") << 0.0f << 0.0 << u"fra"_s << u"0% confidence · 0.00s · fra"_s;
+    }
+    void statusLine()
+    {
+        QFETCH(float, confidence);
+        QFETCH(double, seconds);
+        QFETCH(QString, languages);
+        QFETCH(QString, shown);
+        QCOMPARE(WorkspaceDetail::statusText(confidence, seconds, languages), shown);
+    }
     void themedContentFollowsAccentAndAppearance()
     {
         const QString systemStyle = QApplication::style()->name();

@@ -23,6 +23,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTextBoundaryFinder>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -403,6 +404,15 @@ QWidget* WorkspaceDetail::buildActions()
     return bar;
 }
 
+int WorkspaceDetail::characterCount(const QString& text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() > 0)
+        ++count;
+    return count;
+}
+
 int WorkspaceDetail::matchCount(const QString& text, const QString& term)
 {
     return int(ResultEditor::matchPositions(text, term).size());
@@ -463,7 +473,8 @@ void WorkspaceDetail::showState()
 
     m_title->setText(empty ? tr("Your text, unlocked.") : tr("Recognition result"));
     m_subtitle->setText(empty ? tr("Capture a region or import a document to get started.")
-                              : m_model.source() + u" · " + QString::number(text.size()) + tr(" characters"));
+                              : m_model.source() + u" · " + QString::number(characterCount(text)) +
+                                    tr(" characters"));
 
     const std::optional<QString>& message = m_model.message();
     m_message->setText(message.value_or(QString()));

@@ -32,6 +32,8 @@ class WorkspaceDetail final : public QWidget
 public:
     WorkspaceDetail(AppModel& model, HistoryStore& history, QWidget* parent = nullptr);
 
+    // User-perceived characters (grapheme clusters), as the header counts them.
+    static int characterCount(const QString& text);
     // Literal, case-sensitive, non-overlapping occurrences, as the editor highlights them.
     static int matchCount(const QString& text, const QString& term);
     // The line under the actions: confidence, time and languages of a recognition.
