@@ -71,10 +71,17 @@ struct Workspace : ModelFixture
         }
         return nullptr;
     }
+    // Shortcuts need the window active; a busy window manager may let a request pass unheard.
     bool exposed()
     {
-        view.activateWindow();
-        return QTest::qWaitForWindowExposed(&view) && QTest::qWaitForWindowActive(&view);
+        if (!QTest::qWaitForWindowExposed(&view))
+            return false;
+        for (int attempt = 0; attempt < 3 && !view.isActiveWindow(); ++attempt) {
+            view.raise();
+            view.activateWindow();
+            static_cast<void>(QTest::qWaitForWindowActive(&view, 3000));
+        }
+        return view.isActiveWindow();
     }
 
     WorkspaceView view;
