@@ -365,13 +365,16 @@ private Q_SLOTS:
     void droppedFiles_data()
     {
         QTest::addColumn<QString>("first");
+        QTest::addColumn<bool>("onEditor");
         QTest::addColumn<bool>("opened");
-        QTest::newRow("a pdf") << u"three.pdf"_s << true;
-        QTest::newRow("a web address") << u"https://example.com/three.pdf"_s << false;
+        QTest::newRow("a pdf") << u"three.pdf"_s << false << true;
+        QTest::newRow("a pdf on the editor") << u"three.pdf"_s << true << true;
+        QTest::newRow("a web address") << u"https://example.com/three.pdf"_s << false << false;
     }
     void droppedFiles()
     {
         QFETCH(QString, first);
+        QFETCH(bool, onEditor);
         QFETCH(bool, opened);
         Workspace w;
         QVERIFY(w.exposed());
@@ -384,12 +387,15 @@ private Q_SLOTS:
         QMimeData data;
         const QUrl url = first.contains(u':') ? QUrl(first) : QUrl::fromLocalFile(w.folder.filePath(first));
         data.setUrls({url, QUrl::fromLocalFile(w.folder.filePath(u"missing.png"_s))});
-        const QPointF at = QPointF(w.view.rect().center());
+        // The editor takes drops of its own: a file dropped on it must still reach the window.
+        w.model.setText(u"earlier text"_s);
+        QWidget* target = onEditor ? w.detail().editor()->viewport() : &w.view;
+        const QPointF at = QPointF(target->rect().center());
         QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(&w.view, &enter);
+        QApplication::sendEvent(target, &enter);
         QCOMPARE(enter.isAccepted(), opened);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(&w.view, &drop);
+        QApplication::sendEvent(target, &drop);
         QTest::qWait(20);
 
         QCOMPARE(w.model.pdfURL().isEmpty(), !opened);

@@ -80,13 +80,6 @@ QString ResultEditor::merged(const QString& before, const QString& raw)
     return before.left(head) + middle + before.right(tail);
 }
 
-bool ResultEditor::canInsertFromMimeData(const QMimeData* source) const
-{
-    if (source->hasUrls())
-        return false;
-    return QPlainTextEdit::canInsertFromMimeData(source);
-}
-
 void ResultEditor::insertFromMimeData(const QMimeData* source)
 {
     if (source->hasImage() && !source->hasText()) {

@@ -32,8 +32,7 @@ public:
     static QString merged(const QString& before, const QString& raw);
 
 protected:
-    // Files are the window's to open; a pasted image (no text with it) is handed on.
-    bool canInsertFromMimeData(const QMimeData* source) const override;
+    // A pasted image (no text with it) is handed on.
     void insertFromMimeData(const QMimeData* source) override;
 
 Q_SIGNALS:

@@ -331,7 +331,6 @@ QWidget* WorkspaceDetail::buildTextPane()
     m_find->setAccessibleName(tr("Find in result"));
     m_find->setClearButtonEnabled(true);
     m_find->setFixedWidth(170);
-    m_find->setAcceptDrops(false); // dropped files are the window's
     header->addWidget(m_find);
     column->addLayout(header);
 

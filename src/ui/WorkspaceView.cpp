@@ -75,6 +75,13 @@ WorkspaceView::WorkspaceView(AppModel& model, HistoryStore& history, QWidget* pa
     auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
     connect(close, &QShortcut::activated, this, [this] { window()->close(); });
 
+    // Children that take drops of their own (the editor, the search fields) would otherwise
+    // keep dropped files from the window.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child->acceptDrops())
+            child->installEventFilter(this);
+    }
+
     setTabOrder(m_capture, m_search);
     setTabOrder(m_search, m_list);
     setTabOrder(m_list, m_clear);
@@ -121,7 +128,6 @@ QWidget* WorkspaceView::buildSidebar()
     m_search->setPlaceholderText(tr("Search history"));
     m_search->setAccessibleName(tr("Search history"));
     m_search->setClearButtonEnabled(true);
-    m_search->setAcceptDrops(false); // dropped files are the window's
     column->addWidget(m_search);
 
     m_rows = new HistoryListModel(m_history, this);
@@ -333,6 +339,27 @@ void WorkspaceView::paste()
     const QMimeData* held = QGuiApplication::clipboard()->mimeData();
     if (held && held->hasImage())
         m_model.pasteImage();
+}
+
+bool WorkspaceView::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (droppedFile(drop->mimeData()).isEmpty())
+            break;
+        if (event->type() == QEvent::Drop)
+            dropEvent(drop);
+        else
+            drop->acceptProposedAction();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void WorkspaceView::dragEnterEvent(QDragEnterEvent* event)
