@@ -11,10 +11,14 @@
 #include "shell/ShortcutManager.h"
 #include "support/Fakes.h"
 #include "ui/ResultEditor.h"
-#include "ui/ResultPane.h"
+#include "ui/WorkspaceDetail.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QListView>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,7 +188,7 @@ private Q_SLOTS:
         f.delegate->showWorkspace();
         QMainWindow* first = f.delegate->workspaceWindow();
         QVERIFY(QTest::qWaitForWindowExposed(first));
-        auto* pane = first->findChild<ResultPane*>();
+        auto* pane = first->findChild<WorkspaceDetail*>();
         f.model->setText(u"kept text"_s);
         first->close();
         QVERIFY(!QApplication::quitOnLastWindowClosed()); // the tray application keeps running
@@ -192,6 +196,37 @@ private Q_SLOTS:
         QCOMPARE(f.delegate->workspaceWindow(), first);
         QVERIFY(first->isVisible());
         QCOMPARE(pane->editor()->toPlainText(), u"kept text"_s);
+    }
+
+    // Edit commands go to the focused widget or the nearest enclosing one that has them: a
+    // label has no selectAll, a list no paste, but the workspace pastes a clipboard image.
+    void editCommandsReachTheNearestWidgetThatHasThem()
+    {
+        Fixture f;
+        f.delegate->showWorkspace();
+        QMainWindow* window = f.delegate->workspaceWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        const auto edit = [&f](const QString& title) {
+            for (QAction* menu : f.delegate->mainMenu()->actions()) {
+                if (menu->text() == u"Edit"_s)
+                    findAction(*menu->menu(), title)->trigger();
+            }
+        };
+        QTest::failOnWarning(QRegularExpression(u".*"_s));
+        f.model->setMessage(u"a failure"_s);
+        QLabel* label = window->findChild<WorkspaceDetail*>()->bannerText();
+        label->setFocus();
+        QCOMPARE(QApplication::focusWidget(), label);
+        edit(u"Select All"_s);
+        QCOMPARE(label->selectedText(), QString());
+
+        QGuiApplication::clipboard()->setImage(QImage(8, 8, QImage::Format_RGB32));
+        window->findChild<QListView*>()->setFocus();
+        edit(u"Paste"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.load(), 1, 2000);
+        QCOMPARE(f.model->source(), AppModel::sourceClipboardImage);
+        f.model->cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.model->busy(), 2000);
     }
 
     void terminateCancelsTheFlowAndClosesTheToast()

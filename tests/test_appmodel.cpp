@@ -234,6 +234,32 @@ private Q_SLOTS:
         QCOMPARE(f.engine.keys, (QList<int>{4, 4})); // the kept image, read back from disk
         QCOMPARE(f.history().first().source, AppModel::sourceClipboardImage);
     }
+    void deletingTheSelectedEntryUntiesTheResult()
+    {
+        Fixture f;
+        QVERIFY(f.run({4}));
+        QVERIFY(f.run({5}));
+        const QUuid older = f.history().last().id;
+        f.model.history().deleteEntry(older);
+        QCOMPARE(f.model.selectedHistory(), std::optional(f.history().first().id));
+        f.model.history().deleteEntry(f.history().first().id);
+        QVERIFY(!f.model.selectedHistory());
+        QCOMPARE(f.model.text(), u"text 5"_s); // the result itself stays
+    }
+    // Past Qt's default allocation limit (128 MiB, about 33 megapixels in 32 bits) a plain
+    // image reader refuses the kept image, and retrying would have nothing to recognise.
+    void openShowsLargeKeptImages()
+    {
+        Fixture f;
+        QImage large(6000, 6000, QImage::Format_RGB32);
+        large.fill(qRgb(8, 0, 0));
+        f.model.history().add(u"large"_s, AppModel::sourceFullScreen, u"Automatic"_s, 0.5f, large, true, 30);
+        f.model.open(f.history().first());
+        QCOMPARE(f.model.image().size(), large.size());
+        f.model.retry();
+        QVERIFY(f.idle());
+        QCOMPARE(f.engine.keys, QList<int>{8});
+    }
 };
 
 QTEST_MAIN(TestAppModel)

@@ -83,6 +83,9 @@ private Q_SLOTS:
         QCOMPARE(f.message(), invalidPages);
         QCOMPARE(f.model.text(), u"text 60"_s);
         QVERIFY(f.model.pdfURL().isEmpty());
+        // The next document replaces the failure of the last one.
+        f.model.load(QUrl::fromLocalFile(file(u"three.PDF"_s)));
+        QVERIFY(!f.model.message());
         f.model.load(QUrl::fromLocalFile(file(u"image.png"_s)));
         QVERIFY(f.idle());
         QCOMPARE(f.model.text(), u"text 100"_s);
@@ -205,6 +208,20 @@ private Q_SLOTS:
         QCOMPARE(pdftest::run(u"pdftotext"_s, {out, u"-"_s}).output.simplified(), u"text 40 text 60"_s);
         QVERIFY(f.refusesToSave(u"Vellumix.pdf"_s, ExportFormat::PDF));
         QCOMPARE(f.toasts.size(), 1); // none for the failure
+    }
+
+    // Pages not recognised yet would give a file of no pages reported as exported.
+    void exportSearchableRefusedBeforeRecognition()
+    {
+        DocumentFixture f;
+        const QString out = f.path(u"empty.pdf"_s);
+        f.saveTo = QUrl::fromLocalFile(out);
+        f.model.load(QUrl::fromLocalFile(file(u"three.PDF"_s)));
+        f.model.exportResult(ExportFormat::PDF);
+        QVERIFY(f.idle());
+        QCOMPARE(f.message(), AppModel::unrecognizedExportMessage());
+        QVERIFY(!QFile::exists(out));
+        QVERIFY(f.toasts.isEmpty());
     }
 
     // The export is a flow like any other: cancel() stops it before the file is in place.

@@ -31,6 +31,41 @@ private Q_SLOTS:
         QFETCH(Positions, positions);
         QCOMPARE(ResultEditor::matchPositions(text, term), positions);
     }
+    // The document keeps no-break spaces and line separators but turns paragraph separators
+    // and line feeds alike into block separators; edits must not change the rest.
+    void mergedKeepsWhatWasNotEdited_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("no-break space") << u"a\u00a0b"_s << u"a\u00a0bc"_s << u"a\u00a0bc"_s;
+        QTest::newRow("line separator") << u"a\u2028b"_s << u"xa\u2028b"_s << u"xa\u2028b"_s;
+        QTest::newRow("paragraph separator")
+            << u"a\u2029b\nc"_s << u"a\u2029b\u2029c!"_s << u"a\u2029b\nc!"_s;
+        QTest::newRow("typed line feed") << u"ab"_s << u"a\u2029b"_s << u"a\nb"_s;
+        QTest::newRow("deleted line feed") << u"a\nb"_s << u"ab"_s << u"ab"_s;
+        QTest::newRow("repeated letter") << u"aa"_s << u"aaa"_s << u"aaa"_s;
+        QTest::newRow("replaced everything") << u"a\nb"_s << QString() << QString();
+    }
+    void mergedKeepsWhatWasNotEdited()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, raw);
+        QFETCH(QString, after);
+        QCOMPARE(ResultEditor::merged(before, raw), after);
+    }
+    void typingKeepsSpecialCharacters()
+    {
+        ResultEditor editor;
+        QSignalSpy edited(&editor, &ResultEditor::textEdited);
+        const QString text = u"1\u00a0000\u2028next\u2029para"_s;
+        editor.setText(text);
+        editor.moveCursor(QTextCursor::End);
+        QTest::keyClicks(&editor, u"!"_s);
+        QCOMPARE(edited.last().first().toString(), text + u"!"_s);
+        QCOMPARE(editor.text(), text + u"!"_s);
+    }
+
     void highlightsFollowTheTerm()
     {
         ResultEditor editor;

@@ -74,8 +74,9 @@ private Q_SLOTS:
         QStringList buttons;
         for (const QPushButton* button : workspace->findChildren<QPushButton*>())
             buttons.append(button->text());
-        buttons.sort();
-        QCOMPARE(buttons, (QStringList{u"Abbrechen"_s, u"Seiten erkennen"_s}));
+        for (const QString& german :
+             {u"Abbrechen"_s, u"Erkennen"_s, u"Text kopieren"_s, u"Erkennung wiederholen"_s})
+            QVERIFY2(buttons.contains(german), qPrintable(buttons.join(u'|')));
 
         // A recognition: the toast is shown in German, the history keeps the label it stores.
         model.processImages({keyed(0)}, Source::MultipleRegions);

@@ -5,8 +5,8 @@
 #include "model/UserDefaults.h"
 #include "ui/Appearance.h"
 #include "ui/PDFPreview.h"
-#include "ui/ResultPane.h"
 #include "ui/ThemedView.h"
+#include "ui/WorkspaceDetail.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -27,25 +27,63 @@ class TestViews : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void documentBarRecognisesTheChosenPages()
+    void pageRowRecognisesTheChosenPages()
     {
         testing::ModelFixture f;
-        ResultPane pane(f.model);
-        QVERIFY(pane.documentBar()->isHidden());
+        WorkspaceDetail pane(f.model, f.model.history());
+        pane.show();
+        QVERIFY(!pane.pageRow()->isVisible());
         const QString pdf = f.folder.filePath(u"three.pdf"_s);
         pdftest::writePdf(pdf, {QSizeF(200, 100), QSizeF(200, 100), QSizeF(200, 100)});
         f.model.load(QUrl::fromLocalFile(pdf));
-        QVERIFY(!pane.documentBar()->isHidden());
-        QCOMPARE(pane.lastPage()->maximum(), 3);
+        QVERIFY(pane.pageRow()->isVisible());
+        QCOMPARE(pane.pageCount()->text(), u"of 3"_s);
         QCOMPARE(pane.lastPage()->value(), 3);
 
         pane.firstPage()->setValue(2);
         QCOMPARE(f.model.pageStart(), 2);
-        pane.recognisePages()->click();
-        QVERIFY(!pane.recognisePages()->isEnabled());
+        pane.recognizeButton()->click();
+        QVERIFY(!pane.recognizeButton()->isEnabled());
         QVERIFY(f.idle());
         QCOMPARE(f.engine.calls.load(), 2); // pages 2 and 3 only
-        QVERIFY(pane.recognisePages()->isEnabled());
+        QVERIFY(pane.recognizeButton()->isEnabled());
+    }
+    void headerCountsUserPerceivedCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("count");
+        QTest::newRow("ascii") << u"abc"_s << 3;
+        QTest::newRow("combining accent") << u"e\u0301te\u0301"_s << 3;
+        QTest::newRow("emoji outside the basic plane") << u"😀!"_s << 2;
+        QTest::newRow("flag of two regional indicators") << u"🇩🇪"_s << 1;
+        QTest::newRow("line feeds count") << u"a\nb"_s << 3;
+        QTest::newRow("empty") << QString() << 0;
+    }
+    void headerCountsUserPerceivedCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, count);
+        QCOMPARE(WorkspaceDetail::characterCount(text), count);
+    }
+    void statusLine_data()
+    {
+        QTest::addColumn<float>("confidence");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("languages");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("truncated") << 0.876f << 1.234 << u"eng+deu"_s
+                                   << u"87% confidence · 1.23s · eng+deu"_s;
+        QTest::newRow("automatic") << 1.0f << 0.005 << QString()
+                                   << u"100% confidence · 0.01s · Automatic language"_s;
+        QTest::newRow("nothing") << 0.0f << 0.0 << u"fra"_s << u"0% confidence · 0.00s · fra"_s;
+    }
+    void statusLine()
+    {
+        QFETCH(float, confidence);
+        QFETCH(double, seconds);
+        QFETCH(QString, languages);
+        QFETCH(QString, shown);
+        QCOMPARE(WorkspaceDetail::statusText(confidence, seconds, languages), shown);
     }
     void themedContentFollowsAccentAndAppearance()
     {

@@ -17,6 +17,17 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message>
+        <source>Images and PDF documents (</source>
+        <translation>Bilder und PDF-Dokumente (</translation>
+    </message>
+    <message>
+        <source>Open Image or PDF</source>
+        <translation>Bild oder PDF öffnen</translation>
+    </message>
+</context>
+<context>
     <name>vellumix::AboutDialog</name>
     <message>
         <source>About Vellumix</source>
@@ -193,6 +204,10 @@ Erstellt mit Tesseract OCR.</translation>
     <message>
         <source>PDF processing cancelled.</source>
         <translation>PDF-Verarbeitung abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Recognize the pages before exporting a searchable PDF.</source>
+        <translation>Lassen Sie die Seiten erkennen, bevor Sie ein durchsuchbares PDF exportieren.</translation>
     </message>
 </context>
 <context>
@@ -444,25 +459,6 @@ Erstellt mit Tesseract OCR.</translation>
     <message>
         <source>The data couldn&apos;t be read because &quot;%1&quot; is not a valid UUID.</source>
         <translation>Die Daten konnten nicht gelesen werden, weil „%1“ keine gültige UUID ist.</translation>
-    </message>
-</context>
-<context>
-    <name>vellumix::ResultPane</name>
-    <message>
-        <source>Recognise Pages</source>
-        <translation>Seiten erkennen</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Pages</source>
-        <translation>Seiten</translation>
-    </message>
-    <message>
-        <source>to</source>
-        <translation>bis</translation>
     </message>
 </context>
 <context>
@@ -876,6 +872,270 @@ Arbeitsbereich öffnen: vellumix workspace</translation>
     <message>
         <source>Tesseract could not recognise this image.</source>
         <translation>Tesseract konnte dieses Bild nicht erkennen.</translation>
+    </message>
+</context>
+<context>
+    <name>vellumix::WorkspaceDetail</name>
+    <message>
+        <source>Import</source>
+        <translation>Importieren</translation>
+    </message>
+    <message>
+        <source>Import Image…</source>
+        <translation>Bild importieren…</translation>
+    </message>
+    <message>
+        <source>Import PDF…</source>
+        <translation>PDF importieren…</translation>
+    </message>
+    <message>
+        <source>Paste Image</source>
+        <translation>Bild einfügen</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Processing locally…</source>
+        <translation>Lokale Verarbeitung…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Select. Recognize. Paste.</source>
+        <translation>Auswählen. Erkennen. Einfügen.</translation>
+    </message>
+    <message>
+        <source>Tesseract reads text privately on this computer.
+Your clipboard is ready as soon as recognition finishes.</source>
+        <translation>Tesseract liest Text privat auf diesem Computer.
+Ihre Zwischenablage ist bereit, sobald die Erkennung fertig ist.</translation>
+    </message>
+    <message>
+        <source>Tip: drop an image or PDF anywhere in this window.</source>
+        <translation>Tipp: Ziehen Sie ein Bild oder PDF an eine beliebige Stelle dieses Fensters.</translation>
+    </message>
+    <message>
+        <source>Capture a Region</source>
+        <translation>Bereich erfassen</translation>
+    </message>
+    <message>
+        <source>Open Image or PDF…</source>
+        <translation>Bild oder PDF öffnen…</translation>
+    </message>
+    <message>
+        <source>Source image</source>
+        <translation>Quellbild</translation>
+    </message>
+    <message>
+        <source>PDF preview</source>
+        <translation>PDF-Vorschau</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>First page</source>
+        <translation>Erste Seite</translation>
+    </message>
+    <message>
+        <source>Last page</source>
+        <translation>Letzte Seite</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>bis</translation>
+    </message>
+    <message>
+        <source>Recognize</source>
+        <translation>Erkennen</translation>
+    </message>
+    <message>
+        <source>EXTRACTED TEXT</source>
+        <translation>EXTRAHIERTER TEXT</translation>
+    </message>
+    <message>
+        <source>Find in result</source>
+        <translation>Im Ergebnis suchen</translation>
+    </message>
+    <message>
+        <source>Extracted text</source>
+        <translation>Extrahierter Text</translation>
+    </message>
+    <message>
+        <source>Preserve Lines</source>
+        <translation>Zeilen beibehalten</translation>
+    </message>
+    <message>
+        <source>Clean Paragraphs</source>
+        <translation>Absätze bereinigen</translation>
+    </message>
+    <message>
+        <source>Save Edits</source>
+        <translation>Änderungen sichern</translation>
+    </message>
+    <message>
+        <source>Retry OCR</source>
+        <translation>Erkennung wiederholen</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Plain Text (.txt)</source>
+        <translation>Reiner Text (.txt)</translation>
+    </message>
+    <message>
+        <source>Markdown (.md)</source>
+        <translation>Markdown (.md)</translation>
+    </message>
+    <message>
+        <source>Searchable PDF (original OCR)…</source>
+        <translation>Durchsuchbares PDF (ursprüngliche Erkennung)…</translation>
+    </message>
+    <message>
+        <source>Copy Text</source>
+        <translation>Text kopieren</translation>
+    </message>
+    <message>
+        <source>% confidence · </source>
+        <translation> % Sicherheit · </translation>
+    </message>
+    <message>
+        <source>s · </source>
+        <translation> s · </translation>
+    </message>
+    <message>
+        <source>Automatic language</source>
+        <translation>Automatische Sprache</translation>
+    </message>
+    <message>
+        <source> exact matches</source>
+        <translation> genaue Treffer</translation>
+    </message>
+    <message>
+        <source>Your text, unlocked.</source>
+        <translation>Ihr Text, freigelegt.</translation>
+    </message>
+    <message>
+        <source>Recognition result</source>
+        <translation>Erkennungsergebnis</translation>
+    </message>
+    <message>
+        <source>Capture a region or import a document to get started.</source>
+        <translation>Erfassen Sie einen Bereich oder importieren Sie ein Dokument, um zu beginnen.</translation>
+    </message>
+    <message>
+        <source> characters</source>
+        <translation> Zeichen</translation>
+    </message>
+    <message>
+        <source>of </source>
+        <translation>von </translation>
+    </message>
+    <message>
+        <source>QR &amp; barcode values</source>
+        <translation>QR- und Barcode-Werte</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Open URL</source>
+        <translation>URL öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>vellumix::WorkspaceView</name>
+    <message>
+        <source>Capture Text</source>
+        <translation>Text erfassen</translation>
+    </message>
+    <message>
+        <source>HISTORY</source>
+        <translation>VERLAUF</translation>
+    </message>
+    <message>
+        <source>Number of entries</source>
+        <translation>Anzahl der Einträge</translation>
+    </message>
+    <message>
+        <source>Search history</source>
+        <translation>Verlauf durchsuchen</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message>
+        <source>On-device OCR</source>
+        <translation>Texterkennung auf dem Gerät</translation>
+    </message>
+    <message>
+        <source>Clear all history</source>
+        <translation>Gesamten Verlauf löschen</translation>
+    </message>
+    <message>
+        <source>Copy Text</source>
+        <translation>Text kopieren</translation>
+    </message>
+    <message>
+        <source>Export Text…</source>
+        <translation>Text exportieren…</translation>
+    </message>
+    <message>
+        <source>Rename…</source>
+        <translation>Umbenennen…</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Rename entry</source>
+        <translation>Eintrag umbenennen</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Sichern</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Delete all OCR history?</source>
+        <translation>Gesamten OCR-Verlauf löschen?</translation>
+    </message>
+    <message>
+        <source>This removes stored text and retained screenshots from this computer.</source>
+        <translation>Dadurch werden gespeicherte Texte und aufbewahrte Bildschirmfotos von diesem Computer entfernt.</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>Alle löschen</translation>
+    </message>
+    <message>
+        <source>Delete this entry?</source>
+        <translation>Diesen Eintrag löschen?</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 #include "model/AppModel.h"
 
 #include "capture/CaptureSource.h"
+#include "core/ImageLoader.h"
 #include "core/OCREngine.h"
 #include "core/TextProcessing.h"
 #include "model/CaptureFlow.h"
@@ -11,8 +12,6 @@
 #include "model/HistoryStore.h"
 #include "model/Preferences.h"
 #include "platform/SoundPlayer.h"
-
-#include <QImageReader>
 
 namespace vellumix {
 
@@ -33,6 +32,11 @@ QString AppModel::label(Source source)
         return sourcePDF;
     }
     return sourceScreen;
+}
+
+QString AppModel::unrecognizedExportMessage()
+{
+    return tr("Recognize the pages before exporting a searchable PDF.");
 }
 
 QString AppModel::suffix(ExportFormat format)
@@ -65,6 +69,15 @@ AppModel::AppModel(UserDefaults& defaults,
           }))
 {
     m_history->cleanup(m_preferences->retentionDays());
+    // A result whose entry was deleted is no longer tied to it: "Save Edits" would write nowhere.
+    connect(m_history.get(), &HistoryStore::entriesChanged, this, [this] {
+        if (!m_selectedHistory)
+            return;
+        const QList<HistoryEntry>& entries = m_history->entries();
+        if (std::none_of(entries.cbegin(), entries.cend(),
+                         [this](const HistoryEntry& entry) { return entry.id == *m_selectedHistory; }))
+            setSelectedHistory(std::nullopt);
+    });
 }
 
 AppModel::~AppModel()
@@ -213,9 +226,12 @@ void AppModel::open(const HistoryEntry& entry)
     setRecognition(std::nullopt);
     QImage image;
     if (entry.imageName) {
-        QImageReader reader(m_history->imagePath(entry));
-        reader.setAutoTransform(false);
-        image = reader.read();
+        // The loader lifts Qt's allocation limit that plain readers stop at (about 33 megapixels).
+        try {
+            image = ImageLoader::load(m_history->imagePath(entry));
+        } catch (const Error&) {
+            image = QImage(); // a missing or damaged kept image shows the text alone
+        }
     }
     setImage(image);
     Q_EMIT openWorkspace();

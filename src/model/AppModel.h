@@ -93,6 +93,12 @@ public:
     const std::optional<QString>& message() const { return m_message; }
     const std::optional<QUuid>& selectedHistory() const { return m_selectedHistory; }
     const QString& source() const { return m_source; }
+    // Written by the workspace: dismissing the banner, choosing a history row.
+    void setMessage(const std::optional<QString>& message);
+    void setSelectedHistory(const std::optional<QUuid>& id);
+
+    // Why a searchable export was refused: nothing recognised yet to place over the pages.
+    static QString unrecognizedExportMessage();
 
     // Open and save panels, installed by the shell: they return at once and later call `chosen` on
     // the GUI thread with the location, or with an empty QUrl when the user cancelled.
@@ -171,8 +177,6 @@ private:
     void setPageCount(int count);
     void setBusy(bool busy);
     void setProgress(double progress);
-    void setMessage(const std::optional<QString>& message);
-    void setSelectedHistory(const std::optional<QUuid>& id);
     void setSource(const QString& source);
 
     OCREngine& m_engine;

@@ -33,6 +33,8 @@ void Documents::load(const QUrl& location)
     AppModel& model = m_model;
     if (model.m_busy)
         return;
+    // A new document replaces whatever an earlier one reported.
+    model.setMessage(std::nullopt);
     const QString path = location.toLocalFile();
     std::error_code sizeError;
     const std::uintmax_t size =
@@ -123,6 +125,11 @@ void Documents::exportResult(ExportFormat format)
 {
     if (!m_model.chooseSaveFile)
         return;
+    // Without recognised pages or a recognition the layer would be empty: a PDF of no pages.
+    if (format == ExportFormat::PDF && m_model.m_pdfPages.isEmpty() && !m_model.m_recognition) {
+        m_model.setMessage(AppModel::unrecognizedExportMessage());
+        return;
+    }
     m_model.chooseSaveFile(QStringLiteral("Vellumix.") + AppModel::suffix(format), format,
                            [self = QPointer<AppModel>(&m_model), this, format](const QUrl& destination) {
                                if (!self || destination.isEmpty())

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/AppDelegate.h"
 #include "model/AppModel.h"
+#include "model/HistoryStore.h"
 #include "model/Preferences.h"
 #include "model/UserDefaults.h"
 #include "platform/Notifier.h"
@@ -9,9 +10,9 @@
 #include "ui/AboutDialog.h"
 #include "ui/FileDialogs.h"
 #include "ui/OnboardingView.h"
-#include "ui/ResultPane.h"
 #include "ui/SettingsView.h"
 #include "ui/ThemedView.h"
+#include "ui/WorkspaceView.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -52,11 +53,19 @@ const QHash<QString, QString>& themeNames()
     return names;
 }
 
-// The Edit and Window items act on whatever has the focus, like a first responder.
+// The Edit and Window items act on whatever has the focus, like a first responder: the focused
+// widget, or the nearest enclosing one that knows the command (a label has no selectAll).
 void sendToFocus(const char* slot)
 {
-    if (QWidget* focus = QApplication::focusWidget())
-        QMetaObject::invokeMethod(focus, slot);
+    const QByteArray signature = QByteArray(slot) + "()";
+    for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (widget->metaObject()->indexOfMethod(signature.constData()) >= 0) {
+            QMetaObject::invokeMethod(widget, slot);
+            return;
+        }
+        if (widget->isWindow())
+            return;
+    }
 }
 
 // Menus read '&' as a mnemonic marker.
@@ -468,7 +477,8 @@ void AppDelegate::bringToFront(QWidget& window)
 void AppDelegate::showWorkspace()
 {
     if (!m_workspace) {
-        m_workspace = window(QStringLiteral("Vellumix"), new ResultPane(m_model), workspaceSize, true);
+        m_workspace = window(QStringLiteral("Vellumix"), new WorkspaceView(m_model, m_model.history()),
+                             workspaceSize, true);
         m_workspace->setMenuBar(m_mainMenu);
         if (const std::optional<QByteArray> frame = m_defaults.data(workspaceFrameKey))
             m_workspace->restoreGeometry(*frame);

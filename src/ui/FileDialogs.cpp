@@ -50,6 +50,23 @@ QString pdfNameFilter()
         .arg(patterns({QStringLiteral("pdf")}));
 }
 
+QString documentNameFilter()
+{
+    QStringList suffixes{QStringLiteral("pdf")};
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        suffixes.append(QString::fromLatin1(format));
+    return QObject::tr("Images and PDF documents (") + patterns(suffixes) + u')';
+}
+
+void chooseDocument(QWidget* parent, std::function<void(const QUrl&)> chosen)
+{
+    auto* dialog = new QFileDialog(parent, QObject::tr("Open Image or PDF"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(documentNameFilter());
+    show(dialog, std::move(chosen));
+}
+
 QString exportNameFilter(ExportFormat format)
 {
     switch (format) {

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QUrl;
+
 class QWidget;
 
 namespace vellumix {
@@ -16,6 +18,12 @@ enum class ExportFormat;
 QString imageNameFilter();
 QString pdfNameFilter();
 QString exportNameFilter(ExportFormat format);
+// Images and PDFs in one filter, for the workspace's "Open Image or PDF…".
+QString documentNameFilter();
+
+// An open panel for an image or a PDF, opened without blocking over parent; `chosen` gets the
+// file, or an empty QUrl when the user cancelled.
+void chooseDocument(QWidget* parent, std::function<void(const QUrl&)> chosen);
 
 // Sets the model's chooseOpenFile and chooseSaveFile to QFileDialogs that are opened without
 // blocking (window-modal over parent(), which may be null) and report their choice when closed.

@@ -2,6 +2,7 @@
 #include "ui/ResultEditor.h"
 
 #include <QFontDatabase>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -22,16 +23,19 @@ ResultEditor::ResultEditor(QWidget* parent) : QPlainTextEdit(parent)
     document()->setDocumentMargin(16);
 
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_replacing)
-            Q_EMIT textEdited(toPlainText());
+        if (!m_replacing) {
+            m_text = merged(m_text, document()->toRawText());
+            Q_EMIT textEdited(m_text);
+        }
         refreshHighlights();
     });
 }
 
 void ResultEditor::setText(const QString& text)
 {
-    if (toPlainText() == text)
+    if (m_text == text)
         return;
+    m_text = text;
     m_replacing = true;
     setPlainText(text);
     m_replacing = false;
@@ -59,6 +63,32 @@ QList<int> ResultEditor::matchPositions(const QString& text, const QString& term
     return positions;
 }
 
+QString ResultEditor::merged(const QString& before, const QString& raw)
+{
+    const auto same = [](QChar kept, QChar shown) {
+        return kept == shown || (shown == QChar::ParagraphSeparator && (kept == u'\n' || kept == u'\r'));
+    };
+    const qsizetype shortest = qMin(before.size(), raw.size());
+    qsizetype head = 0;
+    while (head < shortest && same(before.at(head), raw.at(head)))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shortest - head && same(before.at(before.size() - 1 - tail), raw.at(raw.size() - 1 - tail)))
+        ++tail;
+    QString middle = raw.mid(head, raw.size() - head - tail);
+    middle.replace(QChar::ParagraphSeparator, u'\n');
+    return before.left(head) + middle + before.right(tail);
+}
+
+void ResultEditor::insertFromMimeData(const QMimeData* source)
+{
+    if (source->hasImage() && !source->hasText()) {
+        Q_EMIT imagePasted();
+        return;
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
 QColor ResultEditor::highlightColor()
 {
     QColor yellow(255, 204, 0);
@@ -82,7 +112,7 @@ void ResultEditor::scrollToPosition(int position)
 void ResultEditor::refreshHighlights()
 {
     QList<QTextEdit::ExtraSelection> selections;
-    const QList<int> positions = matchPositions(toPlainText(), m_search);
+    const QList<int> positions = matchPositions(m_text, m_search);
     for (const int position : positions) {
         QTextEdit::ExtraSelection selection;
         selection.cursor = QTextCursor(document());
