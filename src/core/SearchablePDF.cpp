@@ -7,6 +7,7 @@
 
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -149,6 +150,10 @@ bool addSourcePages(
     } catch (const std::exception&) {
         return false;
     }
+    // A placed page keeps its content only: stamps, comments and filled fields join it as they
+    // look, or the export would lose them.
+    QPDFAcroFormDocumentHelper(source).generateAppearancesIfNeeded();
+    QPDFPageDocumentHelper(source).flattenAnnotations();
     std::vector<QPDFPageObjectHelper> sourcePages = QPDFPageDocumentHelper(source).getAllPages();
     for (const PDFPageResult& result : pages) {
         if (result.index < 0 || size_t(result.index) >= sourcePages.size() || result.size.isEmpty())
@@ -212,6 +217,25 @@ QPDFObjectHandle imageStream(QPDF& out, const QImage& source)
 }
 
 } // namespace
+
+bool flattenForms(const QString& path, const QString& to)
+{
+    try {
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.processFile(QFile::encodeName(path).constData());
+        QPDFAcroFormDocumentHelper forms(document);
+        if (!forms.hasAcroForm() || forms.getFormFields().empty())
+            return false;
+        forms.generateAppearancesIfNeeded();
+        QPDFPageDocumentHelper(document).flattenAnnotations();
+        QPDFWriter writer(document, QFile::encodeName(to).constData());
+        writer.write();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 void exportSearchable(const QString& source,
                       const QList<PDFPageResult>& pages,
