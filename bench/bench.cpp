@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <sys/resource.h>
@@ -272,7 +273,7 @@ int latency(int runs)
     return 0;
 }
 
-int tune()
+int tune(const QString& only)
 {
     struct Variant
     {
@@ -281,6 +282,9 @@ int tune()
     };
     const QList<Variant> variants = {
         {"chosen (defaults)", {}},
+        {"no plain reading", {.judge = false}},
+        {"plain reading for lines under 90, words under 75", {.sureLine = 90.0f, .sureWord = 75.0f}},
+        {"plain reading for lines under 80 only", {.sureWord = 0.0f}},
         {"psm 11", {.pageSegmentation = 11}},
         {"no inverted retry", {.retryInverted = false}},
         {"psm 3 (auto)", {.pageSegmentation = 3}},
@@ -291,7 +295,11 @@ int tune()
         {"psm 3, declared 96 dpi", {.pageSegmentation = 3, .resolution = 96}},
         {"psm 3, declared 300 dpi", {.pageSegmentation = 3, .resolution = 300}},
     };
-    const QList<EvaluationImage> set = evaluationSet();
+    QList<EvaluationImage> set = evaluationSet();
+    // ONLY, as for recognition.sh, limits the categories.
+    const QRegularExpression categoryFilter(qEnvironmentVariable("ONLY"));
+    set.removeIf(
+        [&](const EvaluationImage& item) { return !categoryFilter.match(item.category).hasMatch(); });
     QStringList categories;
     for (const EvaluationImage& item : set)
         if (!item.expected.isEmpty() && !categories.contains(item.category))
@@ -301,6 +309,8 @@ int tune()
         out << "---|";
     out << "\n";
     for (const Variant& variant : variants) {
+        if (!only.isEmpty() && !QLatin1String(variant.name).contains(only))
+            continue;
         TesseractEngine engine({}, variant.tuning);
         QMap<QString, QPair<double, int>> sums;
         double seconds = 0;
@@ -351,10 +361,10 @@ int main(int argc, char* argv[])
     else if (command == QLatin1String("latency"))
         status = latency(args.value(1, QStringLiteral("20")).toInt());
     else if (command == QLatin1String("tune"))
-        status = tune();
+        status = tune(args.value(1));
     else
-        QTextStream(stderr)
-            << "usage: vellumix-bench images DIR | sample FILE | score DIR | latency [RUNS] | tune\n";
+        QTextStream(stderr) << "usage: vellumix-bench images DIR | sample FILE | score DIR | latency [RUNS] "
+                               "| tune [VARIANT]\n";
     out.flush();
     return status;
 }

@@ -67,6 +67,7 @@ struct Line
     QString text;
     QRectF box;
     float confidence = 0.0f; // mean of its words
+    float weakest = 100.0f;  // its least sure word
     double score = 0.0;
     int words = 0;
     int letters = 0;
@@ -88,7 +89,8 @@ bool overlaps(const QRectF& a, const QRectF& b)
 }
 
 // Per area, the better of two readings: lines that overlap form a group, and each group is
-// taken whole from the reading that scores higher there.
+// taken whole from the reading that scores higher there (a margin for the first measured no
+// better).
 std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>& second)
 {
     const std::size_t n = first.size(), count = n + second.size();
@@ -101,12 +103,15 @@ std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>
         for (std::size_t j = 0; j < second.size(); ++j)
             if (overlaps(first[i].box, second[j].box))
                 parent[root(i)] = root(n + j);
-    std::map<std::size_t, double> balance; // group: first's score minus second's
-    for (std::size_t i = 0; i < count; ++i)
-        balance[root(i)] += i < n ? first[i].score : -second[i - n].score;
+    std::map<std::size_t, std::pair<double, double>> scores; // group: first's and second's
+    for (std::size_t i = 0; i < count; ++i) {
+        auto& score = scores[root(i)];
+        (i < n ? score.first : score.second) += i < n ? first[i].score : second[i - n].score;
+    }
     std::vector<Line> lines;
     for (std::size_t i = 0; i < count; ++i) {
-        const bool fromFirst = balance[root(i)] >= 0.0;
+        const auto& [mine, theirs] = scores[root(i)];
+        const bool fromFirst = theirs <= mine;
         if (fromFirst == (i < n))
             lines.push_back(i < n ? first[i] : second[i - n]);
     }
@@ -325,6 +330,7 @@ public:
                 line.text += (words > 0 ? QStringLiteral(" ") : QString()) + word;
                 line.box |= QRectF(box);
                 line.confidence += confidence;
+                line.weakest = std::min(line.weakest, confidence);
                 line.score += wordScore(word, confidence);
                 if (word.size() >= 3 &&
                     std::all_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); })) {
@@ -454,7 +460,7 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
     // Every preparation must earn its place: when any line is unsure, the image is also read
     // as given, as the tesseract command line would, and each area keeps the better reading.
     const bool unsure = lines.empty() || std::any_of(lines.begin(), lines.end(), [this](const Line& line) {
-                            return line.confidence < m_tuning.sureLine;
+                            return line.confidence < m_tuning.sureLine || line.weakest < m_tuning.sureWord;
                         });
     if (m_tuning.judge && !options.fast && unsure)
         lines = better(lines, session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));

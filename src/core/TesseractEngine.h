@@ -29,7 +29,10 @@ public:
         bool retryInverted = true;
         // A second, plain reading of images with unsure lines, keeping the better per area.
         bool judge = true;
-        float sureLine = 80.0f; // a line below this mean word confidence asks for the plain reading
+        // A line below this mean word confidence, or with a word below sureWord, asks for the
+        // plain reading.
+        float sureLine = 80.0f;
+        float sureWord = 60.0f;
     };
 
     explicit TesseractEngine(QString tessdataPath = {});
