@@ -22,6 +22,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -457,13 +458,45 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
                                                         : tesseract::PageSegMode(m_tuning.pageSegmentation),
                                            m_tuning.retryInverted && !options.fast, scale, darkRegions);
 
-    // Every preparation must earn its place: when any line is unsure, the image is also read
-    // as given, as the tesseract command line would, and each area keeps the better reading.
-    const bool unsure = lines.empty() || std::any_of(lines.begin(), lines.end(), [this](const Line& line) {
-                            return line.confidence < m_tuning.sureLine || line.weakest < m_tuning.sureWord;
-                        });
-    if (m_tuning.judge && !options.fast && unsure)
-        lines = better(lines, session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
+    // Every preparation must earn its place: where a line is unsure, the image is also read as
+    // given, as the tesseract command line would, and each area keeps the better reading. On a
+    // page with most lines sure, only the unsure ones are read again, each with a little of its
+    // surroundings, so that it pays for its few doubtful lines and not for a second pass.
+    if (m_tuning.judge && !options.fast) {
+        std::vector<QRect> regions;
+        for (const Line& line : lines) {
+            if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
+                continue;
+            const int h = int(std::ceil(line.box.height()));
+            QRect region = line.box.toAlignedRect().adjusted(-2 * h, -h / 4, 2 * h, h / 4) & image.rect();
+            // Overlapping regions merge, so that no line is read twice.
+            for (auto it = regions.begin(); it != regions.end();) {
+                if (it->intersects(region)) {
+                    region |= *it;
+                    it = regions.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            regions.push_back(region);
+        }
+        // A capture of a few lines costs little to read whole, and reads better whole.
+        if (!regions.empty() && (lines.size() < 12 || regions.size() * 2 > lines.size())) {
+            lines = better(lines, session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
+        } else if (lines.empty()) {
+            lines = session.read(image, tesseract::PSM_AUTO, true, 1.0, {});
+        } else if (!regions.empty()) {
+            std::vector<Line> plain;
+            for (const QRect& region : regions) {
+                for (Line line :
+                     session.read(image.copy(region), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {})) {
+                    line.box.translate(region.topLeft());
+                    plain.push_back(line);
+                }
+            }
+            lines = better(lines, plain);
+        }
+    }
 
     std::vector<TextLine> result;
     for (const Line& line : lines)
