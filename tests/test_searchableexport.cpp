@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QPdfDocument>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -245,36 +244,6 @@ private Q_SLOTS:
             source, {{0, {line(u"APPROVED"_s, {0.16, 0.7, 0.5, 0.08})}, {}, {612, 792}}}, {}, {}, out);
         QVERIFY(pdftest::passesCheck(out));
         QCOMPARE(readPage(engine, out), u"APPROVED"_s);
-    }
-    // A scanned page is rendered at its image's resolution, not finer; a page with text of its
-    // own, or with a picture on it, at the usual scale.
-    void scannedPagesKeepTheirResolution()
-    {
-        const QString scanned = path(u"scanned.pdf"_s), mixed = path(u"mixed.pdf"_s);
-        {
-            QPdfWriter writer(scanned);
-            writer.setResolution(72);
-            writer.setPageMargins(QMarginsF());
-            writer.setPageSize(QPageSize(QSizeF(612, 792), QPageSize::Point));
-            QPainter painter(&writer);
-            painter.drawImage(QRectF(0, 0, 612, 792), whiteImage({1275, 1650})); // 150 dpi
-        }
-        {
-            QPdfWriter writer(mixed);
-            writer.setResolution(72);
-            writer.setPageSize(QPageSize(QSizeF(612, 792), QPageSize::Point));
-            QPainter painter(&writer);
-            painter.drawText(QPointF(50, 50), u"words"_s);
-            painter.drawImage(QRectF(100, 100, 306, 396), whiteImage({640, 828}));
-        }
-        const QList<double> scales = PDFService::scannedScales(scanned);
-        QCOMPARE(scales.size(), 1);
-        QVERIFY2(qAbs(scales.first() - 150.0 / 72) < 0.01, qPrintable(QString::number(scales.first())));
-        QPdfDocument document;
-        document.load(scanned);
-        QCOMPARE(PDFService::renderPage(document, 0, scales.first()).size(), QSize(1275, 1650));
-        QCOMPARE(PDFService::scannedScales(mixed), QList<double>{0.0});
-        QCOMPARE(PDFService::scannedScales(path(u"no-such.pdf"_s)), QList<double>{});
     }
     void unwritableDestination()
     {

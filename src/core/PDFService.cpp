@@ -32,13 +32,12 @@ QSizeF displayedSize(const QPdfDocument& document, int index)
     return size.isValid() && !size.isEmpty() ? size : QSizeF();
 }
 
-QImage renderPage(QPdfDocument& document, int index, double scannedScale)
+QImage renderPage(QPdfDocument& document, int index)
 {
     const QSizeF size = displayedSize(document, index);
     if (size.isEmpty())
         return {};
-    // A scanned page holds no more than its image: rendering it finer only costs time.
-    const double scale = scannedScale > 0.0 ? std::min(scannedScale, renderScale(size)) : renderScale(size);
+    const double scale = renderScale(size);
     const QSize pixels(std::max(1L, std::lround(size.width() * scale)),
                        std::max(1L, std::lround(size.height() * scale)));
     // Annotations and filled form fields are part of the page as a viewer shows it.
@@ -79,7 +78,6 @@ QList<PDFPageResult> recognize(const QString& path,
 {
     QTemporaryFile flattened;
     const bool withForms = flattened.open() && flattenForms(path, flattened.fileName());
-    const QList<double> scanned = scannedScales(path);
     QPdfDocument document;
     if (document.load(withForms ? flattened.fileName() : path) != QPdfDocument::Error::None)
         throw VellumixError(VellumixError::Kind::InvalidPages); // also a locked document
@@ -115,7 +113,7 @@ QList<PDFPageResult> recognize(const QString& path,
         const QSizeF size = displayedSize(document, number - 1);
         if (size.isEmpty())
             continue; // a page the document cannot supply is skipped
-        QImage image = renderPage(document, number - 1, scanned.value(number - 1));
+        QImage image = renderPage(document, number - 1);
         if (image.isNull()) {
             while (!pending.empty())
                 finishOldest(); // an earlier page's failure wins over this one

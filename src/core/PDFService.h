@@ -32,14 +32,9 @@ double renderScale(QSizeF displayedSize);
 // Displayed size of a page in points (rotation applied); empty when the document cannot supply it.
 QSizeF displayedSize(const QPdfDocument& document, int index);
 
-// The page rendered upright at renderScale(), or at `scale` pixels per point when that is
-// positive and lower, onto white paper, as Format_RGB32; a null image when the renderer
-// produced nothing.
-QImage renderPage(QPdfDocument& document, int index, double scale = 0.0);
-
-// For each page of the document at `path`, the pixels per point of the one image that covers
-// it (a scanned page), 0 for other pages; empty when the document does not open.
-QList<double> scannedScales(const QString& path);
+// The page rendered upright at renderScale() onto white paper, as Format_RGB32; a null image
+// when the renderer produced nothing.
+QImage renderPage(QPdfDocument& document, int index);
 
 // Writes to `to` a copy of the document at `path` with its filled form fields and other
 // annotations drawn into the pages, when it has form fields: the renderer leaves fields to a

@@ -218,45 +218,6 @@ QPDFObjectHandle imageStream(QPDF& out, const QImage& source)
 
 } // namespace
 
-QList<double> scannedScales(const QString& path)
-{
-    QList<double> scales;
-    try {
-        QPDF document;
-        document.setSuppressWarnings(true);
-        document.processFile(QFile::encodeName(path).constData());
-        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(document).getAllPages()) {
-            double scale = 0.0;
-            // One image the shape of the page and no font: a scan. A page with text of its own,
-            // or a picture of another shape, renders at the usual scale.
-            std::map<std::string, QPDFObjectHandle> images = page.getImages();
-            QPDFObjectHandle resources = page.getAttribute("/Resources", false);
-            const bool fonts = resources.isDictionary() && resources.hasKey("/Font") &&
-                               resources.getKey("/Font").isDictionary() &&
-                               !resources.getKey("/Font").getKeys().empty();
-            const QPDFObjectHandle::Rectangle box = page.getTrimBox().getArrayAsRectangle();
-            const double width = std::abs(box.urx - box.llx), height = std::abs(box.ury - box.lly);
-            if (images.size() == 1 && !fonts && width > 0 && height > 0) {
-                QPDFObjectHandle dict = images.begin()->second.getDict();
-                QPDFObjectHandle w = dict.getKey("/Width"), h = dict.getKey("/Height");
-                if (w.isNumber() && h.isNumber()) {
-                    const double straight = w.getNumericValue() / width,
-                                 turned = w.getNumericValue() / height;
-                    if (std::abs(h.getNumericValue() / height - straight) < 0.02 * straight)
-                        scale = straight;
-                    else if (std::abs(h.getNumericValue() / width - turned) < 0.02 * turned)
-                        scale = turned;
-                }
-            }
-            // Below 72 dpi the scan is too coarse to read as it is.
-            scales.append(scale >= 1.0 ? scale : 0.0);
-        }
-    } catch (const std::exception&) {
-        return {};
-    }
-    return scales;
-}
-
 bool flattenForms(const QString& path, const QString& to)
 {
     try {
