@@ -4,11 +4,14 @@
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <algorithm>
 #include <vector>
@@ -103,6 +106,152 @@ QImage qrCode(const QString& payload, int module)
 QString number(int n)
 {
     return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+QString readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Sentences of a licence Debian ships, wrapped to lines of about `width` characters.
+QStringList licenceLines(QRandomGenerator& random, int count, int width)
+{
+    static const QStringList words = [] {
+        QString text;
+        for (const char* name : {"GPL-3", "Apache-2.0", "MPL-2.0", "LGPL-2.1", "GFDL-1.3"})
+            text += readFile(QStringLiteral("/usr/share/common-licenses/") + QLatin1String(name)) +
+                    QLatin1Char(' ');
+        return text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    }();
+    QStringList lines;
+    if (words.size() < 200)
+        return sentences(random, count, 7);
+    qsizetype at = qsizetype(random.bounded(quint32(words.size() - 200)));
+    for (int i = 0; i < count; ++i) {
+        QString line;
+        while (line.size() < width)
+            line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + words.at(at++);
+        lines.append(line);
+    }
+    return lines;
+}
+
+// Translated messages of the programs Debian ships (gettext catalogues): real interface text
+// by others, in English (the originals) or in `language`.
+QStringList catalogue(const QString& language)
+{
+    QStringList messages;
+    for (const char* domain : {"apt", "dpkg", "coreutils", "libc", "grep", "findutils", "adduser"}) {
+        QFile file(QStringLiteral("/usr/share/locale/%1/LC_MESSAGES/%2.mo")
+                       .arg(language.isEmpty() ? QStringLiteral("de") : language, QLatin1String(domain)));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray data = file.readAll();
+        auto word = [&](qsizetype offset) {
+            return offset + 4 <= data.size() ? qFromLittleEndian<quint32>(data.constData() + offset) : 0u;
+        };
+        if (word(0) != 0x950412deu)
+            continue;
+        const quint32 count = word(8), originals = word(12), translations = word(16);
+        for (quint32 i = 1; i < count; ++i) {
+            const quint32 table = (language.isEmpty() ? originals : translations) + 8 * i;
+            const quint32 length = word(table), offset = word(table + 4);
+            if (offset + length > quint32(data.size()))
+                continue;
+            const QString text = QString::fromUtf8(data.mid(offset, length)).simplified();
+            static const QRegularExpression plain(QStringLiteral("^[\\p{L}][\\p{L} ,.'()-]{24,60}$"));
+            if (plain.match(text).hasMatch())
+                messages.append(text);
+        }
+    }
+    return messages;
+}
+
+QStringList pick(QRandomGenerator& random, const QStringList& from, int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count && !from.isEmpty(); ++i)
+        lines.append(from.at(qsizetype(random.bounded(quint32(from.size())))));
+    return lines;
+}
+
+QImage linearCode(const QString& payload, QSize size)
+{
+    const ZXing::BitMatrix matrix = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::Code128)
+                                        .setMargin(0)
+                                        .encode(payload.toStdString(), 0, 0);
+    const int module = std::max(1, size.width() / (matrix.width() + 20));
+    QImage image((matrix.width() + 20) * module, size.height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (int x = 0; x < matrix.width(); ++x)
+        if (matrix.get(x, 0))
+            painter.fillRect((x + 10) * module, 0, module, size.height(), Qt::black);
+    return image;
+}
+
+// A C++ line coloured as an editor would: keywords, strings, comments and numbers.
+struct EditorTheme
+{
+    const char* name;
+    QColor background, text, keyword, string, comment, number;
+};
+
+void drawCode(QPainter& painter, const QFont& font, QPoint at, const QString& line, const EditorTheme& theme)
+{
+    static const QRegularExpression token(QStringLiteral(
+        "(//"
+        ".*$)|(\"(?:[^\"\\\\]|\\\\.)*\"|'(?:[^'\\\\]|\\\\.)*')|(\\b\\d[\\w.]*)|(\\b[A-Za-z_]\\w*\\b)|(.)"));
+    static const QStringList keywords =
+        QStringLiteral(
+            "if else for while return const static inline template typename class struct void int bool char "
+            "auto namespace using typedef unsigned size_t noexcept constexpr public private protected "
+            "virtual true false nullptr this operator extern #include #define #if #endif #ifdef long double")
+            .split(QLatin1Char(' '));
+    const QFontMetrics metrics(font);
+    int x = at.x();
+    auto it = token.globalMatch(line);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        QColor colour = theme.text;
+        if (!match.captured(1).isEmpty())
+            colour = theme.comment;
+        else if (!match.captured(2).isEmpty())
+            colour = theme.string;
+        else if (!match.captured(3).isEmpty())
+            colour = theme.number;
+        else if (keywords.contains(match.captured(4)))
+            colour = theme.keyword;
+        painter.setPen(colour);
+        painter.drawText(QPoint(x, at.y()), match.captured(0));
+        x += metrics.horizontalAdvance(match.captured(0));
+    }
+}
+
+// Code lines from the C++ library headers the compiler ships.
+QStringList headerLines(QRandomGenerator& random, int count)
+{
+    static const QStringList lines = [] {
+        QStringList all;
+        for (const char* name : {"stl_algo.h", "stl_vector.h", "basic_string.h", "stl_map.h"}) {
+            const QStringList rows =
+                readFile(QStringLiteral("/usr/include/c++/12/bits/") + QLatin1String(name))
+                    .split(QLatin1Char('\n'));
+            for (const QString& row : rows) {
+                const QString line = QString(row).replace(QLatin1Char('\t'), QStringLiteral("    "));
+                if (line.trimmed().size() >= 12 && line.size() <= 72 &&
+                    !line.trimmed().startsWith(QLatin1Char('*')) &&
+                    !line.trimmed().startsWith(QStringLiteral("/*")))
+                    all.append(line);
+            }
+        }
+        return all;
+    }();
+    if (lines.size() < count)
+        return {};
+    const qsizetype start = qsizetype(random.bounded(quint32(lines.size() - count)));
+    return lines.mid(start, count);
 }
 
 } // namespace
@@ -218,6 +367,162 @@ QList<EvaluationImage> evaluationSet()
             image.invertPixels(); // a light-on-dark code, as in a dark theme
         set.append(
             {QStringLiteral("qr"), QStringLiteral("qr-") + number(i), image, {}, {payloads.at(i)}, {}});
+    }
+
+    // Coloured backgrounds in every hue: light text on saturated mid-tones (selected rows,
+    // buttons, notices) and dark text on lighter saturated colours.
+    for (int hue = 0; hue < 360; hue += 30) {
+        for (bool lightText : {true, false}) {
+            const double value =
+                lightText ? 0.5 + 0.35 * random.generateDouble() : 0.8 + 0.2 * random.generateDouble();
+            const QColor background =
+                QColor::fromHsvF(float(hue) / 360.0f, lightText ? 0.75f : 0.6f, float(value));
+            const Theme theme{"colour", background, lightText ? QColor(Qt::white) : QColor(0x1d, 0x1d, 0x1f)};
+            const QStringList lines = licenceLines(random, 3, 40 + int(random.bounded(25)));
+            const int size = 11 + int(random.bounded(7));
+            set.append({QStringLiteral("colour"),
+                        QStringLiteral("colour-%1-%2")
+                            .arg(hue, 3, 10, QLatin1Char('0'))
+                            .arg(lightText ? u"light" : u"dark"),
+                        renderLines(lines, pixelFont(proportional.at(index++ % 4), size), theme, 1.0),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+
+    // Syntax-coloured code from real headers in light and dark editor themes.
+    const QList<EditorTheme> editors = {
+        {"light", QColor(0xff, 0xff, 0xff), QColor(0x00, 0x00, 0x00), QColor(0x00, 0x00, 0xff),
+         QColor(0xa3, 0x15, 0x15), QColor(0x00, 0x80, 0x00), QColor(0x09, 0x86, 0x58)},
+        {"dark", QColor(0x1e, 0x1e, 0x1e), QColor(0xd4, 0xd4, 0xd4), QColor(0x56, 0x9c, 0xd6),
+         QColor(0xce, 0x91, 0x78), QColor(0x6a, 0x99, 0x55), QColor(0xb5, 0xce, 0xa8)},
+        {"solarized", QColor(0xfd, 0xf6, 0xe3), QColor(0x65, 0x7b, 0x83), QColor(0x85, 0x99, 0x00),
+         QColor(0x2a, 0xa1, 0x98), QColor(0x93, 0xa1, 0xa1), QColor(0xd3, 0x36, 0x82)},
+        {"monokai", QColor(0x27, 0x28, 0x22), QColor(0xf8, 0xf8, 0xf2), QColor(0xf9, 0x26, 0x72),
+         QColor(0xe6, 0xdb, 0x74), QColor(0x75, 0x71, 0x5e), QColor(0xae, 0x81, 0xff)},
+    };
+    for (int i = 0; i < 8; ++i) {
+        const EditorTheme& theme = editors.at(i % editors.size());
+        const QStringList lines = headerLines(random, 8);
+        if (lines.isEmpty())
+            break;
+        const QFont font = pixelFont(
+            i % 2 ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("Nimbus Mono PS"), 12 + i % 4);
+        const QFontMetrics metrics(font);
+        int width = 0;
+        for (const QString& line : lines)
+            width = std::max(width, metrics.horizontalAdvance(line));
+        const int lineHeight = int(metrics.height() * 1.35);
+        QImage image(width + 24, lineHeight * int(lines.size()) + 16, QImage::Format_RGB32);
+        image.fill(theme.background);
+        QPainter painter(&image);
+        painter.setFont(font);
+        for (int l = 0; l < lines.size(); ++l)
+            drawCode(painter, font, QPoint(12, 8 + lineHeight * l + metrics.ascent()), lines.at(l), theme);
+        painter.end();
+        set.append({QStringLiteral("syntax"),
+                    QStringLiteral("syntax-") + QLatin1String(theme.name) + QLatin1Char('-') + number(i),
+                    image,
+                    lines.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+
+    // Text beside a QR code and a barcode, in random layouts.
+    for (int i = 0; i < 6; ++i) {
+        QImage image(1000, 400, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        const QString qrPayload = QStringLiteral("https://example.org/item/%1").arg(1000 + i);
+        const QString barPayload = QStringLiteral("VX-%1").arg(482910 + 7 * i);
+        const QImage qr = qrCode(qrPayload, 8).scaled(300, 300);
+        const bool qrLeft = i % 2 == 0;
+        const int qrX = qrLeft ? 20 + int(random.bounded(40)) : 660 + int(random.bounded(20));
+        painter.drawImage(qrX, 50 + int(random.bounded(40)), qr);
+        const int columnX = qrLeft ? 380 + int(random.bounded(40)) : 20 + int(random.bounded(40));
+        const QImage bar = linearCode(barPayload, {400, 100 + int(random.bounded(30))});
+        const int barY = 40 + int(random.bounded(80));
+        painter.drawImage(columnX, barY, bar);
+        const QStringList lines = licenceLines(random, 1 + i % 2, 22);
+        const QFont font = pixelFont(proportional.at(index++ % 4), 24 + int(random.bounded(8)));
+        painter.setFont(font);
+        painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+        const QFontMetrics metrics(font);
+        for (int l = 0; l < lines.size(); ++l)
+            painter.drawText(columnX,
+                             barY + bar.height() + 40 + metrics.ascent() + int(metrics.height() * 1.3) * l,
+                             lines.at(l));
+        painter.end();
+        set.append({QStringLiteral("codes-text"),
+                    QStringLiteral("codes-text-") + number(i),
+                    image,
+                    lines.join(QLatin1Char('\n')),
+                    {qrPayload, barPayload},
+                    {}});
+    }
+
+    // Interface screenshots: a list with a highlighted row, a two-column settings list, a table.
+    const QStringList messages = catalogue({});
+    const QList<QColor> accents = {QColor(0x2f, 0x6f, 0xd6), QColor(0x35, 0x84, 0xe4),
+                                   QColor(0xe9, 0x54, 0x20), QColor(0x26, 0xa2, 0x69)};
+    for (int i = 0; i < 6 && messages.size() > 20; ++i) {
+        const bool darkTheme = i % 3 == 2;
+        const Theme theme = darkTheme ? themes.at(1) : themes.at(0);
+        const QFont font = pixelFont(proportional.at(index++ % 2), 12 + i % 3);
+        const QFontMetrics metrics(font);
+        const int rowHeight = metrics.height() + 12;
+        const QStringList rows = pick(random, messages, 6);
+        QStringList expected;
+        QImage image(i % 2 ? 760 : 520, rowHeight * 7 + 10, QImage::Format_RGB32);
+        image.fill(theme.background);
+        QPainter painter(&image);
+        painter.setFont(font);
+        const int selected = int(random.bounded(6));
+        for (int r = 0; r < rows.size(); ++r) {
+            const int y = 8 + r * rowHeight;
+            QColor pen = theme.text;
+            if (r == selected) {
+                painter.fillRect(4, y, image.width() - 8, rowHeight, accents.at(i % accents.size()));
+                pen = Qt::white;
+            } else if (i % 2 && r % 2) {
+                painter.fillRect(4, y, image.width() - 8, rowHeight,
+                                 darkTheme ? QColor(0x2a, 0x2a, 0x2a) : QColor(0xf2, 0xf2, 0xf2));
+            }
+            painter.setPen(pen);
+            const int baseline = y + 6 + metrics.ascent();
+            if (i % 2) { // two columns: a setting and its value, or a table row
+                const QString value = QStringLiteral("%1 MB").arg(random.bounded(900) + 10);
+                painter.drawText(16, baseline, rows.at(r).left(60));
+                painter.drawText(image.width() - 16 - metrics.horizontalAdvance(value), baseline, value);
+                expected.append(rows.at(r).left(60).trimmed() + QLatin1Char(' ') + value);
+            } else {
+                painter.drawText(16, baseline, rows.at(r));
+                expected.append(rows.at(r));
+            }
+        }
+        painter.end();
+        set.append({QStringLiteral("ui"),
+                    QStringLiteral("ui-") + number(i),
+                    image,
+                    expected.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+
+    // German, French and Spanish interface text with no language given.
+    for (const char* language : {"de", "fr", "es"}) {
+        const QStringList translated = catalogue(QLatin1String(language));
+        for (int i = 0; i < 2 && translated.size() > 20; ++i) {
+            const QStringList lines = pick(random, translated, 4);
+            const Theme& theme = themes.at(i);
+            set.append({QStringLiteral("auto-language"),
+                        QStringLiteral("auto-") + QLatin1String(language) + QLatin1Char('-') + number(i),
+                        renderLines(lines, pixelFont(proportional.at(index++ % 4), 12 + 2 * i), theme, 1.0),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
     }
     return set;
 }

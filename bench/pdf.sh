@@ -5,6 +5,7 @@
 # Both tools write a searchable PDF plus their recognised text; the text is scored against the
 # original's own text layer (pdftotext): word recall and precision (order-insensitive) and
 # character error rate. Prints pages per minute and the ratios.
+# Each also runs as a scanned twin (Ghostscript's pdfimage24 at 150 dpi, no text layer).
 # Usage: [PRESET=release] [PAGES=6] bench/pdf.sh
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,13 +33,18 @@ for source in /usr/share/doc/bzip2/manual.pdf.gz /usr/share/doc/fontconfig/fontc
     qpdf "$work/full.pdf" --pages . "1-$pages" -- "$work/in/$name.pdf"
 done
 "$bin/bench/vellumix-pdfbench" pages "$work/in/rendered.pdf" /usr/share/common-licenses/GPL-3
+# Scanned twins: every page rasterised at 150 dpi into an image-only PDF, scored against the
+# born-digital original's text layer.
+for pdf in "$work"/in/*.pdf; do
+    gs -q -sDEVICE=pdfimage24 -r150 -o "${pdf%.pdf}-scanned.pdf" "$pdf"
+done
 
 now() { date +%s.%N; }
 printf 'document\tpages\tours_s\ttheirs_s\tref_words\tref_chars\tours_hits\tours_words\tours_edits\ttheirs_hits\ttheirs_words\ttheirs_edits\n' >"$work/results.tsv"
 for pdf in "$work"/in/*.pdf; do
     name=$(basename "$pdf" .pdf)
     count=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
-    pdftotext -enc UTF-8 "$pdf" "$work/$name.reference.txt"
+    pdftotext -enc UTF-8 "$work/in/${name%-scanned}.pdf" "$work/$name.reference.txt"
     start=$(now)
     "$bin/src/app/vellumix-ocr" --languages eng --json --searchable-pdf "$work/ours/$name.pdf" "$pdf" \
         >"$work/ours/$name.json"

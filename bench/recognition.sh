@@ -2,14 +2,16 @@
 # Recognition benchmark: builds the release tools, generates the evaluation images, runs
 # vellumix-ocr and the tesseract command line on the same files and prints a Markdown table
 # (character error rate, wall time, ratios), then in-process warm latency and peak memory.
-# Usage: bench/recognition.sh [--tune]   (--tune also compares the engine's tuning choices)
+# Usage: [PRESET=release] [ONLY=REGEX] bench/recognition.sh [--tune]
+#   --tune also compares the engine's tuning choices; ONLY limits the categories run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/setup build bench
-cmake --preset release -DVELLUMIX_BENCH=ON >/dev/null
-cmake --build --preset release -j2 --target vellumix-ocr vellumix-bench >/dev/null
-bin=build/release
+preset=${PRESET:-release}
+cmake --preset "$preset" -DVELLUMIX_BENCH=ON >/dev/null
+cmake --build --preset "$preset" -j2 --target vellumix-ocr vellumix-bench >/dev/null
+bin=build/$preset
 work=$(mktemp -d "${TMPDIR:-/tmp}/vellumix-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -30,6 +32,10 @@ measure() {
 
 for dir in "$work"/images/*/; do
     category=$(basename "$dir")
+    if [ -n "${ONLY:-}" ] && ! [[ $category =~ $ONLY ]]; then
+        rm -rf "$dir"
+        continue
+    fi
     lang=$(cat "$(ls "$dir"*.lang | head -n1)")
     ours=(--json)
     theirs=()

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QtEndian>
+
+#include <zlib.h>
+
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -49,6 +53,116 @@ QByteArray pngWithChunk(const char* type, quint32 length, const QByteArray& data
     bytes.append(type).append(data);
     bytes.append(QByteArray(76 - bytes.size(), '\0'));
     return bytes;
+}
+
+QByteArray bigEndian(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray littleEndian(quint32 value, int size = 4)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes.left(size);
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
+{
+    const QByteArray body = type + data;
+    return bigEndian(quint32(data.size())) + body +
+           bigEndian(quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))));
+}
+
+// An EXIF block whose only entry is the orientation.
+QByteArray exif(int orientation)
+{
+    return QByteArray("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18) + char(orientation) +
+           QByteArray(7, '\0');
+}
+
+// A white 40 x 20 image with a black left half: shown turned clockwise (6) or
+// counter-clockwise (8), its black half is on top or at the bottom.
+QImage halfBlack()
+{
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter(&image).fillRect(0, 0, 20, 20, Qt::black);
+    return image;
+}
+
+QByteArray turnedPng(int orientation)
+{
+    const QByteArray png = encode(halfBlack(), "PNG");
+    const qsizetype idat = png.indexOf("IDAT") - 4; // eXIf goes before the pixels
+    return png.left(idat) + pngChunk("eXIf", exif(orientation)) + png.mid(idat);
+}
+
+// The extended WebP layout, the only one that may carry EXIF: VP8X, the image, EXIF.
+QByteArray turnedWebp(int orientation)
+{
+    const QByteArray simple = encode(halfBlack(), "WEBP");
+    const QByteArray image = simple.mid(12); // the VP8L or VP8 chunk
+    const QByteArray vp8x = QByteArray("VP8X") + littleEndian(10) + QByteArray("\x08\0\0\0", 4) +
+                            littleEndian(39, 3) + littleEndian(19, 3);
+    QByteArray metadata = exif(orientation);
+    const QByteArray exifChunk = QByteArray("EXIF") + littleEndian(quint32(metadata.size())) + metadata;
+    const QByteArray body = QByteArray("WEBP") + vp8x + image + exifChunk;
+    return QByteArray("RIFF") + littleEndian(quint32(body.size())) + body;
+}
+
+// Uncompressed 24-bit TGA, rows from the top, of halfBlack().
+QByteArray tga()
+{
+    const QImage image = halfBlack();
+    QByteArray bytes(18, '\0');
+    bytes[2] = 2; // true colour
+    bytes[12] = char(image.width());
+    bytes[14] = char(image.height());
+    bytes[16] = 24;
+    bytes[17] = 0x20; // top-left origin
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            bytes += char(qBlue(pixel));
+            bytes += char(qGreen(pixel));
+            bytes += char(qRed(pixel));
+        }
+    return bytes;
+}
+
+// A 16-bit RGB PNG of one colour, compressed a row at a time so that the fixture stays small.
+QByteArray deepPng(QSize size, QRgba64 colour)
+{
+    QByteArray header = bigEndian(quint32(size.width())) + bigEndian(quint32(size.height()));
+    header += QByteArray("\x10\x02\0\0\0", 5); // 16 bits, RGB
+    QByteArray row(1 + 6 * qsizetype(size.width()), '\0');
+    for (int x = 0; x < size.width(); ++x)
+        for (int c = 0; c < 3; ++c)
+            qToBigEndian(quint16(c == 0   ? colour.red()
+                                 : c == 1 ? colour.green()
+                                          : colour.blue()),
+                         row.data() + 1 + 6 * x + 2 * c);
+    z_stream stream{};
+    deflateInit(&stream, 1);
+    QByteArray compressed;
+    QByteArray buffer(1 << 16, '\0');
+    for (int y = 0; y <= size.height(); ++y) {
+        const bool last = y == size.height();
+        stream.next_in = reinterpret_cast<Bytef*>(last ? nullptr : row.data());
+        stream.avail_in = last ? 0 : uInt(row.size());
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            stream.avail_out = uInt(buffer.size());
+            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+            compressed.append(buffer.constData(), buffer.size() - qsizetype(stream.avail_out));
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", compressed) +
+           pngChunk("IEND", {});
 }
 
 // The kind of error a load fails with; none when it succeeds.
@@ -174,6 +288,45 @@ private Q_SLOTS:
         const int off = std::max({qAbs(got.red() - colour.red()), qAbs(got.green() - colour.green()),
                                   qAbs(got.blue() - colour.blue())});
         QVERIFY2(off <= 40, qPrintable(got.name())); // JPEG blurs near edges
+    }
+
+    // What Qt's readers alone get wrong: orientation outside JPEG, TGA's missing signature,
+    // 16-bit colour near the pixel limit.
+    void decodesBeyondQt_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QColor>("top"); // near the top, a quarter in
+        QTest::newRow("PNG, orientation 6")
+            << u"turned.png"_s << turnedPng(6) << QSize(20, 40) << QColor(Qt::black);
+        QTest::newRow("PNG, orientation 8")
+            << u"turned.png"_s << turnedPng(8) << QSize(20, 40) << QColor(Qt::white);
+        QTest::newRow("PNG, orientation 3")
+            << u"turned.png"_s << turnedPng(3) << QSize(40, 20) << QColor(Qt::white);
+        QTest::newRow("WebP, orientation 6")
+            << u"turned.webp"_s << turnedWebp(6) << QSize(20, 40) << QColor(Qt::black);
+        QTest::newRow("TGA by its extension")
+            << u"image.TGA"_s << tga() << QSize(40, 20) << QColor(Qt::black);
+        // Eight bytes a pixel once decoded: 45 megapixels exceed four bytes times the pixel limit.
+        QTest::newRow("16-bit colour PNG of 45 megapixels")
+            << u"deep.png"_s << deepPng({7500, 6000}, QRgba64::fromRgba64(0x1111, 0x8888, 0xeeee, 0xffff))
+            << QSize(7500, 6000) << QColor(0x11, 0x88, 0xee);
+    }
+    void decodesBeyondQt()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, size);
+        QFETCH(QColor, top);
+        const QImage image = ImageLoader::load(write(name, bytes));
+        QCOMPARE(image.size(), size);
+        const QColor got = image.pixelColor(size.width() / 4, size.height() / 8);
+        QVERIFY2(qAbs(got.red() - top.red()) + qAbs(got.green() - top.green()) +
+                         qAbs(got.blue() - top.blue()) <
+                     10,
+                 qPrintable(got.name())); // WebP is stored lossily
+        QVERIFY(image.depth() <= 32);
     }
 
 private:

@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 #include "core/PDFService.h"
+#include "core/TesseractEngine.h"
 
 #include <QDir>
 #include <QPdfDocument>
@@ -53,6 +54,39 @@ QPointF darkCentre(const QString& file, QSize pixels)
                 ++count;
             }
     return count > 0 ? QPointF(sumX / count / image.width(), sumY / count / image.height()) : QPointF(-1, -1);
+}
+
+// A letter page whose only marking is an annotation with an appearance: `annotation` holds its
+// other keys; the appearance writes `word` in Helvetica.
+void writeAnnotatedPdf(const QString& path, const QByteArray& annotation, const QByteArray& word, bool form)
+{
+    const QByteArray appearance = "BT /Helv 28 Tf 12 14 Td (" + word + ") Tj ET";
+    const QByteArrayList objects{
+        "<< /Type /Catalog /Pages 2 0 R" +
+            (form ? QByteArray(" /AcroForm << /Fields [5 0 R] /DA (/Helv 28 Tf 0 g) >>") : QByteArray()) +
+            " >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Annots [5 0 R] >>",
+        "<< /Length 0 >>\nstream\n\nendstream",
+        "<< /Type /Annot /Rect [100 500 400 560] /F 4 /P 3 0 R /AP << /N 6 0 R >> " + annotation + " >>",
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 300 60] /Resources << /Font << /Helv 7 0 R >> >> "
+        "/Length " +
+            QByteArray::number(appearance.size()) + " >>\nstream\n" + appearance + "\nendstream",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    QByteArray pdf = "%PDF-1.7\n", xref = "xref\n0 8\n0000000000 65535 f \n";
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    pdftest::writeFile(path, pdf + xref + "trailer\n<< /Size 8 /Root 1 0 R >>\nstartxref\n" +
+                                 QByteArray::number(pdf.size()) + "\n%%EOF\n");
+}
+
+QString readPage(TesseractEngine& engine, const QString& path)
+{
+    const QList<PDFPageResult> pages =
+        PDFService::recognize(path, 1, 1, {.languages = {u"eng"_s}}, false, engine, CancelToken());
+    return pages.value(0).text;
 }
 
 QImage whiteImage(QSize size)
@@ -186,6 +220,30 @@ private Q_SLOTS:
         QCOMPARE(words, (QStringList{u"alpha"_s, u"beta"_s})); // a real space
         QVERIFY(qAbs(left - 100) < 1 && qAbs(end - 950) < 1);
         QVERIFY((top + bottom) / 2 > 250 && (top + bottom) / 2 < 300); // top-left origin in the viewer
+    }
+    // A stamp and a filled form field are read with the page and kept, as they look, in the export.
+    void annotationsAreReadAndKept_data()
+    {
+        QTest::addColumn<QByteArray>("annotation");
+        QTest::addColumn<bool>("form");
+        QTest::newRow("stamp") << QByteArray("/Subtype /Stamp /Name /Approved") << false;
+        QTest::newRow("filled text field")
+            << QByteArray("/Subtype /Widget /FT /Tx /T (status) /V (APPROVED)") << true;
+    }
+    void annotationsAreReadAndKept()
+    {
+        QFETCH(QByteArray, annotation);
+        QFETCH(bool, form);
+        const QString source = path(u"annotated.pdf"_s);
+        writeAnnotatedPdf(source, annotation, "APPROVED", form);
+        TesseractEngine engine;
+        QCOMPARE(readPage(engine, source), u"APPROVED"_s);
+
+        const QString out = path(u"annotated-out.pdf"_s);
+        PDFService::exportSearchable(
+            source, {{0, {line(u"APPROVED"_s, {0.16, 0.7, 0.5, 0.08})}, {}, {612, 792}}}, {}, {}, out);
+        QVERIFY(pdftest::passesCheck(out));
+        QCOMPARE(readPage(engine, out), u"APPROVED"_s);
     }
     void unwritableDestination()
     {

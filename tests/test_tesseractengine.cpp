@@ -46,6 +46,22 @@ QImage qr(const QString& payload)
     return modules.scaled(modules.size() * 4).convertToFormat(QImage::Format_RGB32);
 }
 
+// A Code 128 of whole modules, with bars of the full height and a quiet zone of ten modules.
+QImage code128(const QString& payload, QSize size)
+{
+    const auto matrix = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::Code128)
+                            .setMargin(0)
+                            .encode(payload.toStdString(), 0, 0);
+    const int module = std::max(1, size.width() / (matrix.width() + 20));
+    QImage image((matrix.width() + 20) * module, size.height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (int x = 0; x < matrix.width(); ++x)
+        if (matrix.get(x, 0))
+            painter.fillRect((x + 10) * module, 0, module, size.height(), Qt::black);
+    return image;
+}
+
 } // namespace
 
 class TestTesseractEngine : public QObject
@@ -85,6 +101,33 @@ private Q_SLOTS:
                            u"Vellumix reads the text on your screen."_s}
             << QStringList{payload};
         QTest::newRow("1 px strip") << textImage({2000, 1}, ink, ink, {}) << false << none << none;
+
+        // White text on saturated mid-tones: selected rows, buttons, notices.
+        const QStringList notice = {u"Sync finished at noon"_s, u"Your changes were saved"_s};
+        for (const char* colour : {"#2f6fd6", "#28a745", "#dc3545", "#8e44ad"})
+            QTest::addRow("white on %s", colour)
+                << textImage({320, 70}, QColor(QLatin1String(colour)), Qt::white, notice, 15) << false
+                << notice << none;
+
+        // Text under a barcode beside a QR code, a layout where the inverted code areas once
+        // dropped every line: the codes are blanked out before text recognition.
+        QImage label(1000, 400, QImage::Format_RGB32);
+        label.fill(Qt::white);
+        const QStringList below = {u"of its terms. However,"_s, u"if You become compliant,"_s};
+        {
+            QPainter painter(&label);
+            painter.drawImage(673, 93, qr(u"https://example.org/item/1001"_s).scaled(300, 300));
+            painter.drawImage(26, 40, code128(u"VX-482917"_s, {400, 112}));
+            QFont font(u"DejaVu Sans"_s);
+            font.setPixelSize(26);
+            painter.setFont(font);
+            painter.setPen(ink);
+            painter.drawText(26, 219, below.at(0));
+            painter.drawText(26, 258, below.at(1));
+        }
+        QTest::newRow("text under a barcode beside a QR code")
+            << label << false << QStringList{below.at(1), below.at(0)}
+            << QStringList{u"https://example.org/item/1001"_s, u"VX-482917"_s};
     }
     void recognises()
     {
@@ -100,7 +143,11 @@ private Q_SLOTS:
         }
         found.sort();
         QCOMPARE(found, lines); // a code's modules are not text
-        QCOMPARE(recognition.codes, codes);
+        QStringList payloads = recognition.codes;
+        payloads.sort();
+        QStringList expectedCodes = codes;
+        expectedCodes.sort();
+        QCOMPARE(payloads, expectedCodes);
     }
     void boxesDescribeTheInput()
     {
@@ -146,6 +193,65 @@ private Q_SLOTS:
         QCOMPARE(m_engine.recognize(image, options, CancelToken()).text(true),
                  u"Größere Änderungen für Straße"_s);
         QVERIFY(m_engine.languages().contains(u"deu"_s) && !m_engine.languages().contains(u"osd"_s));
+    }
+
+    // With no language given, the installed pack that reads the text best is chosen, whatever
+    // the locale, and reported.
+    void automaticLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("language");
+        const QStringList german = {u"Größere Änderungen für Straße und Brücke"_s,
+                                    u"Bitte prüfen Sie die Hausnummer"_s};
+        QTest::newRow("German, C locale") << u"C"_s << german << u"deu+eng"_s;
+        QTest::newRow("German, French locale") << u"fr_FR"_s << german << u"deu+eng"_s;
+        QTest::newRow("English stays English")
+            << u"en_US"_s
+            << QStringList{u"Open the settings to change your password"_s, u"Check for updates"_s}
+            << u"eng"_s;
+    }
+    void automaticLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, language);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        TesseractEngine engine; // no choice remembered from other rows
+        const QImage image = textImage({460, 70}, light, ink, lines, 14);
+        const Recognition recognition = engine.recognize(image, {}, CancelToken());
+        QLocale::setDefault(before);
+        QCOMPARE(recognition.text(true), lines.join(u'\n'));
+        QCOMPARE(recognition.language, language);
+        // Again, as a warm capture: the remembered choice, the same reading.
+        QCOMPARE(engine.recognize(image, {}, CancelToken()).language, language);
+    }
+    // Tesseract refuses a side above 32767 pixels: a long scrolling screenshot is read in tiles,
+    // each line once, including one across a seam.
+    void tallImage()
+    {
+        QImage image(500, 34000, QImage::Format_RGB32);
+        image.fill(light);
+        const QStringList lines = {u"First line at the top"_s, u"Across the first seam"_s,
+                                   u"Last line below"_s};
+        const QList<int> at = {20, 15590, 33900};
+        {
+            QPainter painter(&image);
+            QFont font(u"DejaVu Sans"_s);
+            font.setPixelSize(20);
+            painter.setFont(font);
+            painter.setPen(ink);
+            for (int i = 0; i < lines.size(); ++i)
+                painter.drawText(10, at.at(i) + 20, lines.at(i));
+        }
+        const Recognition recognition = m_engine.recognize(image, {}, CancelToken());
+        QCOMPARE(recognition.text(true), lines.join(u'\n'));
+        // Boxes in the whole image: the last line near the bottom.
+        QVERIFY(recognition.blocks.size() == 3);
+        for (const TextBlock& block : recognition.blocks)
+            if (block.text == lines.last())
+                QVERIFY(block.y < 0.01);
     }
 
 private:

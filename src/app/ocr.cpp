@@ -101,6 +101,7 @@ QJsonObject toJson(const QString& name, const Recognition& recognition, bool pre
             {QStringLiteral("confidence"), double(recognition.confidence())},
             {QStringLiteral("blocks"), toJson(recognition.blocks)},
             {QStringLiteral("codes"), QJsonArray::fromStringList(recognition.codes)},
+            {QStringLiteral("language"), recognition.language},
             {QStringLiteral("seconds"), recognition.seconds}};
 }
 

@@ -6,7 +6,9 @@
 
 #include <QPainter>
 #include <QPdfDocument>
+#include <QPdfDocumentRenderOptions>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QThreadPool>
 
@@ -38,7 +40,10 @@ QImage renderPage(QPdfDocument& document, int index)
     const double scale = renderScale(size);
     const QSize pixels(std::max(1L, std::lround(size.width() * scale)),
                        std::max(1L, std::lround(size.height() * scale)));
-    const QImage rendered = document.render(index, pixels);
+    // Annotations and filled form fields are part of the page as a viewer shows it.
+    QPdfDocumentRenderOptions renderOptions;
+    renderOptions.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
+    const QImage rendered = document.render(index, pixels, renderOptions);
     if (rendered.isNull())
         return {};
     // The renderer leaves unpainted paper transparent; recognition must see white paper.
@@ -71,8 +76,10 @@ QList<PDFPageResult> recognize(const QString& path,
                                const Progress& progress,
                                int concurrentPages)
 {
+    QTemporaryFile flattened;
+    const bool withForms = flattened.open() && flattenForms(path, flattened.fileName());
     QPdfDocument document;
-    if (document.load(path) != QPdfDocument::Error::None)
+    if (document.load(withForms ? flattened.fileName() : path) != QPdfDocument::Error::None)
         throw VellumixError(VellumixError::Kind::InvalidPages); // also a locked document
     if (first < 1 || last < first || document.pageCount() < last)
         throw VellumixError(VellumixError::Kind::InvalidPages);

@@ -36,6 +36,12 @@ QSizeF displayedSize(const QPdfDocument& document, int index);
 // when the renderer produced nothing.
 QImage renderPage(QPdfDocument& document, int index);
 
+// Writes to `to` a copy of the document at `path` with its filled form fields and other
+// annotations drawn into the pages, when it has form fields: the renderer leaves fields to a
+// form environment it does not set up. False, writing nothing, when there are none or the
+// document does not open.
+bool flattenForms(const QString& path, const QString& to);
+
 // Number of pages of the document at `path`; 0 when it cannot be opened, is locked or has none.
 int pageCount(const QString& path);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/RecognizedLine.h"
 
+#include <algorithm>
+
 namespace vellumix {
 
 std::optional<TextBlock> RecognizedLine::toBlock(QSize imageSize) const
@@ -16,7 +18,9 @@ std::optional<TextBlock> RecognizedLine::toBlock(QSize imageSize) const
         return std::nullopt;
     const double w = imageSize.width();
     const double h = imageSize.height();
-    if (float(box.height() / h) < minimumTextHeight)
+    // A long scrolling screenshot's lines are small against its height: past a screen's
+    // height the floor stays put.
+    if (float(box.height() / std::min(h, 1200.0)) < minimumTextHeight)
         return std::nullopt;
 
     TextBlock block;

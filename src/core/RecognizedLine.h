@@ -15,7 +15,7 @@ namespace vellumix {
 struct RecognizedLine
 {
     static constexpr float minimumConfidence = 0.15f;
-    static constexpr float minimumTextHeight = 0.005f; // fraction of the image height
+    static constexpr float minimumTextHeight = 0.005f; // of the image height, at most 1200 px
 
     QString text;
     float confidence = 0.0f;

@@ -37,6 +37,7 @@ struct Recognition
     QList<TextBlock> blocks; // in the recogniser's order, not sorted
     QStringList codes;       // barcode payloads, duplicates kept
     double seconds = 0.0;
+    QString language; // the Tesseract languages read with ("deu+eng"); empty when unknown
 
     // Mean block confidence, summed in block order as 32-bit floats; 0 without blocks.
     float confidence() const;

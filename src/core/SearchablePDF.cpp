@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -172,6 +173,10 @@ bool addSourcePages(QPDF& out,
             throw notRewritable(path, QString::fromLocal8Bit(error.what()));
         return false;
     }
+    // A placed page keeps its content only: stamps, comments and filled fields join it as they
+    // look, or the export would lose them.
+    QPDFAcroFormDocumentHelper(source).generateAppearancesIfNeeded();
+    QPDFPageDocumentHelper(source).flattenAnnotations();
     std::vector<QPDFPageObjectHelper> sourcePages = QPDFPageDocumentHelper(source).getAllPages();
     for (const PDFPageResult& result : pages) {
         cancel.throwIfCancelled();
@@ -236,6 +241,25 @@ QPDFObjectHandle imageStream(QPDF& out, const QImage& source)
 }
 
 } // namespace
+
+bool flattenForms(const QString& path, const QString& to)
+{
+    try {
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.processFile(QFile::encodeName(path).constData());
+        QPDFAcroFormDocumentHelper forms(document);
+        if (!forms.hasAcroForm() || forms.getFormFields().empty())
+            return false;
+        forms.generateAppearancesIfNeeded();
+        QPDFPageDocumentHelper(document).flattenAnnotations();
+        QPDFWriter writer(document, QFile::encodeName(to).constData());
+        writer.write();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 void exportSearchable(const QString& source,
                       const QList<PDFPageResult>& pages,

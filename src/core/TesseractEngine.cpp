@@ -9,9 +9,11 @@
 #include "core/TesseractLanguages.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QMutex>
+#include <QPainter>
 #include <QTemporaryFile>
 
 #include <tesseract/baseapi.h>
@@ -21,7 +23,10 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <map>
+#include <numeric>
 #include <vector>
 
 namespace vellumix {
@@ -29,7 +34,16 @@ namespace vellumix {
 namespace {
 
 constexpr int polarityRadius = 25;
-constexpr std::size_t maximumIdleInstances = 4;
+constexpr std::size_t maximumIdleInstances = 6;
+// Tesseract refuses images with a side above 32767 pixels; longer ones are read in tiles.
+constexpr int maximumTile = 16000;
+constexpr int tileOverlap = 400;
+constexpr std::size_t languageSampleLines = 4;
+constexpr float unsureWord = 85.0f;
+// Another language must read the sample this much better than the first guess to be chosen:
+// names, numbers and addresses read alike in every language.
+constexpr double languageMargin = 1.1;
+constexpr std::size_t remembered = 32;
 
 struct Configuration
 {
@@ -47,6 +61,103 @@ struct Configuration
 bool cancelRequested(void* token, int /*words*/)
 {
     return static_cast<const CancelToken*>(token)->isCancelled();
+}
+
+// One line of a reading, its box in pixels of the image given to recognize().
+struct Line
+{
+    QString text;
+    QRectF box;
+    float confidence = 0.0f; // mean of its words
+    float weakest = 100.0f;  // its least sure word
+    double score = 0.0;
+    int words = 0;
+    int letters = 0;
+    int unknown = 0;
+};
+
+// A word's worth: positive when Tesseract is surer than a coin toss, so that an empty reading
+// beats garbage and a longer sure reading beats a shorter one.
+double wordScore(const QString& word, float confidence)
+{
+    return double(word.size()) * (double(confidence) / 100.0 - 0.5);
+}
+
+bool overlaps(const QRectF& a, const QRectF& b)
+{
+    const QRectF common = a & b;
+    return !common.isEmpty() &&
+           common.width() * common.height() > 0.3 * std::min(a.width() * a.height(), b.width() * b.height());
+}
+
+// Per area, the better of two readings: lines that overlap form a group, and each group is
+// taken whole from the reading that scores higher there (a margin for the first measured no
+// better).
+std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>& second)
+{
+    const std::size_t n = first.size(), count = n + second.size();
+    std::vector<std::size_t> parent(count);
+    std::iota(parent.begin(), parent.end(), 0);
+    std::function<std::size_t(std::size_t)> root = [&](std::size_t i) {
+        return parent[i] == i ? i : parent[i] = root(parent[i]);
+    };
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < second.size(); ++j)
+            if (overlaps(first[i].box, second[j].box))
+                parent[root(i)] = root(n + j);
+    std::map<std::size_t, std::pair<double, double>> scores; // group: first's and second's
+    for (std::size_t i = 0; i < count; ++i) {
+        auto& score = scores[root(i)];
+        (i < n ? score.first : score.second) += i < n ? first[i].score : second[i - n].score;
+    }
+    std::vector<Line> lines;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto& [mine, theirs] = scores[root(i)];
+        const bool fromFirst = theirs <= mine;
+        if (fromFirst == (i < n))
+            lines.push_back(i < n ? first[i] : second[i - n]);
+    }
+    return lines;
+}
+
+// Codes read as stray characters and their inverted quiet zones upset layout analysis: paint
+// each over with the colour around it.
+QImage withoutCodes(const QImage& image, const QList<BarcodeReader::Code>& codes)
+{
+    if (codes.isEmpty())
+        return image;
+    QImage result = image.convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&result);
+    for (const BarcodeReader::Code& code : codes) {
+        const int margin = std::max(4, std::min(code.box.width(), code.box.height()) / 8);
+        const QRect area = code.box.adjusted(-margin, -margin, margin, margin) & result.rect();
+        // The most common colour on the ring just outside the area is its background.
+        std::map<QRgb, int> counts;
+        const QRect ring = area.adjusted(-2, -2, 2, 2) & result.rect();
+        for (int x = ring.left(); x <= ring.right(); ++x)
+            for (int y : {ring.top(), ring.bottom()})
+                ++counts[result.pixel(x, y)];
+        for (int y = ring.top(); y <= ring.bottom(); ++y)
+            for (int x : {ring.left(), ring.right()})
+                ++counts[result.pixel(x, y)];
+        const auto most = std::max_element(counts.begin(), counts.end(),
+                                           [](const auto& a, const auto& b) { return a.second < b.second; });
+        painter.fillRect(area, QColor(most == counts.end() ? qRgb(255, 255, 255) : most->first));
+    }
+    painter.end();
+    return result;
+}
+
+QByteArray contentKey(const QImage& image)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const QImage pixels = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+                              ? image
+                              : image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < pixels.height(); ++y)
+        hash.addData(
+            QByteArrayView(reinterpret_cast<const char*>(pixels.constScanLine(y)), pixels.width() * 4));
+    return hash.result();
 }
 
 } // namespace
@@ -78,9 +189,172 @@ public:
             m_idle.erase(m_idle.begin());
     }
 
+    // Languages chosen automatically, by image content, so that a repeated capture is not
+    // measured again.
+    std::optional<QString> chosen(const QByteArray& image)
+    {
+        const QMutexLocker lock(&m_mutex);
+        for (const auto& [key, languages] : m_chosen)
+            if (key == image)
+                return languages;
+        return std::nullopt;
+    }
+
+    void remember(const QByteArray& image, const QString& languages)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_chosen.emplace_back(image, languages);
+        if (m_chosen.size() > remembered)
+            m_chosen.erase(m_chosen.begin());
+    }
+
 private:
     QMutex m_mutex;
     std::vector<std::pair<QString, Api>> m_idle; // oldest first
+    std::vector<std::pair<QByteArray, QString>> m_chosen;
+};
+
+// One Tesseract instance lent for one configuration, returned to the pool on every path.
+class TesseractEngine::Session
+{
+public:
+    Session(TesseractEngine& engine, const Configuration& configuration, const CancelToken& cancel)
+        : m_engine(engine), m_key(configuration.key()), m_cancel(cancel)
+    {
+        m_api = engine.m_pool->acquire(m_key);
+        if (m_api)
+            return;
+        m_api = std::make_unique<tesseract::TessBaseAPI>();
+        std::vector<std::string> names;
+        std::vector<std::string> values;
+        if (!configuration.dictionaries) {
+            for (const char* name : {"load_system_dawg", "load_freq_dawg"}) {
+                names.emplace_back(name);
+                values.emplace_back("0");
+            }
+        }
+        // User words are read while the model loads, so they go in with Init.
+        QTemporaryFile words;
+        if (!configuration.vocabulary.isEmpty()) {
+            if (!words.open())
+                throw PlatformError(words.errorString());
+            words.write(configuration.vocabulary.join(QLatin1Char('\n')).toUtf8() + '\n');
+            words.flush();
+            names.emplace_back("user_words_file");
+            values.emplace_back(words.fileName().toStdString());
+        }
+        const QByteArray path = engine.m_dataPath.toLocal8Bit();
+        const QByteArray languages = configuration.languages.toUtf8();
+        if (m_api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names,
+                        &values, false) != 0)
+            throw PlatformError(
+                QCoreApplication::translate("vellumix::TesseractEngine",
+                                            "Tesseract could not load the language data “%1” from %2.")
+                    .arg(configuration.languages, engine.m_dataPath));
+        m_api->SetVariable("debug_file", "/dev/null");
+    }
+
+    ~Session()
+    {
+        m_api->Clear();
+        m_engine.m_pool->release(m_key, std::move(m_api));
+    }
+
+    // Reads image (8-bit grey or 32-bit colour) and returns its lines with boxes divided by
+    // scale. darkRegions, when not null, splits lines where a dark area meets a light one.
+    std::vector<Line> read(const QImage& image,
+                           tesseract::PageSegMode mode,
+                           bool invertedRetry,
+                           double scale,
+                           const QImage& darkRegions)
+    {
+        m_api->SetPageSegMode(mode);
+        m_api->SetVariable("tessedit_do_invert", invertedRetry ? "1" : "0");
+        if (image.format() == QImage::Format_Grayscale8) {
+            // Grey keeps the anti-aliasing Tesseract was trained on.
+            m_api->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
+        } else {
+            // Tesseract reads R,G,B byte order.
+            const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+            m_api->SetImage(rgb.constBits(), rgb.width(), rgb.height(), 3, int(rgb.bytesPerLine()));
+        }
+        if (m_engine.m_tuning.resolution > 0)
+            m_api->SetSourceResolution(m_engine.m_tuning.resolution);
+
+        tesseract::ETEXT_DESC monitor;
+        monitor.cancel = &cancelRequested;
+        monitor.cancel_this = const_cast<CancelToken*>(&m_cancel);
+        const int status = m_api->Recognize(&monitor);
+        // Whatever Tesseract kept after a cancel is padded with blanks: never let it out.
+        if (m_cancel.isCancelled())
+            throw Cancelled{};
+        if (status != 0)
+            throw PlatformError(QCoreApplication::translate("vellumix::TesseractEngine",
+                                                            "Tesseract could not recognise this image."));
+
+        const double toMask = darkRegions.isNull() ? 0.0 : double(darkRegions.width()) / image.width();
+        auto isDark = [&](const QRect& box) {
+            if (darkRegions.isNull())
+                return false;
+            const QPoint centre = box.center() * toMask;
+            return darkRegions.valid(centre) && darkRegions.constScanLine(centre.y())[centre.x()] != 0;
+        };
+        // Lines are assembled from words so that a line never spans a light and a dark area:
+        // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
+        // the text beside it.
+        std::vector<Line> lines;
+        Line line;
+        int words = 0;
+        bool dark = false;
+        auto flush = [&] {
+            if (words > 0) {
+                line.confidence /= float(words);
+                line.words = words;
+                line.box = QRectF(line.box.topLeft() / scale, line.box.size() / scale);
+                lines.push_back(line);
+            }
+            line = {};
+            words = 0;
+        };
+        std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
+        if (it && !it->Empty(tesseract::RIL_WORD)) {
+            do {
+                const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+                int left = 0, top = 0, right = 0, bottom = 0;
+                if (!text || !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
+                    continue;
+                const QString word = QString::fromUtf8(text.get()).trimmed();
+                if (word.isEmpty())
+                    continue;
+                const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                const bool wordIsDark = isDark(box);
+                if (words > 0 && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
+                    flush();
+                dark = wordIsDark;
+                const float confidence = it->Confidence(tesseract::RIL_WORD);
+                line.text += (words > 0 ? QStringLiteral(" ") : QString()) + word;
+                line.box |= QRectF(box);
+                line.confidence += confidence;
+                line.weakest = std::min(line.weakest, confidence);
+                line.score += wordScore(word, confidence);
+                if (word.size() >= 3 &&
+                    std::all_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); })) {
+                    line.letters += int(word.size());
+                    if (!it->WordIsFromDictionary() || confidence < unsureWord)
+                        line.unknown += int(word.size());
+                }
+                ++words;
+            } while (it->Next(tesseract::RIL_WORD));
+        }
+        flush();
+        return lines;
+    }
+
+private:
+    TesseractEngine& m_engine;
+    QString m_key;
+    const CancelToken& m_cancel;
+    Pool::Api m_api;
 };
 
 TesseractEngine::TesseractEngine(QString tessdataPath) : TesseractEngine(std::move(tessdataPath), Tuning{}) {}
@@ -147,6 +421,163 @@ QString TesseractEngine::languageString(const OCROptions& options) const
     return chosen.join(QLatin1Char('+'));
 }
 
+std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& image,
+                                                                 const QString& languages,
+                                                                 const OCROptions& options,
+                                                                 const CancelToken& cancel)
+{
+    // Tesseract refuses a side above 32767 pixels: long screenshots are read in overlapping
+    // tiles, each line kept by the tile that holds its centre away from the seams.
+    if (image.height() > 2 * maximumTile || image.width() > 2 * maximumTile) {
+        const bool tall = image.height() >= image.width();
+        const int length = tall ? image.height() : image.width();
+        std::vector<TextLine> lines;
+        for (int start = 0; start < length; start += maximumTile - tileOverlap) {
+            const int end = std::min(length, start + maximumTile);
+            const QRect tile = tall ? QRect(0, start, image.width(), end - start)
+                                    : QRect(start, 0, end - start, image.height());
+            const int keepFrom = start == 0 ? 0 : start + tileOverlap / 2;
+            const int keepTo = end == length ? length : end - tileOverlap / 2;
+            for (TextLine line : readText(image.copy(tile), languages, options, cancel)) {
+                line.box.translate(tile.topLeft());
+                const double centre = tall ? line.box.center().y() : line.box.center().x();
+                if (centre >= keepFrom && centre < keepTo)
+                    lines.push_back(line);
+            }
+            if (end == length)
+                break;
+        }
+        return lines;
+    }
+
+    const Configuration configuration{languages, !options.fast, options.vocabulary};
+    Session session(*this, configuration, cancel);
+
+    QImage prepared = ScreenImage::grey(image);
+    QImage darkRegions;
+    if (m_tuning.normalizePolarity)
+        prepared = ScreenImage::normalizePolarity(prepared, polarityRadius, &darkRegions);
+    if (!options.fast && m_tuning.upscale)
+        prepared = SmallTextPreparation::prepare(prepared);
+    const double scale = double(prepared.width()) / image.width();
+    // Fast mode reads the region as one block of text, without the inverted second look at
+    // unsure lines: those are most of the time.
+    std::vector<Line> lines = session.read(prepared,
+                                           options.fast ? tesseract::PSM_SINGLE_BLOCK
+                                                        : tesseract::PageSegMode(m_tuning.pageSegmentation),
+                                           m_tuning.retryInverted && !options.fast, scale, darkRegions);
+
+    // Every preparation must earn its place: where a line is unsure, the image is also read as
+    // given, as the tesseract command line would, and each area keeps the better reading. On a
+    // page with most lines sure, only the unsure ones are read again, each with a little of its
+    // surroundings, so that it pays for its few doubtful lines and not for a second pass.
+    if (m_tuning.judge && !options.fast) {
+        std::vector<QRect> regions;
+        for (const Line& line : lines) {
+            if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
+                continue;
+            const int h = int(std::ceil(line.box.height()));
+            QRect region = line.box.toAlignedRect().adjusted(-2 * h, -h / 4, 2 * h, h / 4) & image.rect();
+            // Overlapping regions merge, so that no line is read twice.
+            for (auto it = regions.begin(); it != regions.end();) {
+                if (it->intersects(region)) {
+                    region |= *it;
+                    it = regions.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            regions.push_back(region);
+        }
+        // A capture of a few lines costs little to read whole, and reads better whole.
+        if (!regions.empty() && (lines.size() < 12 || regions.size() * 2 > lines.size())) {
+            lines = better(lines, session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
+        } else if (lines.empty()) {
+            lines = session.read(image, tesseract::PSM_AUTO, true, 1.0, {});
+        } else if (!regions.empty()) {
+            std::vector<Line> plain;
+            for (const QRect& region : regions) {
+                for (Line line :
+                     session.read(image.copy(region), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {})) {
+                    line.box.translate(region.topLeft());
+                    plain.push_back(line);
+                }
+            }
+            lines = better(lines, plain);
+        }
+    }
+
+    std::vector<TextLine> result;
+    for (const Line& line : lines)
+        result.push_back(
+            {line.text, line.box, line.confidence, line.score, line.words, line.letters, line.unknown});
+    return result;
+}
+
+QString TesseractEngine::chooseLanguages(const QImage& image,
+                                         const QString& first,
+                                         const std::vector<TextLine>& lines,
+                                         const OCROptions& options,
+                                         const CancelToken& cancel)
+{
+    const QStringList candidates = TesseractLanguages::installed(m_dataPath);
+    int letters = 0, unknown = 0;
+    for (const TextLine& line : lines) {
+        letters += line.letters;
+        unknown += line.unknown;
+    }
+    // A reading whose words the dictionary mostly knows has nothing to gain from another language.
+    if (candidates.size() < 2 || letters == 0 || unknown * 4 < letters)
+        return {};
+    // The sample: the lines with the most unknown words, stacked into one block.
+    std::vector<TextLine> sample = lines;
+    std::stable_sort(sample.begin(), sample.end(),
+                     [](const TextLine& a, const TextLine& b) { return a.unknown > b.unknown; });
+    sample.resize(std::min(sample.size(), languageSampleLines));
+    const int gap = 12;
+    int width = 0, height = gap;
+    for (const TextLine& line : sample) {
+        width = std::max(width, int(std::ceil(line.box.width())) + 2 * gap + 4);
+        height += int(std::ceil(line.box.height())) + 4 + gap;
+    }
+    const QImage grey = ScreenImage::normalizePolarity(ScreenImage::grey(image), polarityRadius);
+    QImage block(width, height, QImage::Format_Grayscale8);
+    block.fill(255);
+    {
+        QPainter painter(&block);
+        int y = gap;
+        for (const TextLine& line : sample) {
+            const QRect box = line.box.toAlignedRect().adjusted(-2, -2, 2, 2) & grey.rect();
+            painter.drawImage(QPoint(gap, y), grey.copy(box));
+            y += box.height() + gap;
+        }
+    }
+    block = SmallTextPreparation::prepare(block);
+
+    const QString firstLanguage = first.section(QLatin1Char('+'), 0, 0);
+    QString best = firstLanguage;
+    double firstScore = 0.0, bestScore = 0.0;
+    for (const QString& language : candidates) {
+        cancel.throwIfCancelled();
+        Session session(*this, {language, true, options.vocabulary}, cancel);
+        // Sure words, and letters in words the language's dictionary knows.
+        double score = 0.0;
+        for (const Line& line : session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {}))
+            score += line.score + line.letters - line.unknown;
+        if (language == firstLanguage)
+            firstScore = score;
+        if (score > bestScore) {
+            best = language;
+            bestScore = score;
+        }
+    }
+    if (best == firstLanguage || bestScore < firstScore * languageMargin + 1.0)
+        return first;
+    const QString english = QStringLiteral("eng");
+    // English stays second: interface words and names in English appear in every language.
+    return best == english || !candidates.contains(english) ? best : best + QLatin1Char('+') + english;
+}
+
 Recognition
 TesseractEngine::recognize(const QImage& image, const OCROptions& options, const CancelToken& cancel)
 {
@@ -157,147 +588,45 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
     // libgomp's default spends most of its time spinning on two cores; the setting is per thread.
     omp_set_max_active_levels(0);
 
-    const Configuration configuration{languageString(options), !options.fast, options.vocabulary};
+    QString languages = languageString(options);
     Recognition recognition;
 
-    // Codes first, on the image as given (upscaling only blurs modules): Tesseract reads a code's
-    // modules as stray characters, and knowing where the codes are keeps those out of the text.
-    cancel.throwIfCancelled();
+    // Codes first, on the image as given (upscaling only blurs modules); they are then painted
+    // over, as Tesseract reads their modules as stray characters.
     const QList<BarcodeReader::Code> codes = BarcodeReader::read(image);
     for (const BarcodeReader::Code& code : codes)
         recognition.codes.append(code.payload);
     cancel.throwIfCancelled();
 
     if (!image.isNull() && image.width() >= 3 && image.height() >= 3) {
-        QImage prepared = ScreenImage::grey(image);
-        QImage darkRegions;
-        if (m_tuning.normalizePolarity)
-            prepared = ScreenImage::normalizePolarity(prepared, polarityRadius, &darkRegions);
-        if (!options.fast && m_tuning.upscale)
-            prepared = SmallTextPreparation::prepare(prepared);
-
-        const QString key = configuration.key();
-        Pool::Api api = m_pool->acquire(key);
-        if (!api) {
-            api = std::make_unique<tesseract::TessBaseAPI>();
-            std::vector<std::string> names;
-            std::vector<std::string> values;
-            if (!configuration.dictionaries) {
-                for (const char* name : {"load_system_dawg", "load_freq_dawg"}) {
-                    names.emplace_back(name);
-                    values.emplace_back("0");
-                }
+        const QImage text = withoutCodes(image, codes);
+        const bool automatic = options.automaticLanguage && !options.fast &&
+                               std::none_of(options.languages.begin(), options.languages.end(),
+                                            [](const QString& code) { return !code.trimmed().isEmpty(); });
+        QByteArray key;
+        std::optional<QString> known;
+        if (automatic) {
+            key = contentKey(text);
+            known = m_pool->chosen(key);
+            if (known)
+                languages = *known;
+        }
+        std::vector<TextLine> lines = readText(text, languages, options, cancel);
+        if (automatic && !known) {
+            const QString chosen = chooseLanguages(text, languages, lines, options, cancel);
+            if (!chosen.isEmpty() && chosen != languages) {
+                languages = chosen;
+                lines = readText(text, languages, options, cancel);
             }
-            // User words are read while the model loads, so they go in with Init.
-            QTemporaryFile words;
-            if (!configuration.vocabulary.isEmpty()) {
-                if (!words.open())
-                    throw PlatformError(words.errorString());
-                words.write(configuration.vocabulary.join(QLatin1Char('\n')).toUtf8() + '\n');
-                words.flush();
-                names.emplace_back("user_words_file");
-                values.emplace_back(words.fileName().toStdString());
-            }
-            const QByteArray path = m_dataPath.toLocal8Bit();
-            const QByteArray languages = configuration.languages.toUtf8();
-            if (api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
-                          &names, &values, false) != 0)
-                throw PlatformError(
-                    QCoreApplication::translate("vellumix::TesseractEngine",
-                                                "Tesseract could not load the language data “%1” from %2.")
-                        .arg(configuration.languages, m_dataPath));
-            api->SetVariable("debug_file", "/dev/null");
+            m_pool->remember(key, languages);
         }
-        // Fast mode reads the region as one block of text: no layout analysis.
-        api->SetPageSegMode(options.fast ? tesseract::PSM_SINGLE_BLOCK
-                                         : tesseract::PageSegMode(m_tuning.pageSegmentation));
-        // Fast mode skips the inverted second look at unsure lines: it is most of the extra time.
-        api->SetVariable("tessedit_do_invert", m_tuning.retryInverted && !options.fast ? "1" : "0");
-
-        // Tesseract reads R,G,B byte order or grey; grey keeps the anti-aliasing it was trained on.
-        api->SetImage(prepared.constBits(), prepared.width(), prepared.height(), 1,
-                      int(prepared.bytesPerLine()));
-        if (m_tuning.resolution > 0)
-            api->SetSourceResolution(m_tuning.resolution);
-
-        tesseract::ETEXT_DESC monitor;
-        monitor.cancel = &cancelRequested;
-        monitor.cancel_this = const_cast<CancelToken*>(&cancel);
-        const int status = api->Recognize(&monitor);
-        if (cancel.isCancelled()) {
-            // Whatever Tesseract kept is padded with blanks: never let it out.
-            api->Clear();
-            m_pool->release(key, std::move(api));
-            throw Cancelled{};
+        for (const TextLine& line : lines) {
+            const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
+            if (auto block = recognized.toBlock(image.size()))
+                recognition.blocks.append(*block);
         }
-        if (status != 0) {
-            api->Clear();
-            m_pool->release(key, std::move(api));
-            throw PlatformError(QCoreApplication::translate("vellumix::TesseractEngine",
-                                                            "Tesseract could not recognise this image."));
-        }
-
-        const QSize size = prepared.size();
-        const double toPrepared = double(size.width()) / image.width();
-        auto inCode = [&](const QRect& box) {
-            const QPointF centre = QRectF(box).center() / toPrepared;
-            return std::any_of(codes.begin(), codes.end(), [&](const BarcodeReader::Code& code) {
-                return QRectF(code.box).contains(centre);
-            });
-        };
-        const double toMask = darkRegions.isNull() ? 0.0 : double(darkRegions.width()) / size.width();
-        auto isDark = [&](const QRect& box) {
-            if (darkRegions.isNull())
-                return false;
-            const QPoint centre = box.center() * toMask;
-            return darkRegions.valid(centre) && darkRegions.constScanLine(centre.y())[centre.x()] != 0;
-        };
-
-        // Lines are assembled from words so that a line never spans a light and a dark area:
-        // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
-        // the text beside it.
-        RecognizedLine line;
-        int words = 0;
-        float confidenceSum = 0.0f;
-        bool dark = false;
-        auto flush = [&] {
-            if (words > 0) {
-                line.confidence = confidenceSum / float(words);
-                if (auto block = line.toBlock(size))
-                    recognition.blocks.append(*block);
-            }
-            line = {};
-            words = 0;
-            confidenceSum = 0.0f;
-        };
-        std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
-        if (it && !it->Empty(tesseract::RIL_WORD)) {
-            do {
-                const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
-                int left = 0, top = 0, right = 0, bottom = 0;
-                if (!text || !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
-                    continue;
-                const QString word = QString::fromUtf8(text.get()).trimmed();
-                if (word.isEmpty())
-                    continue;
-                const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
-                if (inCode(box))
-                    continue;
-                const bool wordIsDark = isDark(box);
-                if (words > 0 && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
-                    flush();
-                dark = wordIsDark;
-                line.text += (words > 0 ? QStringLiteral(" ") : QString()) + word;
-                line.box |= box;
-                confidenceSum += it->Confidence(tesseract::RIL_WORD);
-                ++words;
-            } while (it->Next(tesseract::RIL_WORD));
-        }
-        flush();
-        it.reset();
-        api->Clear();
-        m_pool->release(key, std::move(api));
     }
+    recognition.language = languages;
 
     cancel.throwIfCancelled();
     recognition.seconds = double(timer.nsecsElapsed()) / 1e9;

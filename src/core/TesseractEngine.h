@@ -3,9 +3,11 @@
 
 #include "core/OCREngine.h"
 
+#include <QRectF>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 namespace vellumix {
 
@@ -25,6 +27,12 @@ public:
         // Tesseract's own retry of unsure lines on an inverted copy; with polarity already
         // normalised it mostly costs a second pass.
         bool retryInverted = true;
+        // A second, plain reading of images with unsure lines, keeping the better per area.
+        bool judge = true;
+        // A line below this mean word confidence, or with a word below sureWord, asks for the
+        // plain reading.
+        float sureLine = 80.0f;
+        float sureWord = 60.0f;
     };
 
     explicit TesseractEngine(QString tessdataPath = {});
@@ -41,6 +49,31 @@ public:
 
 private:
     class Pool;
+    class Session;
+    struct TextLine
+    {
+        QString text;
+        QRectF box; // pixels of the image read
+        float confidence = 0.0f;
+        double score = 0.0;
+        int words = 0;
+        int letters = 0; // in words of three letters or more
+        int unknown = 0; // of those, in words no dictionary knows or read unsurely
+    };
+
+    std::vector<TextLine> readText(const QImage& image,
+                                   const QString& languages,
+                                   const OCROptions& options,
+                                   const CancelToken& cancel);
+    // The installed language that reads a sample of the unsure lines clearly better than the
+    // first of `first`, with English after it; `first` when none does, empty when the lines
+    // are sure enough not to ask.
+    QString chooseLanguages(const QImage& image,
+                            const QString& first,
+                            const std::vector<TextLine>& lines,
+                            const OCROptions& options,
+                            const CancelToken& cancel);
+
     QString m_dataPath;
     Tuning m_tuning;
     std::unique_ptr<Pool> m_pool;
