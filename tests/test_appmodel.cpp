@@ -39,12 +39,17 @@ private Q_SLOTS:
         Fixture f;
         f.preferences().setSeparator(u" | "_s);
         f.preferences().setRules(rules);
+        // The first language the engine reports choosing is what the history records.
+        Recognition german = recognition(u"text 2"_s);
+        german.language = u"deu+eng"_s;
+        f.engine.results.insert(2, german);
         QVERIFY(f.run(keys));
         QCOMPARE(f.engine.keys, keys); // each once
         QCOMPARE(Fixture::clipboard(), expected);
         const HistoryEntry& entry = f.history().first();
         QCOMPARE(entry.text, expected);
         QCOMPARE(entry.confidence, confidence);
+        QCOMPARE(entry.language, keys.contains(2) ? u"deu+eng"_s : u"Automatic"_s);
         QCOMPARE(f.model.recognition().has_value(), keys.size() == 1); // no boxes for several images
     }
     void endingsWithoutText_data()

@@ -156,9 +156,13 @@ void AppModel::finishRecognition(const Recognised& recognised, int imageCount)
         return;
     }
     float sum = 0.0f;
-    for (const Recognition& result : results)
+    QString readWith; // what the engine chose when the user left the language to it
+    for (const Recognition& result : results) {
         sum += result.confidence();
-    completeWith(sum / float(results.size()), imageCount == 1 ? m_image : QImage(), recognised.png);
+        if (readWith.isEmpty())
+            readWith = result.language;
+    }
+    completeWith(sum / float(results.size()), imageCount == 1 ? m_image : QImage(), recognised.png, readWith);
 }
 
 void AppModel::complete(float confidence, const QImage& image)
@@ -166,7 +170,10 @@ void AppModel::complete(float confidence, const QImage& image)
     completeWith(confidence, image, std::nullopt);
 }
 
-void AppModel::completeWith(float confidence, const QImage& image, const std::optional<QByteArray>& png)
+void AppModel::completeWith(float confidence,
+                            const QImage& image,
+                            const std::optional<QByteArray>& png,
+                            const QString& readWith)
 {
     setBusy(false);
     const Preferences& preferences = *m_preferences;
@@ -178,9 +185,9 @@ void AppModel::completeWith(float confidence, const QImage& image, const std::op
         QByteArray encoded;
         if (retain)
             encoded = png ? *png : HistoryStore::encodeImage(image);
-        m_history->addEncoded(m_text, m_source,
-                              languages.isEmpty() ? QStringLiteral(QT_TR_NOOP("Automatic")) : languages,
-                              confidence, encoded, retain, preferences.retentionDays());
+        const QString automatic = readWith.isEmpty() ? QStringLiteral(QT_TR_NOOP("Automatic")) : readWith;
+        m_history->addEncoded(m_text, m_source, languages.isEmpty() ? automatic : languages, confidence,
+                              encoded, retain, preferences.retentionDays());
         const QList<HistoryEntry>& entries = m_history->entries();
         setSelectedHistory(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
     }

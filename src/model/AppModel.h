@@ -168,7 +168,10 @@ private:
     void processImages(const QList<QImage>& images, const QString& source);
     void endFlow(std::exception_ptr error, const std::function<void()>& cancelled);
     void finishRecognition(const Recognised& recognised, int imageCount);
-    void completeWith(float confidence, const QImage& image, const std::optional<QByteArray>& png);
+    void completeWith(float confidence,
+                      const QImage& image,
+                      const std::optional<QByteArray>& png,
+                      const QString& readWith = {});
 
     void setImage(const QImage& image);
     void setRecognition(const std::optional<Recognition>& recognition);
