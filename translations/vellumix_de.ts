@@ -379,6 +379,22 @@ Erstellt mit Tesseract OCR.</translation>
         <source>Use Ctrl or Super with a non-reserved key. Console-switching and screen-lock shortcuts are reserved.</source>
         <translation>Verwenden Sie Strg oder Super mit einer nicht reservierten Taste. Kürzel zum Wechseln der Konsole und zum Sperren des Bildschirms sind reserviert.</translation>
     </message>
+    <message>
+        <source>Capture text from a region of the screen</source>
+        <translation>Text aus einem Bildschirmbereich erfassen</translation>
+    </message>
+    <message>
+        <source>Capture text from several regions of the screen</source>
+        <translation>Text aus mehreren Bildschirmbereichen erfassen</translation>
+    </message>
+    <message>
+        <source>Show the OCR history</source>
+        <translation>OCR-Verlauf anzeigen</translation>
+    </message>
+    <message>
+        <source>Show the Vellumix workspace</source>
+        <translation>Vellumix-Arbeitsbereich anzeigen</translation>
+    </message>
 </context>
 <context>
     <name>vellumix::TesseractEngine</name>

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace vellumix {
 
@@ -42,6 +43,8 @@ public:
     static QString alreadyAssignedMessage();
     static QString refusedMessage(const QString& label, int status);
     static QString unacceptableMessage();
+    // The stable name and the sentence a desktop lists for the action in its own settings.
+    static std::pair<QString, QString> actionDescription(ShortcutAction action);
 
 Q_SIGNALS:
     void shortcutsChanged();
