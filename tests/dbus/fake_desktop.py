@@ -24,7 +24,7 @@ FAKE = "io.github.vellumix.Fake"
 
 DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
-config = {
+DEFAULTS = {
     "screenshot_response": 0,
     "screenshot_uri": "",
     "screenshot_silent": False,
@@ -33,7 +33,9 @@ config = {
     "shortcuts": True,
     "declined": [],
     "bind_response": 0,
+    "notifications": True,
 }
+config = dict(DEFAULTS)
 calls = []
 sessions = {}
 
@@ -150,10 +152,13 @@ class Notifications(dbus.service.Object):
 class Fake(dbus.service.Object):
     @dbus.service.method(FAKE, in_signature="s")
     def Configure(self, settings):
+        """Every setting at its default, then `settings` (JSON); forgets the calls so far."""
+        config.clear()
+        config.update(DEFAULTS)
         config.update(json.loads(settings))
         del calls[:]
         Notifications.next_id = 0
-        if config.get("notifications", True):
+        if config["notifications"]:
             names["notifications"] = dbus.service.BusName(NOTIFICATIONS, bus)
         elif "notifications" in names:
             del names["notifications"]  # the last reference: the name is released
