@@ -16,13 +16,11 @@
 #include <memory>
 
 namespace vellumix {
+namespace {
 
-PortalScreenGrabber::PortalScreenGrabber(int timeoutMs, QObject* parent)
-    : QObject(parent), m_timeoutMs(timeoutMs)
-{
-}
-
-QList<QImage> PortalScreenGrabber::cut(const QImage& image, const QRect& layout, const QList<QRect>& screens)
+// The parts of `image`, a picture of `layout` (logical coordinates), under each of `screens`; a
+// null image for a screen outside it.
+QList<QImage> cut(const QImage& image, const QRect& layout, const QList<QRect>& screens)
 {
     QList<QImage> images;
     if (image.isNull() || layout.isEmpty())
@@ -30,7 +28,7 @@ QList<QImage> PortalScreenGrabber::cut(const QImage& image, const QRect& layout,
     const double sx = double(image.width()) / layout.width();
     const double sy = double(image.height()) / layout.height();
     for (const QRect& screen : screens) {
-        // Rounded edges, so neighbouring screens share their border pixel column exactly.
+        // Rounded edges: neighbouring screens meet without a gap or an overlap at any scale.
         const int left = int(std::lround((screen.x() - layout.x()) * sx));
         const int top = int(std::lround((screen.y() - layout.y()) * sy));
         const int right = int(std::lround((screen.x() + screen.width() - layout.x()) * sx));
@@ -46,6 +44,13 @@ QList<QImage> PortalScreenGrabber::cut(const QImage& image, const QRect& layout,
         images.append(part);
     }
     return images;
+}
+
+} // namespace
+
+PortalScreenGrabber::PortalScreenGrabber(int timeoutMs, QObject* parent)
+    : QObject(parent), m_timeoutMs(timeoutMs)
+{
 }
 
 QFuture<QList<QImage>> PortalScreenGrabber::grab(const QList<QScreen*>& screens)

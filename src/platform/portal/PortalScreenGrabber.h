@@ -4,7 +4,6 @@
 #include "platform/ScreenGrabber.h"
 
 #include <QObject>
-#include <QRect>
 
 namespace vellumix {
 
@@ -21,10 +20,6 @@ public:
     explicit PortalScreenGrabber(int timeoutMs = defaultTimeoutMs, QObject* parent = nullptr);
 
     QFuture<QList<QImage>> grab(const QList<QScreen*>& screens) override;
-
-    // The parts of `image`, a picture of `layout` (logical coordinates), under each of `screens`;
-    // a null image for a screen outside it.
-    static QList<QImage> cut(const QImage& image, const QRect& layout, const QList<QRect>& screens);
 
 private:
     int m_timeoutMs;
