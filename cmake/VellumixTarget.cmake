@@ -28,7 +28,9 @@ function(vellumix_test name)
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     add_test(NAME ${name} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${name}>)
     set(home "${CMAKE_BINARY_DIR}/test-home/${name}")
-    set(environment "HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;LC_ALL=C.UTF-8")
+    # A session bus address that leads nowhere, so no suite reaches the user's own bus; suites that
+    # need one get a private bus from their LAUNCHER (dbus-run-session), which overrides it.
+    set(environment "HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;LC_ALL=C.UTF-8;DBUS_SESSION_BUS_ADDRESS=unix:path=${home}/no-session-bus")
     if(NOT ARG_LAUNCHER)
         list(PREPEND environment "QT_QPA_PLATFORM=offscreen")
     endif()

@@ -850,6 +850,22 @@ Arbeitsbereich öffnen: vellumix workspace</translation>
         <source>Could not be registered (%1).</source>
         <translation>Konnte nicht registriert werden (%1).</translation>
     </message>
+    <message>
+        <source>Capture text from a region of the screen</source>
+        <translation>Text aus einem Bildschirmbereich erfassen</translation>
+    </message>
+    <message>
+        <source>Capture text from several regions of the screen</source>
+        <translation>Text aus mehreren Bildschirmbereichen erfassen</translation>
+    </message>
+    <message>
+        <source>Show the OCR history</source>
+        <translation>OCR-Verlauf anzeigen</translation>
+    </message>
+    <message>
+        <source>Show the Vellumix workspace</source>
+        <translation>Vellumix-Arbeitsbereich anzeigen</translation>
+    </message>
 </context>
 <context>
     <name>vellumix::TesseractEngine</name>

@@ -42,6 +42,21 @@ public:
         return false;
     }
     virtual void releaseKeyboard(QWindow& window) { Q_UNUSED(window) }
+    // What the desktop lists for `id` in its own settings (a stable name and a sentence), for
+    // back-ends with DesktopSettings; given before registerHotKey().
+    virtual void describeHotKey(int id, const QString& name, const QString& description)
+    {
+        Q_UNUSED(id);
+        Q_UNUSED(name);
+        Q_UNUSED(description);
+    }
+    // The trigger the desktop really bound for `id`, in its own words; empty where the
+    // registered combination itself holds.
+    virtual QString boundTrigger(int id) const
+    {
+        Q_UNUSED(id);
+        return {};
+    }
 
 Q_SIGNALS:
     // The outcome of a registration: 0 when it holds, otherwise the service's own status (an
@@ -51,6 +66,9 @@ Q_SIGNALS:
     void activated(int id);
     // A registration the service dropped on its own (for example after a keyboard change).
     void registrationLost(int id, int status);
+    // unavailableReason() or capabilities() changed (a desktop service answered late): register
+    // again.
+    void availabilityChanged();
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(HotKeyBackend::Capabilities)

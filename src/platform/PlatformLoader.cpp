@@ -4,6 +4,10 @@
 #include "platform/canberra/CanberraSoundPlayer.h"
 #include "platform/null/NullHotKeyBackend.h"
 #include "platform/null/NullPlatform.h"
+#include "platform/portal/NotificationNotifier.h"
+#include "platform/portal/PortalHotKeyBackend.h"
+#include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalScreenGrabber.h"
 #include "platform/toast/Toast.h"
 #include "platform/x11/X11Compositor.h"
 #include "platform/x11/X11HotKeyBackend.h"
@@ -71,7 +75,16 @@ Platform loadPlatform(const Session& session)
     platform.grabber = std::make_unique<X11ScreenGrabber>();
 
     if (session.type == SessionType::Wayland) {
-        platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts());
+        if (!portal::sessionBusConnected()) {
+            platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts());
+            return platform;
+        }
+        // Whether the desktop offers each service is found out without blocking: the shortcut
+        // back-end turns unavailable when the portal lacks the interface, the notifier hands its
+        // message to the toast when no notification server answers.
+        platform.grabber = std::make_unique<PortalScreenGrabber>();
+        platform.notifier = std::make_unique<NotificationNotifier>(std::make_unique<Toast>());
+        platform.hotKeys = std::make_unique<PortalHotKeyBackend>();
         return platform;
     }
     if (session.type != SessionType::X11 || !session.qtOnX11)

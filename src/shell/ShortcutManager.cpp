@@ -20,6 +20,7 @@ ShortcutManager::ShortcutManager(UserDefaults& store, HotKeyBackend& backend, QO
     connect(&m_backend, &HotKeyBackend::activated, this, &ShortcutManager::onActivated, Qt::QueuedConnection);
     connect(&m_backend, &HotKeyBackend::registered, this, &ShortcutManager::onRegistered);
     connect(&m_backend, &HotKeyBackend::registrationLost, this, &ShortcutManager::onLost);
+    connect(&m_backend, &HotKeyBackend::availabilityChanged, this, &ShortcutManager::registerAll);
     registerAll();
 }
 
@@ -131,8 +132,26 @@ void ShortcutManager::registerAll()
     m_roundError.reset();
     m_waiting = int(m_shortcuts.size());
     // The back-end may answer inside each call; the round is set up before the first.
-    for (qsizetype i = 0; i < m_shortcuts.size(); ++i)
+    for (qsizetype i = 0; i < m_shortcuts.size(); ++i) {
+        const auto [name, description] = actionDescription(ShortcutAction(i));
+        m_backend.describeHotKey(int(i) + 1, name, description);
         m_backend.registerHotKey(int(i) + 1, m_shortcuts[i].key, m_shortcuts[i].modifiers);
+    }
+}
+
+std::pair<QString, QString> ShortcutManager::actionDescription(ShortcutAction action)
+{
+    switch (action) {
+    case ShortcutAction::CaptureRegion:
+        return {QStringLiteral("capture-region"), tr("Capture text from a region of the screen")};
+    case ShortcutAction::CaptureRegions:
+        return {QStringLiteral("capture-regions"), tr("Capture text from several regions of the screen")};
+    case ShortcutAction::OpenHistory:
+        return {QStringLiteral("show-history"), tr("Show the OCR history")};
+    case ShortcutAction::OpenWorkspace:
+        return {QStringLiteral("show-workspace"), tr("Show the Vellumix workspace")};
+    }
+    return {};
 }
 
 void ShortcutManager::onRegistered(int id, int status)

@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include <optional>
+#include <utility>
 
 namespace vellumix {
 
@@ -57,6 +58,8 @@ public:
     static QString refusedMessage(const QString& label, int status);
     static QString unacceptableMessage();
     static QString statusMessage(int status);
+    // The stable name and the sentence a desktop lists for the action in its own settings.
+    static std::pair<QString, QString> actionDescription(ShortcutAction action);
 
 Q_SIGNALS:
     void shortcutsChanged();
