@@ -52,7 +52,7 @@ namespace {
 
 const QString interfaceName = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
-// Stored modifier bits (see Shortcut) and the names the shortcuts specification gives them.
+// Stored modifier bits (see Shortcut) and the names freedesktop shortcut triggers give them.
 constexpr std::array<std::pair<std::uint32_t, const char*>, 4> modifierNames{
     {{0x100, "CTRL"}, {0x800, "ALT"}, {0x200, "SHIFT"}, {0x1000, "LOGO"}}};
 

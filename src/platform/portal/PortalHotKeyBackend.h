@@ -36,7 +36,7 @@ public:
     void describeHotKey(int id, const QString& name, const QString& description) override;
     QString boundTrigger(int id) const override;
 
-    // The trigger in the form of the freedesktop shortcuts specification ("CTRL+ALT+SHIFT+1"),
+    // The trigger as freedesktop shortcut triggers write it ("CTRL+ALT+SHIFT+1"),
     // from a keycode and the stored modifier bits; empty when the key has no name.
     static QString preferredTrigger(std::uint32_t keycode, std::uint32_t modifiers);
 
