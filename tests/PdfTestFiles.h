@@ -33,6 +33,13 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// The file's bytes; "(unreadable)" when it cannot be read.
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
 // Pages of the given sizes in points. Page n (from 1) has a grey square of level 20 x n in its centre,
 // so a fake engine can tell pages apart, and a black marker top left to show the orientation.
 inline void writePdf(const QString& path, const QList<QSizeF>& sizes)
