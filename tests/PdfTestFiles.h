@@ -33,6 +33,13 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// The file's bytes; "(unreadable)" when it cannot be read.
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
 // Pages of the given sizes in points. Page n (from 1) has a grey square of level 20 x n in its centre,
 // so a fake engine can tell pages apart, and a black marker top left to show the orientation.
 inline void writePdf(const QString& path, const QList<QSizeF>& sizes)
@@ -54,20 +61,27 @@ inline void writePdf(const QString& path, const QList<QSizeF>& sizes)
     painter.end();
 }
 
-// One hand-written page, for page boxes QPdfWriter cannot make: `pageKeys` go into its dictionary.
-inline void writeRawPdf(const QString& path, const QByteArray& pageKeys, const QByteArray& content)
+// A hand-written PDF of the given objects, numbered from 1; the first is the catalogue.
+inline QByteArray assemble(const QByteArrayList& objects)
 {
-    const QByteArrayList objects{
-        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /Contents 4 0 R " + pageKeys + " >>",
-        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream"};
-    QByteArray pdf = "%PDF-1.7\n", xref = "xref\n0 5\n0000000000 65535 f \n";
+    QByteArray pdf = "%PDF-1.7\n",
+               xref = "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
     for (qsizetype i = 0; i < objects.size(); ++i) {
         xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
         pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
     }
-    writeFile(path, pdf + xref + "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" +
-                        QByteArray::number(pdf.size()) + "\n%%EOF\n");
+    return pdf + xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(pdf.size()) + "\n%%EOF\n";
+}
+
+// One hand-written page, for page boxes QPdfWriter cannot make: `pageKeys` go into its dictionary.
+inline void writeRawPdf(const QString& path, const QByteArray& pageKeys, const QByteArray& content)
+{
+    writeFile(path,
+              assemble({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                        "<< /Type /Page /Parent 2 0 R /Contents 4 0 R " + pageKeys + " >>",
+                        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+                            "\nendstream"}));
 }
 
 // Rewrites `path` with qpdf: extra arguments before the output (for example "--rotate=+90").

@@ -49,12 +49,6 @@ struct DocumentFixture : ModelFixture
     QUrl saveTo;
 };
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
 const QString invalidPages = u"Choose a valid page range within this document."_s;
 
 } // namespace
@@ -180,10 +174,10 @@ private Q_SLOTS:
         QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(QByteArray(4096, 'x')) > 0);
         existing.close();
         f.model.exportResult(ExportFormat::Markdown); // the user cancels: nothing changes
-        QCOMPARE(contents(out), QByteArray(4096, 'x'));
+        QCOMPARE(pdftest::readFile(out), QByteArray(4096, 'x'));
         f.saveTo = QUrl::fromLocalFile(out);
         f.model.exportResult(ExportFormat::Markdown);
-        QCOMPARE(contents(out), text.toUtf8()); // replaced, not appended to, and no markup added
+        QCOMPARE(pdftest::readFile(out), text.toUtf8()); // replaced, not appended to, and no markup added
         QVERIFY(f.refusesToSave(u"Vellumix.txt"_s, ExportFormat::PlainText));
         // A FIFO's reader must not be left with nothing while the node is replaced.
         const QString fifo = f.path(u"fifo"_s);

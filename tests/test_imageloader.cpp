@@ -31,19 +31,6 @@ QByteArray encode(const QImage& image, const char* format)
     return bytes;
 }
 
-// 40 x 20 with a black left half, stored with EXIF orientation 6: shown turned clockwise, black on top.
-QByteArray turnedJpeg()
-{
-    QImage image(40, 20, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter(&image).fillRect(0, 0, 20, 20, Qt::black);
-    const QByteArray jpeg = encode(image, "JPEG");
-    const QByteArray exif("\xff\xe1\0\x22"
-                          "Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0",
-                          36);
-    return jpeg.left(2) + exif + jpeg.mid(2);
-}
-
 // A 1 x 1 grey PNG signature and header, then one chunk claiming `length` with only `data` after it.
 QByteArray pngWithChunk(const char* type, quint32 length, const QByteArray& data)
 {
@@ -91,6 +78,17 @@ QImage halfBlack()
     image.fill(Qt::white);
     QPainter(&image).fillRect(0, 0, 20, 20, Qt::black);
     return image;
+}
+
+// The JPEG, with the EXIF block in an APP1 segment right after the start marker.
+QByteArray turnedJpeg(int orientation)
+{
+    const QByteArray jpeg = encode(halfBlack(), "JPEG");
+    return jpeg.left(2) +
+           QByteArray("\xff\xe1\0\x22"
+                      "Exif\0\0",
+                      10) +
+           exif(orientation) + jpeg.mid(2);
 }
 
 QByteArray turnedPng(int orientation)
@@ -257,7 +255,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QColor>("colour"); // near the top centre
-        QTest::newRow("orientation 6") << turnedJpeg() << QSize(20, 40) << QColor(Qt::black);
+        QTest::newRow("orientation 6") << turnedJpeg(6) << QSize(20, 40) << QColor(Qt::black);
         QTest::newRow("animated GIF: two 1 x 1 frames, white then black")
             << QByteArray::fromBase64(
                    "R0lGODlhAQABAIAAAAAAAP///yH/C05FVFNDQVBFMi4wAwEAAAAh+QQACgAAACwAAAAAAQABAAAC"

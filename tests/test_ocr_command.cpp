@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "PdfTestFiles.h"
+
 #include <QFile>
 #include <QFont>
 #include <QImage>
@@ -48,20 +50,13 @@ const QString hello = u"Hello from the command line\n"_s;
 QByteArray pageTreeLoop()
 {
     const QByteArray content = "BT /F1 24 Tf 10 20 Td (Hello) Tj ET";
-    const QList<QByteArray> objects{
+    const QByteArrayList objects{
         "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R 2 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 50] /Contents 4 0 R "
         "/Resources << /Font << /F1 5 0 R >> >> >>",
         "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream",
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
-    QByteArray pdf = "%PDF-1.4\n";
-    QByteArray xref = "xref\n0 6\n0000000000 65535 f \n";
-    for (qsizetype i = 0; i < objects.size(); ++i) {
-        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
-    }
-    const QByteArray start = QByteArray::number(pdf.size());
-    return pdf + xref + "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + start + "\n%%EOF\n";
+    return pdftest::assemble(objects);
 }
 
 } // namespace
@@ -180,12 +175,10 @@ private Q_SLOTS:
     {
         // libpng prints "Invalid IHDR data" for a header of size 0 by itself.
         const QString broken = m_dir.filePath(u"zero.png"_s);
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(
+        QVERIFY(pdftest::writeFile(
+            broken,
             QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAAAAAAACAAAAAAe4CPOAAAADElEQVR4nGNgoAwAAABAAA"
-                                   "G3NHzvAAAAAElFTkSuQmCC"));
-        file.close();
+                                   "G3NHzvAAAAAElFTkSuQmCC")));
         const Run result = run({broken, m_image});
         QCOMPARE(result.status, 1);
         QCOMPARE(result.err.count(u'\n'), 1);
@@ -211,9 +204,7 @@ private Q_SLOTS:
     void inputThatCannotBeRewritten()
     {
         const QString input = m_dir.filePath(u"loop.pdf"_s);
-        QFile file(input);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pageTreeLoop()) > 0);
-        file.close();
+        QVERIFY(pdftest::writeFile(input, pageTreeLoop()));
         const QString out = m_dir.filePath(u"loop-searchable.pdf"_s);
         const Run result = run({u"--searchable-pdf"_s, out, input});
         QCOMPARE(result.status, 1);

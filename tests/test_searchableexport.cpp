@@ -73,13 +73,7 @@ void writeAnnotatedPdf(const QString& path, const QByteArray& annotation, const 
         "/Length " +
             QByteArray::number(appearance.size()) + " >>\nstream\n" + appearance + "\nendstream",
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
-    QByteArray pdf = "%PDF-1.7\n", xref = "xref\n0 8\n0000000000 65535 f \n";
-    for (qsizetype i = 0; i < objects.size(); ++i) {
-        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    pdftest::writeFile(path, pdf + xref + "trailer\n<< /Size 8 /Root 1 0 R >>\nstartxref\n" +
-                                 QByteArray::number(pdf.size()) + "\n%%EOF\n");
+    pdftest::writeFile(path, pdftest::assemble(objects));
 }
 
 QString readPage(TesseractEngine& engine, const QString& path)

@@ -127,6 +127,27 @@ struct Settings : ModelFixture
     QList<int> triggered;
 };
 
+// The shell over a model of fakes, launched by the test; `onboarded` as if a run had finished
+// onboarding, `refused` the combinations the hot keys refuse.
+struct Launch : ModelFixture
+{
+    explicit Launch(bool onboarded, const QMap<FakeHotKeyBackend::Combination, int>& refused = {})
+    {
+        if (onboarded)
+            defaults.set(AppDelegate::onboardedKey, true);
+        hotKeys.refused = refused;
+        shortcuts = std::make_unique<ShortcutManager>(defaults, hotKeys);
+        delegate = std::make_unique<AppDelegate>(model, *shortcuts, defaults, *taskbar, notifier);
+        delegate->trayAvailable = [this] { return tray; };
+    }
+    FakeHotKeyBackend hotKeys;
+    FakeNotifier notifier;
+    std::unique_ptr<X11TaskbarHints> taskbar = X11TaskbarHints::create();
+    std::unique_ptr<ShortcutManager> shortcuts;
+    std::unique_ptr<AppDelegate> delegate;
+    bool tray = true;
+};
+
 QMessageBox* openConfirmation()
 {
     QMessageBox* box = nullptr;
@@ -487,23 +508,17 @@ private Q_SLOTS:
 
     void onboardingFlow()
     {
-        FakeHotKeyBackend hotKeys;
-        FakeNotifier notifier;
-        ModelFixture m;
-        ShortcutManager shortcuts(m.defaults, hotKeys);
-        auto taskbar = X11TaskbarHints::create();
-        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
+        Launch l(false);
         QTemporaryDir config;
         QFile blocker(config.filePath(u"autostart"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly)); // enabling launch at login fails
-        delegate.setAutostart(AutostartEntry(blocker.fileName()));
-        delegate.trayAvailable = [] { return true; };
-        delegate.launch();
+        l.delegate->setAutostart(AutostartEntry(blocker.fileName()));
+        l.delegate->launch();
 
-        QMainWindow* window = delegate.onboardingWindow();
+        QMainWindow* window = l.delegate->onboardingWindow();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), u"Welcome to Vellumix"_s);
-        QVERIFY(!delegate.workspaceWindow());
+        QVERIFY(!l.delegate->workspaceWindow());
         auto* view = window->findChild<OnboardingView*>();
         const auto child = [&](const QString& name) { return view->findChild<QWidget*>(name); };
         const auto counter = [&] { return view->findChild<QLabel*>(u"counter"_s)->text(); };
@@ -520,11 +535,11 @@ private Q_SLOTS:
         QCOMPARE(counter(), u"3 of 6"_s);
         QCOMPARE(view->text(),
                  u"Use Ctrl+Alt+Shift+1 from any app. You can record a different shortcut in Settings."_s);
-        shortcuts.set(Shortcut{33, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+P"_s},
-                      ShortcutAction::CaptureRegion);
+        l.shortcuts->set(Shortcut{33, Shortcut::Ctrl | Shortcut::Alt, u"Ctrl+Alt+P"_s},
+                         ShortcutAction::CaptureRegion);
         QVERIFY(view->findChild<QLabel*>(u"text"_s)->text().startsWith(u"Use Ctrl+Alt+P from"_s));
         static_cast<QPushButton*>(child(u"configureShortcuts"_s))->click();
-        QVERIFY(delegate.settingsWindow() && delegate.settingsWindow()->isVisible());
+        QVERIFY(l.delegate->settingsWindow() && l.delegate->settingsWindow()->isVisible());
         next()->click();
         QVERIFY(loginError->isVisible()); // coming back shows it again
         next()->click();
@@ -532,17 +547,17 @@ private Q_SLOTS:
 
         // Closing on page 5 does not finish it; the next launch's window starts over.
         window->close();
-        QVERIFY(!m.defaults.boolean(AppDelegate::onboardedKey));
-        delegate.showOnboarding();
-        view = delegate.onboardingWindow()->findChild<OnboardingView*>();
+        QVERIFY(!l.defaults.boolean(AppDelegate::onboardedKey));
+        l.delegate->showOnboarding();
+        view = l.delegate->onboardingWindow()->findChild<OnboardingView*>();
         QCOMPARE(view->step(), 0);
         for (int step = 1; step < 6; ++step)
             view->findChild<QPushButton*>(u"next"_s)->click();
         QCOMPARE(view->findChild<QLabel*>(u"counter"_s)->text(), u"6 of 6"_s);
         QCOMPARE(view->findChild<QPushButton*>(u"next"_s)->text(), u"Start Using Vellumix"_s);
         view->findChild<QPushButton*>(u"next"_s)->click();
-        QVERIFY(m.defaults.boolean(AppDelegate::onboardedKey));
-        QVERIFY(!delegate.onboardingWindow()->isVisible());
+        QVERIFY(l.defaults.boolean(AppDelegate::onboardedKey));
+        QVERIFY(!l.delegate->onboardingWindow()->isVisible());
     }
 
     // Tray present or not; what a plain first launch shows, lists and writes.
@@ -555,20 +570,14 @@ private Q_SLOTS:
     void firstLaunch()
     {
         QFETCH(bool, tray);
-        ModelFixture m;
-        FakeHotKeyBackend hotKeys;
-        hotKeys.refused.insert({11, 0xB00}, 10);
-        FakeNotifier notifier;
-        ShortcutManager shortcuts(m.defaults, hotKeys);
-        auto taskbar = X11TaskbarHints::create();
-        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
-        delegate.trayAvailable = [tray] { return tray; };
-        delegate.launch();
+        Launch l(false, {{{11, 0xB00}, 10}});
+        l.tray = tray;
+        l.delegate->launch();
 
-        QVERIFY(delegate.onboardingWindow()->isVisible());
-        QCOMPARE(delegate.workspaceWindow() && delegate.workspaceWindow()->isVisible(), !tray);
+        QVERIFY(l.delegate->onboardingWindow()->isVisible());
+        QCOMPARE(l.delegate->workspaceWindow() && l.delegate->workspaceWindow()->isVisible(), !tray);
         if (!tray) {
-            QMainWindow* workspace = delegate.workspaceWindow();
+            QMainWindow* workspace = l.delegate->workspaceWindow();
             QVERIFY(QTest::qWaitForWindowExposed(workspace));
             QCOMPARE(windowStates(*workspace->windowHandle()),
                      QStringList()); // listed though showDock is off
@@ -576,54 +585,41 @@ private Q_SLOTS:
         // The refused shortcut is announced once, pointing to Settings; the tray's absence too.
         const QStringList expected{ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+2"_s, 10) +
                                    u" See Shortcuts in Settings."_s};
-        QCOMPARE(notifier.shown.mid(0, 1), expected);
-        QCOMPARE(notifier.shown.size(), tray ? 1 : 2);
+        QCOMPARE(l.notifier.shown.mid(0, 1), expected);
+        QCOMPARE(l.notifier.shown.size(), tray ? 1 : 2);
         // Nothing was written: no preferences, no shortcuts, no onboarding flag.
-        QCOMPARE(m.defaults.contents().keys(), QStringList());
+        QCOMPARE(l.defaults.contents().keys(), QStringList());
     }
 
     void trayDisappearing()
     {
-        ModelFixture m;
-        m.defaults.set(AppDelegate::onboardedKey, true);
-        FakeHotKeyBackend hotKeys;
-        FakeNotifier notifier;
-        ShortcutManager shortcuts(m.defaults, hotKeys);
-        auto taskbar = X11TaskbarHints::create();
-        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
-        bool tray = true;
-        delegate.trayAvailable = [&tray] { return tray; };
-        delegate.launch();
-        QVERIFY(!delegate.workspaceWindow());
-        tray = false; // the panel holding the tray quit
-        QTRY_VERIFY_WITH_TIMEOUT(delegate.workspaceWindow() && delegate.workspaceWindow()->isVisible(), 5000);
-        QVERIFY(QTest::qWaitForWindowExposed(delegate.workspaceWindow()));
-        QCOMPARE(windowStates(*delegate.workspaceWindow()->windowHandle()), QStringList());
-        QCOMPARE(notifier.shown.size(), 1);
+        Launch l(true);
+        l.delegate->launch();
+        QVERIFY(!l.delegate->workspaceWindow());
+        l.tray = false; // the panel holding the tray quit
+        QTRY_VERIFY_WITH_TIMEOUT(l.delegate->workspaceWindow() && l.delegate->workspaceWindow()->isVisible(),
+                                 5000);
+        QVERIFY(QTest::qWaitForWindowExposed(l.delegate->workspaceWindow()));
+        QCOMPARE(windowStates(*l.delegate->workspaceWindow()->windowHandle()), QStringList());
+        QCOMPARE(l.notifier.shown.size(), 1);
     }
 
     void taskbarHintsSurviveClosing()
     {
-        ModelFixture m;
-        m.defaults.set(AppDelegate::onboardedKey, true);
-        FakeHotKeyBackend hotKeys;
-        FakeNotifier notifier;
-        ShortcutManager shortcuts(m.defaults, hotKeys);
-        auto taskbar = X11TaskbarHints::create();
-        AppDelegate delegate(m.model, shortcuts, m.defaults, *taskbar, notifier);
-        delegate.trayAvailable = [] { return true; };
-        delegate.launch();
+        Launch l(true);
+        l.delegate->launch();
         for (int round = 0; round < 2; ++round) {
-            delegate.showSettings();
-            QMainWindow* window = delegate.settingsWindow();
+            l.delegate->showSettings();
+            QMainWindow* window = l.delegate->settingsWindow();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             QCOMPARE(window->windowTitle(), u"Vellumix Settings"_s);
             QCOMPARE(windowStates(*window->windowHandle()), QStringList{u"skip-taskbar"_s});
-            delegate.about();
-            QVERIFY(QTest::qWaitForWindowExposed(delegate.aboutWindow()));
-            QCOMPARE(windowStates(*delegate.aboutWindow()->windowHandle()), QStringList{u"skip-taskbar"_s});
+            l.delegate->about();
+            QVERIFY(QTest::qWaitForWindowExposed(l.delegate->aboutWindow()));
+            QCOMPARE(windowStates(*l.delegate->aboutWindow()->windowHandle()),
+                     QStringList{u"skip-taskbar"_s});
             window->close();
-            delegate.aboutWindow()->close();
+            l.delegate->aboutWindow()->close();
             QTRY_VERIFY(!window->isVisible());
         }
     }

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The German catalogue on a private X server: the tray menu and the workspace under LANGUAGE=de,
 // and the user's language chosen from the environment by the real binary.
+#include "ModelFixture.h"
 #include "XvfbSession.h"
-#include "model/AppModel.h"
-#include "model/HistoryStore.h"
-#include "model/UserDefaults.h"
 #include "platform/toast/Toast.h"
 #include "shell/AppDelegate.h"
 #include "shell/ShortcutManager.h"
 #include "shell/Translations.h"
-#include "support/Fakes.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vellumix;
@@ -43,19 +39,14 @@ class TestTranslations : public QObject
 private Q_SLOTS:
     void trayMenuAndWorkspaceAreGerman()
     {
-        QTemporaryDir folder;
-        MemoryDefaults defaults;
+        ModelFixture m;
+        m.engine.results.insert(0, recognition(u"Hallo"_s));
         FakeHotKeyBackend hotKeys;
-        FakeEngine engine;
-        engine.results.insert(0, recognition(u"Hallo"_s));
-        FakeCapture capture;
-        FakeSound sound;
         FakeTaskbar taskbar;
         Toast toast;
-        AppModel model(defaults, folder.path(), engine, capture, sound);
-        ShortcutManager shortcuts(defaults, hotKeys);
-        defaults.set(AppDelegate::onboardedKey, true);
-        AppDelegate delegate(model, shortcuts, defaults, taskbar, toast);
+        ShortcutManager shortcuts(m.defaults, hotKeys);
+        m.defaults.set(AppDelegate::onboardedKey, true);
+        AppDelegate delegate(m.model, shortcuts, m.defaults, taskbar, toast);
         delegate.trayAvailable = [] { return true; };
         delegate.launch();
 
@@ -79,16 +70,15 @@ private Q_SLOTS:
             QVERIFY2(buttons.contains(german), qPrintable(buttons.join(u'|')));
 
         // A recognition: the toast is shown in German, the history keeps the label it stores.
-        model.processImages({keyed(0)}, Source::MultipleRegions);
-        QTRY_COMPARE_WITH_TIMEOUT(model.history().entries().size(), qsizetype(1), 5000);
+        m.model.processImages({keyed(0)}, Source::MultipleRegions);
+        QTRY_COMPARE_WITH_TIMEOUT(m.model.history().entries().size(), qsizetype(1), 5000);
         QVERIFY(toast.panel() && toast.panel()->isVisible());
         QStringList shown;
         for (const QLabel* label : toast.panel()->findChildren<QLabel*>())
             shown.append(label->text());
         QVERIFY2(shown.contains(u"Text in die Zwischenablage kopiert"_s), qPrintable(shown.join(u'|')));
-        QCOMPARE(model.history().entries().size(), 1);
-        QCOMPARE(model.history().entries().first().source, u"Multiple regions"_s);
-        QCOMPARE(model.history().entries().first().language, u"Automatic"_s);
+        QCOMPARE(m.model.history().entries().first().source, u"Multiple regions"_s);
+        QCOMPARE(m.model.history().entries().first().language, u"Automatic"_s);
         delegate.terminate();
     }
 

@@ -10,9 +10,7 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QPdfDocument>
-#include <QPdfWriter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -110,10 +108,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const auto pdf = [&dir](const QString& name, int pages) {
-            QPdfWriter writer(dir.filePath(name));
-            QPainter painter(&writer);
-            for (int page = 1; page < pages; ++page)
-                writer.newPage();
+            pdftest::writePdf(dir.filePath(name), QList<QSizeF>(pages, QSizeF(100, 100)));
             return dir.filePath(name);
         };
         const QString three = pdf(u"three.pdf"_s, 3);

@@ -43,7 +43,6 @@ struct Workspace : ModelFixture
         view.resize(1100, 700);
         view.show();
     }
-    ~Workspace() { engine.released = true; }
     WorkspaceDetail& detail() { return *view.detail(); }
     int rows() { return view.list()->model()->rowCount(); }
     QString rowTitle(int row) { return view.list()->model()->index(row, 0).data().toString(); }
@@ -98,12 +97,6 @@ QFileDialog* openFileDialog()
         return found != nullptr;
     }));
     return found;
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Receives what "Open URL" hands to the desktop instead of starting a browser.
@@ -351,7 +344,7 @@ private Q_SLOTS:
         QTest::keyClick(fileName, Qt::Key_Return);
         QVERIFY(w.idle());
         QVERIFY(!w.model.message());
-        const QByteArray written = contents(path);
+        const QByteArray written = pdftest::readFile(path);
         if (ExportFormat(format) == ExportFormat::PDF) {
             QVERIFY(written.startsWith("%PDF"));
             QPdfDocument document;
