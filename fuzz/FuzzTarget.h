@@ -2,7 +2,9 @@
 // What every fuzz target shares: its entry point and an application like the one it runs in.
 #pragma once
 
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +33,17 @@ inline void check(bool invariant)
 {
     if (!invariant)
         std::abort();
+}
+
+// The input as a file named `name` in `dir`, for readers that take a path.
+inline QString
+writeInput(const QTemporaryDir& dir, const QString& name, const std::uint8_t* data, std::size_t size)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    check(file.open(QIODevice::WriteOnly) &&
+          file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
+    return path;
 }
 
 } // namespace vellumix::fuzz

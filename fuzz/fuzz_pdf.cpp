@@ -5,20 +5,14 @@
 #include "core/Errors.h"
 #include "core/PDFService.h"
 
-#include <QFile>
 #include <QPdfDocument>
-#include <QTemporaryDir>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace vellumix;
     fuzz::ensureApplication();
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("in.pdf"));
-    QFile file(path);
-    fuzz::check(file.open(QIODevice::WriteOnly) &&
-                file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
-    file.close();
+    const QString path = fuzz::writeInput(dir, QStringLiteral("in.pdf"), data, size);
     const int pages = PDFService::pageCount(path);
     if (pages <= 0)
         return 0;
