@@ -233,6 +233,7 @@ private Q_SLOTS:
         f.model.retry();
         QVERIFY(!f.model.busy());
         f.model.open(withImage);
+        QTRY_VERIFY(!f.model.image().isNull()); // decoded off the GUI thread
         f.model.retry();
         QVERIFY(f.idle());
         QCOMPARE(f.engine.keys, (QList<int>{4, 4})); // the kept image, read back from disk
@@ -258,8 +259,14 @@ private Q_SLOTS:
         QImage large(6000, 6000, QImage::Format_RGB32);
         large.fill(qRgb(8, 0, 0));
         f.model.history().add(u"large"_s, AppModel::sourceFullScreen, u"Automatic"_s, 0.5f, large, true, 30);
-        f.model.open(f.history().first());
-        QCOMPARE(f.model.image().size(), large.size());
+        const HistoryEntry entry = f.history().first();
+        // Opening another entry before the decode ends must not let the late image replace it.
+        f.model.open(entry);
+        f.model.open(HistoryEntry{QUuid::createUuid(), u"text only"_s, 0.0, u"text only"_s});
+        QTest::qWait(1500);
+        QVERIFY(f.model.image().isNull());
+        f.model.open(entry);
+        QTRY_COMPARE(f.model.image().size(), large.size());
         f.model.retry();
         QVERIFY(f.idle());
         QCOMPARE(f.engine.keys, QList<int>{8});

@@ -13,6 +13,8 @@
 #include "model/Preferences.h"
 #include "platform/SoundPlayer.h"
 
+#include <QtConcurrent/QtConcurrentRun>
+
 namespace vellumix {
 
 QString AppModel::label(Source source)
@@ -231,16 +233,22 @@ void AppModel::open(const HistoryEntry& entry)
     setPdfURL({});
     setPdfPages({});
     setRecognition(std::nullopt);
-    QImage image;
+    setImage({});
     if (entry.imageName) {
+        // Decoded on the pool: a kept full-screen capture takes long enough to stall the window.
         // The loader lifts Qt's allocation limit that plain readers stop at (about 33 megapixels).
-        try {
-            image = ImageLoader::load(m_history->imagePath(entry));
-        } catch (const Error&) {
-            image = QImage(); // a missing or damaged kept image shows the text alone
-        }
+        const quint64 ticket = m_imageTicket;
+        QtConcurrent::run(&m_flows->pool(), [path = m_history->imagePath(entry)] {
+            try {
+                return ImageLoader::load(path);
+            } catch (const Error&) {
+                return QImage(); // a missing or damaged kept image shows the text alone
+            }
+        }).then(this, [this, ticket](const QImage& image) {
+            if (ticket == m_imageTicket && !image.isNull())
+                setImage(image); // nothing else was shown meanwhile
+        });
     }
-    setImage(image);
     Q_EMIT openWorkspace();
 }
 
@@ -327,6 +335,7 @@ void AppModel::setText(const QString& text)
 
 void AppModel::setImage(const QImage& image)
 {
+    ++m_imageTicket;
     m_image = image;
     Q_EMIT imageChanged();
 }

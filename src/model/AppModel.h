@@ -189,6 +189,7 @@ private:
 
     QString m_text;
     QImage m_image;
+    quint64 m_imageTicket = 0; // changes with every image shown, so a late decode is dropped
     std::optional<Recognition> m_recognition;
     QUrl m_pdfURL;
     QList<PDFPageResult> m_pdfPages;

@@ -64,6 +64,9 @@ public:
             Qt::QueuedConnection);
     }
 
+    // For side work that is not the current task, so that the destructor waits for it too.
+    QThreadPool& pool() { return m_pool; }
+
     void end(std::exception_ptr error, const std::function<void()>& cancelled = {}) const
     {
         m_ending(std::move(error), cancelled);
