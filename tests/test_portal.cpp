@@ -444,6 +444,35 @@ private Q_SLOTS:
         }
     }
 
+    // The desktop's page for allowing screen capture: the first of its programs installed, none
+    // elsewhere.
+    void captureSettingsPage_data()
+    {
+        QTest::addColumn<QString>("currentDesktop");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QStringList>("page"); // program and arguments; empty for none
+        QTest::newRow("GNOME") << u"ubuntu:GNOME"_s << QStringList{u"gnome-control-center"_s}
+                               << QStringList{u"/bin/gnome-control-center"_s, u"privacy"_s};
+        QTest::newRow("GNOME without its settings")
+            << u"GNOME"_s << QStringList{u"kcmshell6"_s} << QStringList();
+        QTest::newRow("Plasma 6") << u"KDE"_s << QStringList{u"kcmshell6"_s, u"kcmshell5"_s}
+                                  << QStringList{u"/bin/kcmshell6"_s, u"kcm_app-permissions"_s};
+        QTest::newRow("Plasma 5") << u"kde"_s << QStringList{u"kcmshell5"_s}
+                                  << QStringList{u"/bin/kcmshell5"_s, u"kcm_flatpak"_s};
+        QTest::newRow("sway") << u"sway"_s << QStringList{u"gnome-control-center"_s} << QStringList();
+    }
+    void captureSettingsPage()
+    {
+        QFETCH(QString, currentDesktop);
+        QFETCH(QStringList, installed);
+        QFETCH(QStringList, page);
+        const auto found =
+            SettingsPage::screenCapture(desktopFrom(currentDesktop), [&](const QString& program) {
+                return installed.contains(program) ? u"/bin/"_s + program : QString();
+            });
+        QCOMPARE(found ? QStringList(found->program) + found->arguments : QStringList(), page);
+    }
+
     // KDE's service gets our combinations as the defaults; what it assigned shows in the settings,
     // a press runs the action it was assigned to, and the actions turn inactive when we go.
     void kglobalaccel()
