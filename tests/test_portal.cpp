@@ -415,19 +415,22 @@ private Q_SLOTS:
     void platformChoice_data()
     {
         QTest::addColumn<QJsonObject>("settings");
+        QTest::addColumn<int>("plasma");
         QTest::addColumn<QString>("service");
-        QTest::newRow("portal with GlobalShortcuts")
-            << QJsonObject{{u"kglobalaccel"_s, true}} << u"BindShortcuts"_s;
+        const QJsonObject both{{u"kglobalaccel"_s, true}};
+        QTest::newRow("portal with GlobalShortcuts") << both << 6 << u"BindShortcuts"_s;
+        QTest::newRow("Plasma 5: kglobalaccel first") << both << 5 << u"doRegister"_s;
         QTest::newRow("kglobalaccel")
-            << QJsonObject{{u"shortcuts"_s, false}, {u"kglobalaccel"_s, true}} << u"doRegister"_s;
-        QTest::newRow("neither") << QJsonObject{{u"shortcuts"_s, false}} << QString();
+            << QJsonObject{{u"shortcuts"_s, false}, {u"kglobalaccel"_s, true}} << 6 << u"doRegister"_s;
+        QTest::newRow("neither") << QJsonObject{{u"shortcuts"_s, false}} << 5 << QString();
     }
     void platformChoice()
     {
         QFETCH(QJsonObject, settings);
+        QFETCH(int, plasma);
         QFETCH(QString, service);
         fake.configure(settings);
-        Platform platform = loadPlatform(Session{SessionType::Wayland, false, Desktop::Kde});
+        Platform platform = loadPlatform(Session{SessionType::Wayland, false, Desktop::Kde, plasma});
         QVERIFY(dynamic_cast<PortalScreenGrabber*>(platform.grabber.get()));
         QVERIFY(dynamic_cast<NotificationNotifier*>(platform.notifier.get()));
         MemoryDefaults store;

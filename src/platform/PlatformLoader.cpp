@@ -49,6 +49,7 @@ Session detectSession(const QProcessEnvironment& environment, const QString& qtP
     Session session;
     session.qtOnX11 = qtPlatform == QLatin1String("xcb");
     session.desktop = desktopFrom(environment.value(QStringLiteral("XDG_CURRENT_DESKTOP")));
+    session.kdeVersion = environment.value(QStringLiteral("KDE_SESSION_VERSION")).toInt();
     const QString type = environment.value(QStringLiteral("XDG_SESSION_TYPE")).toLower();
     if (!environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty() || type == QLatin1String("wayland"))
         session.type = SessionType::Wayland;
@@ -93,7 +94,11 @@ Platform loadPlatform(const Session& session, SettingsPage::Finder find)
         platform.notifier = std::make_unique<NotificationNotifier>(std::make_unique<Toast>());
         std::vector<std::unique_ptr<HotKeyBackend>> hotKeys;
         hotKeys.push_back(std::make_unique<PortalHotKeyBackend>());
-        hotKeys.push_back(std::make_unique<KGlobalAccelHotKeyBackend>(SettingsPage::kdeShortcuts(find)));
+        // Plasma 5's portal has the interface but only opens the settings instead of binding.
+        const bool plasma5 =
+            session.desktop == Desktop::Kde && session.kdeVersion > 0 && session.kdeVersion < 6;
+        hotKeys.insert(plasma5 ? hotKeys.begin() : hotKeys.end(),
+                       std::make_unique<KGlobalAccelHotKeyBackend>(SettingsPage::kdeShortcuts(find)));
         hotKeys.push_back(std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts()));
         platform.hotKeys = std::make_unique<HotKeyChain>(std::move(hotKeys));
         return platform;

@@ -26,10 +26,11 @@ struct Session
     SessionType type = SessionType::None;
     bool qtOnX11 = false; // Qt's platform plugin is xcb (natively or through XWayland)
     Desktop desktop = Desktop::Other;
+    int kdeVersion = 0; // KDE_SESSION_VERSION: Plasma's major version
 };
 
 // The session from the environment (WAYLAND_DISPLAY, XDG_SESSION_TYPE, DISPLAY,
-// XDG_CURRENT_DESKTOP) and Qt's platform plugin name.
+// XDG_CURRENT_DESKTOP, KDE_SESSION_VERSION) and Qt's platform plugin name.
 Session detectSession(const QProcessEnvironment& environment, const QString& qtPlatform);
 
 // Every platform back-end of one session, chosen together, once.
@@ -53,8 +54,8 @@ struct Platform
 
 // The back-ends for `session`; a mechanism the session lacks gets its null back-end, and the
 // hot keys then say why. On Wayland the hot keys are the GlobalShortcuts portal, else KDE's
-// kglobalaccel, else none. Needs a QGuiApplication for the X11 ones. `find` locates programs (default: on
-// PATH).
+// kglobalaccel (first on Plasma 5, whose portal cannot bind), else none. Needs a QGuiApplication for the X11
+// ones. `find` locates programs (default: on PATH).
 Platform loadPlatform(const Session& session, SettingsPage::Finder find = {});
 // The same for this process's own session.
 Platform loadPlatform();
