@@ -21,18 +21,20 @@ socket=vellumix-kwin
 XDG_CONFIG_HOME=$XDG_RUNTIME_DIR/config "$XDG_RUNTIME_DIR/kwin_wayland" --virtual --no-lockscreen --socket "$socket" --width 1024 --height 768 \
     >"$XDG_RUNTIME_DIR/kwin.log" 2>&1 &
 kwin=$!
-tries=0
-until dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-    org.freedesktop.DBus.NameHasOwner string:org.kde.kglobalaccel 2>/dev/null | grep -q true; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 100 ] || ! kill -0 "$kwin" 2>/dev/null; then
-        echo "SKIP: KWin did not start:"
-        tail -5 "$XDG_RUNTIME_DIR/kwin.log"
-        kill "$kwin" 2>/dev/null
-        exit 77
-    fi
+# KWin serves kglobalaccel once it is up; 10 s at most.
+for _ in $(seq 100); do
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.kde.kglobalaccel 2>/dev/null | grep -q true && break
+    kill -0 "$kwin" 2>/dev/null || break
     sleep 0.1
 done
+if ! kill -0 "$kwin" 2>/dev/null || ! dbus-send --session --print-reply --dest=org.kde.kglobalaccel \
+    /kglobalaccel org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1; then
+    echo "SKIP: KWin did not start:"
+    tail -5 "$XDG_RUNTIME_DIR/kwin.log"
+    kill "$kwin" 2>/dev/null
+    exit 77
+fi
 WAYLAND_DISPLAY=$socket "$@"
 status=$?
 kill "$kwin"
