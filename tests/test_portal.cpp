@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's D-Bus services against the fakes of tests/dbus/fake_desktop.py, each run on a
 // private session bus.
+#include "ModelFixture.h"
+#include "capture/ScreenCaptureSource.h"
 #include "core/Cancellation.h"
 #include "core/Errors.h"
+#include "model/DesktopDialogCapture.h"
 #include "model/UserDefaults.h"
 #include "platform/PlatformLoader.h"
+#include "platform/kde/KGlobalAccelHotKeyBackend.h"
 #include "platform/portal/NotificationNotifier.h"
 #include "platform/portal/PortalHotKeyBackend.h"
 #include "platform/portal/PortalScreenGrabber.h"
 #include "shell/ShortcutManager.h"
 #include "support/Fakes.h"
+#include "ui/SettingsView.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>
@@ -20,7 +25,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -28,7 +35,9 @@
 #include <QUrl>
 
 using namespace vellumix;
+using vellumix::testing::FakeActivator;
 using vellumix::testing::FakeNotifier;
+using vellumix::testing::ModelFixture;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -88,6 +97,32 @@ QRect layout()
 }
 
 const QColor screenColours[] = {Qt::red, Qt::green, Qt::blue};
+
+// Each shortcut row of the settings as the user sees it: the button's text, and the row's
+// message after a " / " when it shows one; the desktop's own dialog offered or not.
+QStringList shortcutRows(ShortcutManager& manager, bool* dialogOffered = nullptr)
+{
+    ModelFixture m;
+    SettingsView view(m.model, manager, AutostartEntry());
+    view.setSection(u"Shortcuts"_s);
+    view.show();
+    QStringList rows;
+    for (int row = 0; row < 4; ++row) {
+        auto* button = view.findChild<QPushButton*>(u"shortcut%1"_s.arg(row));
+        auto* error = view.findChild<QLabel*>(u"shortcutError%1"_s.arg(row));
+        button->click(); // must not start recording where the desktop owns the keys
+        rows.append(button->text() + (error->isVisible() ? u" / "_s + error->text() : QString()));
+    }
+    if (view.recording())
+        rows.append(u"recording"_s);
+    if (dialogOffered) {
+        auto* dialog = view.findChild<QPushButton*>(u"desktopSettings"_s);
+        *dialogOffered = dialog->isVisible();
+        if (*dialogOffered)
+            dialog->click();
+    }
+    return rows;
+}
 
 } // namespace
 
@@ -276,20 +311,23 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("declined");
         QTest::addColumn<int>("bindResponse");
         QTest::addColumn<QString>("error");
-        QTest::newRow("all bound") << QStringList() << 0 << QString();
+        QTest::addColumn<int>("version");
+        QTest::newRow("all bound, version 2") << QStringList() << 0 << QString() << 2;
         QTest::newRow("one declined")
             << QStringList{u"capture-regions"_s} << 0
-            << ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+2"_s, PortalHotKeyBackend::declined);
+            << ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+2"_s, PortalHotKeyBackend::declined) << 1;
         QTest::newRow("dialog cancelled")
-            << QStringList() << 1 << ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+1"_s, 1);
+            << QStringList() << 1 << ShortcutManager::refusedMessage(u"Ctrl+Alt+Shift+1"_s, 1) << 1;
     }
     void shortcuts()
     {
         QFETCH(QStringList, declined);
         QFETCH(int, bindResponse);
         QFETCH(QString, error);
-        fake.configure(
-            {{u"declined"_s, QJsonArray::fromStringList(declined)}, {u"bind_response"_s, bindResponse}});
+        QFETCH(int, version);
+        fake.configure({{u"declined"_s, QJsonArray::fromStringList(declined)},
+                        {u"bind_response"_s, bindResponse},
+                        {u"shortcuts_version"_s, version}});
         MemoryDefaults store;
         auto backend = std::make_unique<PortalHotKeyBackend>();
         auto manager = std::make_unique<ShortcutManager>(store, *backend);
@@ -297,8 +335,7 @@ private Q_SLOTS:
         QVERIFY(manager->isRegistering());
         QTRY_VERIFY(!manager->isRegistering());
         QCOMPARE(manager->error().value_or(QString()), error);
-        QCOMPARE(backend->capabilities(),
-                 HotKeyBackend::Capability::Register | HotKeyBackend::Capability::DesktopSettings);
+        QCOMPARE(backend->capabilities().testFlag(HotKeyBackend::Capability::DesktopDialog), version >= 2);
 
         QCOMPARE(fake.calls(u"CreateSession"_s).size(), 1);
         const QJsonArray binds = fake.calls(u"BindShortcuts"_s);
@@ -319,6 +356,20 @@ private Q_SLOTS:
             sent.append(name);
         }
         QCOMPARE(sent.size(), 4);
+
+        // The settings show what the desktop bound, or that it declined, and no recorder.
+        bool dialogOffered = false;
+        const QStringList rows = shortcutRows(*manager, &dialogOffered);
+        for (qsizetype i = 0; i < sent.size(); ++i) {
+            const bool bound = bindResponse == 0 && !declined.contains(sent[i]);
+            QCOMPARE(rows[i], bound ? u"Press CTRL+ALT+SHIFT+%1"_s.arg(i + 1)
+                                    : u"Not bound / "_s + ShortcutManager::declinedMessage());
+        }
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(dialogOffered, version >= 2);
+        QCOMPARE(fake.calls(u"ConfigureShortcuts"_s).size(), version >= 2 ? 1 : 0);
+        if (version >= 2)
+            QCOMPARE(fake.calls(u"ConfigureShortcuts"_s).at(0)[0].toString(), session);
 
         // Only what the desktop bound runs; signals arrive in order, so the second activation
         // being seen means the first was either handled or ignored.
@@ -358,32 +409,126 @@ private Q_SLOTS:
         QCOMPARE(backend.boundTrigger(1), QString());
     }
 
-    // On Wayland the portal roads are chosen when a session bus is there; a portal without the
-    // GlobalShortcuts interface leaves the shortcuts unavailable, with the reason.
+    // On Wayland the portal roads are chosen when a session bus is there; the shortcuts go to the
+    // GlobalShortcuts portal, else to KDE's kglobalaccel, else nowhere with the reason.
     void platformChoice_data()
     {
-        QTest::addColumn<bool>("shortcutsInterface");
-        QTest::newRow("portal with GlobalShortcuts") << true;
-        QTest::newRow("portal without GlobalShortcuts") << false;
+        QTest::addColumn<QJsonObject>("settings");
+        QTest::addColumn<int>("plasma");
+        QTest::addColumn<QString>("service");
+        const QJsonObject both{{u"kglobalaccel"_s, true}};
+        QTest::newRow("portal with GlobalShortcuts") << both << 6 << u"BindShortcuts"_s;
+        QTest::newRow("Plasma 5: kglobalaccel first") << both << 5 << u"doRegister"_s;
+        QTest::newRow("kglobalaccel")
+            << QJsonObject{{u"shortcuts"_s, false}, {u"kglobalaccel"_s, true}} << 6 << u"doRegister"_s;
+        QTest::newRow("neither") << QJsonObject{{u"shortcuts"_s, false}} << 5 << QString();
     }
     void platformChoice()
     {
-        QFETCH(bool, shortcutsInterface);
-        fake.configure({{u"shortcuts"_s, shortcutsInterface}});
-        Platform platform = loadPlatform(Session{SessionType::Wayland, false});
+        QFETCH(QJsonObject, settings);
+        QFETCH(int, plasma);
+        QFETCH(QString, service);
+        fake.configure(settings);
+        Platform platform = loadPlatform(Session{SessionType::Wayland, false, Desktop::Kde, plasma});
         QVERIFY(dynamic_cast<PortalScreenGrabber*>(platform.grabber.get()));
         QVERIFY(dynamic_cast<NotificationNotifier*>(platform.notifier.get()));
         MemoryDefaults store;
         ShortcutManager manager(store, *platform.hotKeys);
         QTRY_VERIFY(!manager.isRegistering());
-        if (shortcutsInterface) {
-            QCOMPARE(manager.error(), std::nullopt);
-            QCOMPARE(fake.calls(u"BindShortcuts"_s).size(), 1);
-        } else {
+        for (const QString& member : {u"BindShortcuts"_s, u"doRegister"_s})
+            QCOMPARE(fake.calls(member).size(), member == service ? (member == u"doRegister"_s ? 4 : 1) : 0);
+        if (service.isEmpty()) {
             QCOMPARE(manager.error(), std::optional(PlatformText::waylandWithoutShortcuts()));
             QCOMPARE(platform.hotKeys->capabilities(), HotKeyBackend::Capabilities());
-            QCOMPARE(fake.calls(u"CreateSession"_s).size(), 0);
+            QCOMPARE(shortcutRows(manager).first(), u"vellumix capture"_s);
+        } else {
+            QCOMPARE(manager.error(), std::nullopt);
         }
+    }
+
+    // KDE's service gets our combinations as the defaults; what it assigned shows in the settings,
+    // a press runs the action it was assigned to, and the actions turn inactive when we go.
+    void kglobalaccel()
+    {
+        fake.configure({{u"kglobalaccel"_s, true}, {u"declined"_s, QJsonArray{u"capture-regions"_s}}});
+        MemoryDefaults store;
+        auto backend = std::make_unique<KGlobalAccelHotKeyBackend>(std::nullopt);
+        auto manager = std::make_unique<ShortcutManager>(store, *backend);
+        QSignalSpy triggered(manager.get(), &ShortcutManager::triggered);
+        QTRY_VERIFY(!manager->isRegistering());
+        QCOMPARE(manager->error(), std::optional(ShortcutManager::refusedMessage(
+                                       u"Ctrl+Alt+Shift+2"_s, KGlobalAccelHotKeyBackend::declined)));
+        QCOMPARE(shortcutRows(*manager),
+                 (QStringList{u"Ctrl+Alt+Shift+1"_s, u"Not bound / "_s + ShortcutManager::declinedMessage(),
+                              u"Ctrl+Alt+Shift+3"_s, u"Ctrl+Alt+Shift+4"_s}));
+
+        for (const QString& action : {u"capture-regions"_s, u"show-workspace"_s})
+            fake.call(u"EmitPressed"_s, {action});
+        QTRY_COMPARE(triggered.size(), 1);
+        QCOMPARE(triggered[0][0].value<ShortcutAction>(), ShortcutAction::OpenWorkspace);
+        manager.reset();
+        backend.reset();
+        QTRY_COMPARE(fake.calls(u"setInactive"_s).size(), 4);
+    }
+
+    void keyCombinations_data()
+    {
+        QTest::addColumn<uint>("keycode");
+        QTest::addColumn<uint>("modifiers");
+        QTest::addColumn<int>("combination");
+        QTest::newRow("letter with Super") << 45u << uint(Shortcut::Ctrl | Shortcut::Super)
+                                           << (Qt::CTRL | Qt::META | Qt::Key_K).toCombined();
+        QTest::newRow("function key") << 71u << uint(Shortcut::Alt) << (Qt::ALT | Qt::Key_F5).toCombined();
+        QTest::newRow("page down") << 117u << uint(Shortcut::Ctrl)
+                                   << (Qt::CTRL | Qt::Key_PageDown).toCombined();
+        QTest::newRow("no key") << 0u << uint(Shortcut::Ctrl) << 0;
+    }
+    void keyCombinations()
+    {
+        QFETCH(uint, keycode);
+        QFETCH(uint, modifiers);
+        QFETCH(int, combination);
+        QCOMPARE(KGlobalAccelHotKeyBackend::qtCombination(keycode, modifiers), combination);
+    }
+
+    // A desktop that refuses to hand out the screens without asking: the capture goes on through
+    // its dialog, whose image is the one region, with no overlay; later captures go there at once.
+    void dialogRoad_data()
+    {
+        QTest::addColumn<int>("response");
+        QTest::addColumn<int>("images");
+        QTest::newRow("region chosen") << 0 << 1;
+        QTest::newRow("Escape in the dialog") << 2 << 0;
+    }
+    void dialogRoad()
+    {
+        QFETCH(int, response);
+        QFETCH(int, images);
+        const QTemporaryDir folder;
+        FakeActivator activator;
+        PortalScreenGrabber grabber;
+        ScreenCaptureSource inner(activator, grabber, nullptr, [] { return std::optional<RegionTool>(); });
+        DesktopDialogCapture source(inner, grabber);
+        QSignalSpy overlay(&source, &CaptureSource::waitingForUser);
+        for (const bool first : {true, false}) {
+            const QString file = folder.filePath(u"region.png"_s);
+            QImage region(120, 40, QImage::Format_RGB32);
+            region.fill(Qt::yellow);
+            QVERIFY(region.save(file));
+            fake.configure({{u"refuse_noninteractive"_s, true},
+                            {u"screenshot_response"_s, response},
+                            {u"screenshot_uri"_s, QUrl::fromLocalFile(file).toString()}});
+            QFuture<QList<QImage>> future = source.regions();
+            QTRY_VERIFY(future.isFinished());
+            QCOMPARE(future.result().size(), images);
+            if (images)
+                QCOMPARE(future.result().first().size(), region.size());
+            QStringList asked;
+            for (const QJsonValue& call : fake.calls(u"Screenshot"_s))
+                asked.append(call[1][u"interactive"_s].toBool() ? u"dialog"_s : u"plain"_s);
+            QCOMPARE(asked, first ? QStringList({u"plain"_s, u"dialog"_s}) : QStringList{u"dialog"_s});
+        }
+        QCOMPARE(overlay.size(), 0);
     }
 };
 

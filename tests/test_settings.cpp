@@ -198,7 +198,6 @@ private Q_SLOTS:
             {K::Confirmations, "uncheck", false},
             {K::Sound, "check", true},
             {K::DefaultMode, "choose:Multiple regions", u"Multiple"_s},
-            {K::DefaultMode, "choose:Full screen", u"Full"_s},
             {K::AutoCopy, "uncheck", false},
             {K::ShowResults, "check", true},
             {K::Separator, "edit: | ", u" | "_s},
@@ -213,7 +212,6 @@ private Q_SLOTS:
             {K::HistoryEnabled, "uncheck", false},
             {K::RetainImages, "check", true},
             {K::RetentionDays, "choose:1 year", 365},
-            {K::RetentionDays, "choose:7 days", 7},
             {K::Appearance, "choose:Dark", u"Dark"_s},
             {K::Accent, "choose:Purple", u"Purple"_s},
         };
@@ -228,44 +226,41 @@ private Q_SLOTS:
         QFETCH(QVariant, expected);
         Settings s;
         QVERIFY(!s.defaults.dictionary(Preferences::storeKey)); // opening the window writes nothing
-        const QString name = Preferences::keyName(key);
         const QString verb = action.section(u':', 0, 0);
         const QString argument = action.section(u':', 1);
-        if (verb == "check"_L1 || verb == "uncheck"_L1) {
-            auto* box = s.find<QCheckBox>(name);
-            QVERIFY(box);
-            QCOMPARE(box->isChecked(), verb == "uncheck"_L1);
+        QWidget* control = s.find<QWidget>(Preferences::keyName(key));
+        QVERIFY(control);
+        // What the control shows, as the preferences would hold it.
+        const auto shown = [control]() -> QVariant {
+            if (auto* box = qobject_cast<QCheckBox*>(control))
+                return box->isChecked();
+            if (auto* combo = qobject_cast<QComboBox*>(control))
+                return combo->currentData();
+            if (auto* edit = qobject_cast<QLineEdit*>(control))
+                return edit->text();
+            return static_cast<QPlainTextEdit*>(control)->toPlainText();
+        };
+        QCOMPARE(shown(), Preferences::defaultValue(key));
+        if (auto* box = qobject_cast<QCheckBox*>(control)) {
             box->click();
-        } else if (verb == "choose"_L1) {
-            auto* box = s.find<QComboBox>(name);
-            QVERIFY(box);
-            const int index = box->findText(argument);
+        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            const int index = combo->findText(argument);
             QVERIFY(index >= 0);
-            box->setCurrentIndex(index);
-            Q_EMIT box->activated(index);
-        } else if (verb == "type"_L1) {
-            auto* edit = s.find<QLineEdit>(name);
-            QVERIFY(edit);
+            combo->setCurrentIndex(index);
+            Q_EMIT combo->activated(index);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             edit->selectAll();
             QTest::keyClicks(edit, argument);
         } else {
-            auto* edit = s.find<QPlainTextEdit>(name);
-            QVERIFY(edit);
-            edit->setPlainText(argument);
+            static_cast<QPlainTextEdit*>(control)->setPlainText(argument);
         }
         QCOMPARE(s.stored(key), expected);
         QCOMPARE(s.preferences().value(key), expected);
+        QCOMPARE(shown(), expected);
 
         // And back: a change made elsewhere (a reset) shows in the control.
         s.preferences().reset();
-        if (auto* box = s.find<QCheckBox>(name))
-            QCOMPARE(box->isChecked(), Preferences::defaultValue(key).toBool());
-        else if (auto* combo = s.find<QComboBox>(name))
-            QCOMPARE(combo->currentData(), Preferences::defaultValue(key));
-        else if (auto* line = s.find<QLineEdit>(name))
-            QCOMPARE(line->text(), Preferences::defaultValue(key).toString());
-        else
-            QCOMPARE(s.find<QPlainTextEdit>(name)->toPlainText(), Preferences::defaultValue(key).toString());
+        QCOMPARE(shown(), Preferences::defaultValue(key));
     }
 
     void historyActions()
@@ -289,7 +284,6 @@ private Q_SLOTS:
         s.find<QPushButton>(u"clearHistory"_s)->click();
         QMessageBox* box = openConfirmation();
         QVERIFY(box);
-        QCOMPARE(box->windowTitle(), u"Delete all history?"_s);
         buttonTitled(box, u"Cancel"_s)->click();
         QCOMPARE(s.model.history().entries().size(), 1);
         s.find<QPushButton>(u"clearHistory"_s)->click();
@@ -321,6 +315,7 @@ private Q_SLOTS:
         QCOMPARE(s.view->section(), u"General"_s);
         s.view->setSection(u"Elsewhere"_s);
         QCOMPARE(s.view->section(), u"Advanced"_s);
+        QVERIFY(!s.find<QPushButton>(u"captureSettings"_s)); // X11 has nothing to allow
         QCOMPARE(SettingsView::humanLanguages({u"eng"_s, u"deu"_s, u"chi_sim"_s, u"xyzzy"_s}),
                  u"English (eng), German (deu), Chinese, Simplified (chi_sim), xyzzy"_s);
     }
@@ -335,7 +330,6 @@ private Q_SLOTS:
         QTest::newRow("Escape") << u"Escape"_s << QString();
         QTest::newRow("a lone Ctrl does not end it") << u"Control_L ctrl+alt+p"_s << u"Ctrl+Alt+P"_s;
         QTest::newRow("Ctrl+Q is recorded, not quit") << u"ctrl+q"_s << u"Ctrl+Q"_s;
-        QTest::newRow("Ctrl+Z is recorded, not undone") << u"ctrl+z"_s << u"Ctrl+Z"_s;
         // Our own capture shortcut, grabbed on the root window until the recording starts.
         QTest::newRow("our own Ctrl+Alt+Shift+1") << u"ctrl+alt+shift+1"_s << u"Ctrl+Alt+Shift+1"_s;
     }
@@ -414,30 +408,34 @@ private Q_SLOTS:
         QTRY_VERIFY(row->isVisible());
         QCOMPARE(row->text(), ShortcutManager::statusMessage(10));
         QVERIFY(!s.find<QLabel>(u"shortcutError0"_s)->isVisible());
+        QVERIFY(!s.find<QWidget>(u"commands"_s)->isVisible()); // X11 registers its own keys
     }
 
+    // Without a shortcut service each row shows its command and copies it; the reason shows once.
     void desktopWithoutShortcutService()
     {
         ModelFixture m;
         NullHotKeyBackend backend(u"This Wayland desktop offers no global shortcuts service."_s);
         ShortcutManager shortcuts(m.defaults, backend);
-        SettingsView view(m.model, shortcuts, AutostartEntry());
+        SettingsView view(m.model, shortcuts, AutostartEntry(), SettingsPage{u"true"_s, {}});
         view.setSection(u"Shortcuts"_s);
         view.show();
         for (int row = 0; row < 4; ++row) {
-            auto* error = view.findChild<QLabel*>(u"shortcutError%1"_s.arg(row));
-            QVERIFY(error->isVisible());
-            QCOMPARE(error->text(), backend.unavailableReason());
+            auto* button = view.findChild<QPushButton*>(u"shortcut%1"_s.arg(row));
+            button->click();
+            QVERIFY(!view.recording());
+            QVERIFY(button->text().startsWith(u"vellumix "_s));
+            QCOMPARE(QGuiApplication::clipboard()->text(), button->text());
+            QVERIFY(!view.findChild<QLabel*>(u"shortcutError%1"_s.arg(row))->isVisible());
         }
-        // Recording is pointless here, but must not leave anything suspended.
-        view.findChild<QPushButton*>(u"shortcut0"_s)->click();
-        view.stopRecording();
-        QVERIFY(!shortcuts.isSuspended());
+        QCOMPARE(view.findChild<QLabel*>(u"shortcutError"_s)->text(), backend.unavailableReason());
         auto* commands = view.findChild<QPlainTextEdit*>(u"commands"_s);
         QVERIFY(commands && commands->isVisible());
         QVERIFY(commands->toPlainText().contains(u"vellumix capture --multiple"_s));
         view.findChild<QPushButton*>(u"copyCommands"_s)->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), commands->toPlainText());
+        view.setSection(u"Capture"_s);
+        QVERIFY(view.findChild<QPushButton*>(u"captureSettings"_s)->isVisible());
     }
 
     void launchAtLogin_data()
@@ -525,6 +523,7 @@ private Q_SLOTS:
         const auto next = [&] { return view->findChild<QPushButton*>(u"next"_s); };
         QCOMPARE(counter(), u"1 of 6"_s);
         QVERIFY(!child(u"back"_s)->isVisible());
+        QVERIFY(child(u"systemSettings"_s)->isHidden()); // X11 has no capture permission
         for (int step = 1; step < 4; ++step)
             next()->click();
         QCOMPARE(view->title(), u"Ready when you are"_s);
@@ -560,22 +559,30 @@ private Q_SLOTS:
         QVERIFY(!l.delegate->onboardingWindow()->isVisible());
     }
 
-    // Tray present or not; what a plain first launch shows, lists and writes.
+    // Tray present, missing at launch or gone later; what a plain first launch shows, lists and
+    // writes.
     void firstLaunch_data()
     {
         QTest::addColumn<bool>("tray");
-        QTest::newRow("with a tray") << true;
-        QTest::newRow("without a tray") << false;
+        QTest::addColumn<bool>("goneLater");
+        QTest::newRow("with a tray") << true << false;
+        QTest::newRow("without a tray") << false << false;
+        QTest::newRow("tray gone later") << false << true;
     }
     void firstLaunch()
     {
         QFETCH(bool, tray);
+        QFETCH(bool, goneLater);
         Launch l(false, {{{11, 0xB00}, 10}});
-        l.tray = tray;
+        l.tray = tray || goneLater;
         l.delegate->launch();
-
         QVERIFY(l.delegate->onboardingWindow()->isVisible());
-        QCOMPARE(l.delegate->workspaceWindow() && l.delegate->workspaceWindow()->isVisible(), !tray);
+        if (goneLater) {
+            QVERIFY(!l.delegate->workspaceWindow());
+            l.tray = false; // the panel holding the tray quit
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(l.delegate->workspaceWindow() && l.delegate->workspaceWindow()->isVisible(),
+                                  !tray, 5000);
         if (!tray) {
             QMainWindow* workspace = l.delegate->workspaceWindow();
             QVERIFY(QTest::qWaitForWindowExposed(workspace));
@@ -591,19 +598,6 @@ private Q_SLOTS:
         QCOMPARE(l.defaults.contents().keys(), QStringList());
     }
 
-    void trayDisappearing()
-    {
-        Launch l(true);
-        l.delegate->launch();
-        QVERIFY(!l.delegate->workspaceWindow());
-        l.tray = false; // the panel holding the tray quit
-        QTRY_VERIFY_WITH_TIMEOUT(l.delegate->workspaceWindow() && l.delegate->workspaceWindow()->isVisible(),
-                                 5000);
-        QVERIFY(QTest::qWaitForWindowExposed(l.delegate->workspaceWindow()));
-        QCOMPARE(windowStates(*l.delegate->workspaceWindow()->windowHandle()), QStringList());
-        QCOMPARE(l.notifier.shown.size(), 1);
-    }
-
     void taskbarHintsSurviveClosing()
     {
         Launch l(true);
@@ -612,7 +606,6 @@ private Q_SLOTS:
             l.delegate->showSettings();
             QMainWindow* window = l.delegate->settingsWindow();
             QVERIFY(QTest::qWaitForWindowExposed(window));
-            QCOMPARE(window->windowTitle(), u"Vellumix Settings"_s);
             QCOMPARE(windowStates(*window->windowHandle()), QStringList{u"skip-taskbar"_s});
             l.delegate->about();
             QVERIFY(QTest::qWaitForWindowExposed(l.delegate->aboutWindow()));

@@ -4,6 +4,7 @@
 #include "capture/ScreenCaptureSource.h"
 #include "core/TesseractEngine.h"
 #include "model/AppModel.h"
+#include "model/DesktopDialogCapture.h"
 #include "model/HistoryStore.h"
 #include "model/UserDefaults.h"
 #include "shell/AppDelegate.h"
@@ -18,13 +19,15 @@ Application::Application(Platform platform)
     : m_platform(std::move(platform)), m_defaults(std::make_unique<SettingsDefaults>()),
       m_engine(std::make_unique<TesseractEngine>()),
       m_capture(std::make_unique<ScreenCaptureSource>(*m_platform.activator, *m_platform.grabber)),
+      m_dialogCapture(std::make_unique<DesktopDialogCapture>(*m_capture, *m_platform.grabber)),
       m_model(std::make_unique<AppModel>(
-          *m_defaults, HistoryStore::defaultDirectory(), *m_engine, *m_capture, *m_platform.sound)),
+          *m_defaults, HistoryStore::defaultDirectory(), *m_engine, *m_dialogCapture, *m_platform.sound)),
       m_shortcuts(std::make_unique<ShortcutManager>(*m_defaults, *m_platform.hotKeys)),
       m_delegate(std::make_unique<AppDelegate>(
           *m_model, *m_shortcuts, *m_defaults, *m_platform.taskbar, *m_platform.notifier))
 {
     QApplication::setWindowIcon(AppDelegate::symbol(QStringLiteral("vellumix")));
+    m_delegate->setCaptureSettings(m_platform.captureSettings);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, m_delegate.get(), &AppDelegate::terminate);
 }
 

@@ -9,6 +9,7 @@ namespace vellumix {
 
 class AppDelegate;
 class AppModel;
+class DesktopDialogCapture;
 class OCREngine;
 class ScreenCaptureSource;
 class ShortcutManager;
@@ -33,6 +34,7 @@ private:
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<OCREngine> m_engine;
     std::unique_ptr<ScreenCaptureSource> m_capture;
+    std::unique_ptr<DesktopDialogCapture> m_dialogCapture;
     std::unique_ptr<AppModel> m_model;
     std::unique_ptr<ShortcutManager> m_shortcuts;
     std::unique_ptr<AppDelegate> m_delegate;

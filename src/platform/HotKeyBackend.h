@@ -23,6 +23,7 @@ public:
         Register = 0x1,        // the application registers its own combinations
         Rebind = 0x2,          // and may change them at any time
         DesktopSettings = 0x4, // the user changes them in the desktop's own settings
+        DesktopDialog = 0x8,   // which openDesktopSettings() opens
     };
     Q_DECLARE_FLAGS(Capabilities, Capability)
 
@@ -57,6 +58,9 @@ public:
         Q_UNUSED(id);
         return {};
     }
+
+    // Opens the desktop's own dialog for changing the triggers, for back-ends with DesktopDialog.
+    virtual void openDesktopSettings() {}
 
 Q_SIGNALS:
     // The outcome of a registration: 0 when it holds, otherwise the service's own status (an

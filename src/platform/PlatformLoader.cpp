@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PlatformLoader.h"
 
+#include "platform/HotKeyChain.h"
 #include "platform/canberra/CanberraSoundPlayer.h"
+#include "platform/kde/KGlobalAccelHotKeyBackend.h"
 #include "platform/null/NullHotKeyBackend.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/portal/NotificationNotifier.h"
@@ -17,6 +19,7 @@
 
 #include <QGuiApplication>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 namespace vellumix {
 
@@ -45,6 +48,8 @@ Session detectSession(const QProcessEnvironment& environment, const QString& qtP
 {
     Session session;
     session.qtOnX11 = qtPlatform == QLatin1String("xcb");
+    session.desktop = desktopFrom(environment.value(QStringLiteral("XDG_CURRENT_DESKTOP")));
+    session.kdeVersion = environment.value(QStringLiteral("KDE_SESSION_VERSION")).toInt();
     const QString type = environment.value(QStringLiteral("XDG_SESSION_TYPE")).toLower();
     if (!environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty() || type == QLatin1String("wayland"))
         session.type = SessionType::Wayland;
@@ -65,8 +70,10 @@ Platform nullPlatform(const QString& reason)
     return platform;
 }
 
-Platform loadPlatform(const Session& session)
+Platform loadPlatform(const Session& session, SettingsPage::Finder find)
 {
+    if (!find)
+        find = [](const QString& program) { return QStandardPaths::findExecutable(program); };
     Platform platform = nullPlatform(PlatformText::noHotKeyService());
     platform.sound = std::make_unique<CanberraSoundPlayer>();
     // The toast window is drawn by Qt; until a notification back-end exists it stands in everywhere.
@@ -75,6 +82,7 @@ Platform loadPlatform(const Session& session)
     platform.grabber = std::make_unique<X11ScreenGrabber>();
 
     if (session.type == SessionType::Wayland) {
+        platform.captureSettings = SettingsPage::screenCapture(session.desktop, find);
         if (!portal::sessionBusConnected()) {
             platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts());
             return platform;
@@ -84,7 +92,15 @@ Platform loadPlatform(const Session& session)
         // message to the toast when no notification server answers.
         platform.grabber = std::make_unique<PortalScreenGrabber>();
         platform.notifier = std::make_unique<NotificationNotifier>(std::make_unique<Toast>());
-        platform.hotKeys = std::make_unique<PortalHotKeyBackend>();
+        std::vector<std::unique_ptr<HotKeyBackend>> hotKeys;
+        hotKeys.push_back(std::make_unique<PortalHotKeyBackend>());
+        // Plasma 5's portal has the interface but only opens the settings instead of binding.
+        const bool plasma5 =
+            session.desktop == Desktop::Kde && session.kdeVersion > 0 && session.kdeVersion < 6;
+        hotKeys.insert(plasma5 ? hotKeys.begin() : hotKeys.end(),
+                       std::make_unique<KGlobalAccelHotKeyBackend>(SettingsPage::kdeShortcuts(find)));
+        hotKeys.push_back(std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts()));
+        platform.hotKeys = std::make_unique<HotKeyChain>(std::move(hotKeys));
         return platform;
     }
     if (session.type != SessionType::X11 || !session.qtOnX11)

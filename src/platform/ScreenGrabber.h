@@ -18,6 +18,11 @@ class ScreenGrabber
 public:
     virtual ~ScreenGrabber() = default;
     [[nodiscard]] virtual QFuture<QList<QImage>> grab(const QList<QScreen*>& screens) = 0;
+    // Whether the desktop has refused grab() and hands out images only through its own dialog.
+    virtual bool interactiveOnly() const { return false; }
+    // The desktop's own dialog, where the user chooses what to capture: one image, a null one
+    // when the user cancelled.
+    [[nodiscard]] virtual QFuture<QImage> pick() { return QtFuture::makeReadyFuture(QImage()); }
 };
 
 } // namespace vellumix

@@ -496,7 +496,8 @@ void AppDelegate::rememberWorkspaceFrame()
 void AppDelegate::showSettings()
 {
     if (!m_settings) {
-        m_settings = window(tr("Vellumix Settings"), new SettingsView(m_model, m_shortcuts, m_autostart),
+        m_settings = window(tr("Vellumix Settings"),
+                            new SettingsView(m_model, m_shortcuts, m_autostart, m_captureSettings),
                             settingsSize, false);
         // The window keeps its view and with it the view's state; a recording ends on close.
         m_settings->installEventFilter(new HideOnClose(
@@ -514,13 +515,16 @@ void AppDelegate::showOnboarding()
 {
     delete m_onboarding;
     const QPointer<AppDelegate> self(this);
-    auto* view = new OnboardingView(m_model, m_shortcuts, m_autostart, [self] {
-        if (!self)
-            return;
-        self->m_defaults.set(onboardedKey, true);
-        if (self->m_onboarding)
-            self->m_onboarding->close();
-    });
+    auto* view = new OnboardingView(
+        m_model, m_shortcuts, m_autostart,
+        [self] {
+            if (!self)
+                return;
+            self->m_defaults.set(onboardedKey, true);
+            if (self->m_onboarding)
+                self->m_onboarding->close();
+        },
+        m_captureSettings);
     m_onboarding = window(tr("Welcome to Vellumix"), view, onboardingSize, false);
     bringToFront(*m_onboarding);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/xdg/AutostartEntry.h"
+#include "platform/xdg/SettingsPage.h"
 #include "shell/InstanceRequest.h"
 #include "shell/Shortcut.h"
 #include "ui/Appearance.h"
@@ -16,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -53,6 +55,8 @@ public:
                 QObject* parent = nullptr);
     // Where launch at login writes its entry (tests choose a folder of their own).
     void setAutostart(AutostartEntry autostart) { m_autostart = std::move(autostart); }
+    // Where the desktop lets the user allow screen capture, for the views' button.
+    void setCaptureSettings(std::optional<SettingsPage> page) { m_captureSettings = std::move(page); }
     // Whether the desktop shows a system tray now; asked at launch and every few seconds.
     std::function<bool()> trayAvailable;
     ~AppDelegate() override;
@@ -119,6 +123,7 @@ private:
     QPointer<QMainWindow> m_settings;
     QPointer<QMainWindow> m_onboarding;
     AutostartEntry m_autostart;
+    std::optional<SettingsPage> m_captureSettings;
     bool m_withoutTray = false;
     bool m_announced = false;
     Notifier& m_notifier;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ShortcutManager.h"
 #include "model/UserDefaults.h"
-#include "platform/HotKeyBackend.h"
 
 namespace vellumix {
 namespace {
@@ -60,12 +59,37 @@ bool ShortcutManager::canRegister() const
            m_backend.unavailableReason().isEmpty();
 }
 
+QString ShortcutManager::declinedMessage()
+{
+    return tr("The desktop did not bind this shortcut.");
+}
+
+HotKeyBackend::Capabilities ShortcutManager::capabilities() const
+{
+    return m_backend.capabilities();
+}
+
+std::optional<QString> ShortcutManager::boundTrigger(qsizetype index) const
+{
+    if (index < 0 || index >= m_status.size() || m_status[index] != 0 || !m_registered[index])
+        return std::nullopt;
+    const QString trigger = m_backend.boundTrigger(int(index) + 1);
+    return trigger.isEmpty() ? m_shortcuts[index].label : trigger;
+}
+
+void ShortcutManager::openDesktopSettings()
+{
+    m_backend.openDesktopSettings();
+}
+
 std::optional<QString> ShortcutManager::rowError(qsizetype index) const
 {
     if (const QString reason = m_backend.unavailableReason(); !reason.isEmpty())
         return reason;
     if (m_suspended || index < 0 || index >= m_status.size() || m_status[index] == 0)
         return std::nullopt;
+    if (capabilities().testFlag(HotKeyBackend::Capability::DesktopSettings))
+        return declinedMessage();
     return statusMessage(m_status[index]);
 }
 

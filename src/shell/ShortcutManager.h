@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/HotKeyBackend.h"
 #include "shell/Shortcut.h"
 
 #include <QList>
@@ -14,7 +15,6 @@
 
 namespace vellumix {
 
-class HotKeyBackend;
 class UserDefaults;
 
 // Keeps the four global shortcuts, registers them with the hot-key back-end and reports which
@@ -51,6 +51,13 @@ public:
     std::optional<QString> rowError(qsizetype index) const;
     // Whether the application can register combinations itself in this session.
     bool canRegister() const;
+    // The back-end's, which a desktop service may change once it has answered.
+    HotKeyBackend::Capabilities capabilities() const;
+    // What the desktop bound for the shortcut at `index`, in its own words; none when it is
+    // not bound.
+    std::optional<QString> boundTrigger(qsizetype index) const;
+    // Where the desktop owns the triggers: its own dialog for changing them.
+    void openDesktopSettings();
     void set(const Shortcut& shortcut, ShortcutAction action);
     void reset();
 
@@ -58,6 +65,7 @@ public:
     static QString refusedMessage(const QString& label, int status);
     static QString unacceptableMessage();
     static QString statusMessage(int status);
+    static QString declinedMessage();
     // The stable name and the sentence a desktop lists for the action in its own settings.
     static std::pair<QString, QString> actionDescription(ShortcutAction action);
 

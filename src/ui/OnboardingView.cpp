@@ -8,10 +8,8 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace vellumix {
@@ -68,22 +66,15 @@ QLabel* caption(QWidget* parent)
 
 } // namespace
 
-void openPermissionSettings()
-{
-    // X11 keeps no capture permission; of the Wayland desktops GNOME has a page for it.
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("gnome-control-center"));
-    if (isWayland() && !program.isEmpty())
-        QProcess::startDetached(program, {QStringLiteral("privacy")});
-}
-
 OnboardingView::OnboardingView(AppModel& model,
                                ShortcutManager& shortcuts,
                                AutostartEntry autostart,
                                std::function<void()> done,
+                               std::optional<SettingsPage> captureSettings,
                                QWidget* parent)
     : QWidget(parent), m_model(model), m_shortcuts(shortcuts), m_autostart(std::move(autostart)),
-      m_done(std::move(done)), m_symbol(new QLabel(this)), m_title(new QLabel(this)),
-      m_text(new QLabel(this)), m_controls(new QStackedWidget(this)),
+      m_done(std::move(done)), m_captureSettings(std::move(captureSettings)), m_symbol(new QLabel(this)),
+      m_title(new QLabel(this)), m_text(new QLabel(this)), m_controls(new QStackedWidget(this)),
       m_back(new QPushButton(tr("Back"), this)), m_counter(caption(this)), m_next(new QPushButton(this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -188,7 +179,12 @@ QWidget* OnboardingView::controls(int step)
                 isWayland() ? tr("Your desktop asks for permission at the first capture.")
                             : tr("This X11 session lets Vellumix capture the screen already."));
         });
-        connect(settings, &QPushButton::clicked, this, [] { openPermissionSettings(); });
+        // Hidden where the desktop has no place for it (X11 needs none).
+        settings->setVisible(m_captureSettings.has_value());
+        connect(settings, &QPushButton::clicked, this, [this] {
+            if (m_captureSettings)
+                m_captureSettings->open();
+        });
         break;
     }
     case 2:

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/xdg/AutostartEntry.h"
+#include "platform/xdg/SettingsPage.h"
 
 #include <QWidget>
 
@@ -17,10 +18,6 @@ namespace vellumix {
 class AppModel;
 class ShortcutManager;
 
-// Opens the desktop's privacy settings where screen capture is allowed; nothing happens on a
-// desktop without such a page.
-void openPermissionSettings();
-
 // The six-page first-run guide. Only the final button completes it; closing the window does not.
 class OnboardingView final : public QWidget
 {
@@ -33,6 +30,7 @@ public:
                    ShortcutManager& shortcuts,
                    AutostartEntry autostart,
                    std::function<void()> done,
+                   std::optional<SettingsPage> captureSettings = {},
                    QWidget* parent = nullptr);
 
     int step() const { return m_step; }
@@ -48,6 +46,7 @@ private:
     ShortcutManager& m_shortcuts;
     AutostartEntry m_autostart;
     std::function<void()> m_done;
+    std::optional<SettingsPage> m_captureSettings;
     int m_step = 0;
     std::optional<QString> m_loginError;
     QLabel* m_symbol;

@@ -3,8 +3,8 @@
 #include "core/OCREngine.h"
 #include "model/AppModel.h"
 #include "model/HistoryStore.h"
+#include "platform/HotKeyBackend.h"
 #include "shell/ShortcutManager.h"
-#include "ui/OnboardingView.h"
 #include "ui/ShortcutRecorder.h"
 
 #include <QApplication>
@@ -104,9 +104,11 @@ QVBoxLayout* pageLayout(QWidget*& page)
 SettingsView::SettingsView(AppModel& model,
                            ShortcutManager& shortcuts,
                            AutostartEntry autostart,
+                           std::optional<SettingsPage> captureSettings,
                            QWidget* parent)
     : QWidget(parent), m_model(model), m_preferences(model.preferences()), m_shortcuts(shortcuts),
-      m_history(model.history()), m_autostart(std::move(autostart)), m_sidebar(new QListWidget(this)),
+      m_history(model.history()), m_autostart(std::move(autostart)),
+      m_captureSettings(std::move(captureSettings)), m_sidebar(new QListWidget(this)),
       m_pages(new QStackedWidget(this))
 {
     auto* layout = new QHBoxLayout(this);
@@ -291,9 +293,13 @@ QWidget* SettingsView::capturePage()
     separator->setMaximumHeight(64);
     multiple->addRow(tr("Separator (literal characters)"), separator);
     multiple->addRow(note(tr("Return finishes the selection; Ctrl+Z undoes the last region.")));
-    auto* permission = new QPushButton(tr("Open Screen Capture Settings"));
-    connect(permission, &QPushButton::clicked, this, [] { openPermissionSettings(); });
-    layout->addWidget(permission, 0, Qt::AlignLeft);
+    // Only where the desktop has a place for allowing screen capture (X11 needs none).
+    if (m_captureSettings) {
+        auto* permission = new QPushButton(tr("Open Screen Capture Settings"));
+        permission->setObjectName(QStringLiteral("captureSettings"));
+        connect(permission, &QPushButton::clicked, this, [this] { m_captureSettings->open(); });
+        layout->addWidget(permission, 0, Qt::AlignLeft);
+    }
     layout->addStretch();
     return page;
 }
@@ -352,6 +358,14 @@ QString SettingsView::desktopCommands()
               "Open workspace: vellumix workspace");
 }
 
+QString SettingsView::rowCommand(int row)
+{
+    // The history is a section of the workspace: both open it.
+    static const char* const commands[] = {"vellumix capture", "vellumix capture --multiple",
+                                           "vellumix workspace", "vellumix workspace"};
+    return QString::fromLatin1(commands[row]);
+}
+
 QWidget* SettingsView::shortcutsPage()
 {
     QWidget* page = nullptr;
@@ -364,7 +378,13 @@ QWidget* SettingsView::shortcutsPage()
         auto* button = new QPushButton;
         button->setObjectName(QStringLiteral("shortcut%1").arg(row));
         button->setMinimumWidth(200);
-        connect(button, &QPushButton::clicked, this, [this, row] { record(row); });
+        // What a row does depends on who binds the keys: we record, or the user binds our command.
+        connect(button, &QPushButton::clicked, this, [this, row] {
+            if (m_shortcuts.canRegister())
+                record(row);
+            else
+                QApplication::clipboard()->setText(rowCommand(row));
+        });
         QLabel* error = warning();
         error->setObjectName(QStringLiteral("shortcutError%1").arg(row));
         auto* field = new QVBoxLayout;
@@ -377,46 +397,64 @@ QWidget* SettingsView::shortcutsPage()
     m_shortcutError = warning();
     m_shortcutError->setObjectName(QStringLiteral("shortcutError"));
     rows->addRow(m_shortcutError);
-    auto* restore = new QPushButton(tr("Restore Shortcut Defaults"));
-    connect(restore, &QPushButton::clicked, this, [this] {
+    m_restore = new QPushButton(tr("Restore Shortcut Defaults"));
+    connect(m_restore, &QPushButton::clicked, this, [this] {
         stopRecording();
         m_shortcuts.reset();
     });
+    m_desktopSettings = new QPushButton(tr("Change in Desktop Settings…"));
+    m_desktopSettings->setObjectName(QStringLiteral("desktopSettings"));
+    connect(m_desktopSettings, &QPushButton::clicked, this, [this] { m_shortcuts.openDesktopSettings(); });
     auto* restoreRow = new QHBoxLayout;
-    restoreRow->addWidget(restore);
+    restoreRow->addWidget(m_restore);
+    restoreRow->addWidget(m_desktopSettings);
     restoreRow->addStretch();
     rows->addRow(restoreRow);
     rows->addRow(note(tr("Other apps may reserve shortcuts without exposing them. Registration failures are "
                          "reported; test your chosen combination. No keystroke monitoring is used.")));
 
-    if (!m_shortcuts.canRegister()) {
-        // The desktop binds keys itself: the user gives it our commands.
-        auto* manual = new QVBoxLayout(group(tr("Bind in your desktop's keyboard settings"), layout));
-        manual->addWidget(note(tr("This desktop does not let applications register shortcuts. Add these "
-                                  "commands as custom shortcuts in your desktop's keyboard settings:")));
-        auto* commands = new QPlainTextEdit(desktopCommands());
-        commands->setObjectName(QStringLiteral("commands"));
-        commands->setReadOnly(true);
-        commands->setMaximumHeight(90);
-        manual->addWidget(commands);
-        auto* copy = new QPushButton(tr("Copy Commands"));
-        copy->setObjectName(QStringLiteral("copyCommands"));
-        connect(copy, &QPushButton::clicked, this,
-                [] { QApplication::clipboard()->setText(desktopCommands()); });
-        manual->addWidget(copy, 0, Qt::AlignLeft);
-    }
+    // The desktop binds keys itself: the user gives it our commands.
+    m_manual = group(tr("Bind in your desktop's keyboard settings"), layout);
+    auto* manual = new QVBoxLayout(m_manual);
+    manual->addWidget(note(tr("This desktop does not let applications register shortcuts. Add these "
+                              "commands as custom shortcuts in your desktop's keyboard settings:")));
+    auto* commands = new QPlainTextEdit(desktopCommands());
+    commands->setObjectName(QStringLiteral("commands"));
+    commands->setReadOnly(true);
+    commands->setMaximumHeight(90);
+    manual->addWidget(commands);
+    auto* copy = new QPushButton(tr("Copy Commands"));
+    copy->setObjectName(QStringLiteral("copyCommands"));
+    connect(copy, &QPushButton::clicked, this, [] { QApplication::clipboard()->setText(desktopCommands()); });
+    manual->addWidget(copy, 0, Qt::AlignLeft);
     layout->addStretch();
     return page;
 }
 
 void SettingsView::refreshShortcuts()
 {
+    // Who binds the keys may change once a desktop service has answered.
+    const bool registers = m_shortcuts.canRegister();
+    const HotKeyBackend::Capabilities capabilities = m_shortcuts.capabilities();
+    const bool desktopOwns = registers && capabilities.testFlag(HotKeyBackend::Capability::DesktopSettings);
     const QList<Shortcut>& shortcuts = m_shortcuts.shortcuts();
     for (int row = 0; row < m_rowButtons.size(); ++row) {
-        m_rowButtons[row]->setText(m_recording == row ? tr("Press shortcut…") : shortcuts.value(row).label);
-        showText(m_rowErrors[row], m_recording ? std::nullopt : m_shortcuts.rowError(row));
+        QString text = shortcuts.value(row).label;
+        if (m_recording == row)
+            text = tr("Press shortcut…");
+        else if (!registers)
+            text = rowCommand(row);
+        else if (desktopOwns && !m_shortcuts.isRegistering()) // until it answers, ours stand
+            text = m_shortcuts.boundTrigger(row).value_or(tr("Not bound"));
+        m_rowButtons[row]->setText(text);
+        m_rowButtons[row]->setEnabled(!desktopOwns);
+        showText(m_rowErrors[row], m_recording || !registers ? std::nullopt : m_shortcuts.rowError(row));
     }
     showText(m_shortcutError, m_shortcuts.error());
+    m_restore->setVisible(registers && !desktopOwns);
+    m_desktopSettings->setVisible(desktopOwns &&
+                                  capabilities.testFlag(HotKeyBackend::Capability::DesktopDialog));
+    m_manual->setVisible(!registers);
 }
 
 void SettingsView::record(int row)

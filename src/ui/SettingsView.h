@@ -3,6 +3,7 @@
 
 #include "model/Preferences.h"
 #include "platform/xdg/AutostartEntry.h"
+#include "platform/xdg/SettingsPage.h"
 #include "shell/Shortcut.h"
 
 #include <QPointer>
@@ -12,6 +13,7 @@
 #include <optional>
 
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -38,6 +40,7 @@ public:
     SettingsView(AppModel& model,
                  ShortcutManager& shortcuts,
                  AutostartEntry autostart,
+                 std::optional<SettingsPage> captureSettings = {},
                  QWidget* parent = nullptr);
     ~SettingsView() override;
 
@@ -52,8 +55,10 @@ public:
 
     // The installed packs as "English (eng)", in the engine's order.
     static QString humanLanguages(const QStringList& packs);
-    // The commands a desktop without a shortcut service binds in its own keyboard settings.
+    // The commands a desktop without a shortcut service binds in its own keyboard settings: all
+    // of them, and the one for each shortcut row.
     static QString desktopCommands();
+    static QString rowCommand(int row);
 
 private:
     QWidget* generalPage();
@@ -79,6 +84,7 @@ private:
     ShortcutManager& m_shortcuts;
     HistoryStore& m_history;
     AutostartEntry m_autostart;
+    std::optional<SettingsPage> m_captureSettings;
     QListWidget* m_sidebar = nullptr;
     QStackedWidget* m_pages = nullptr;
     QCheckBox* m_login = nullptr;
@@ -86,6 +92,9 @@ private:
     QList<QPushButton*> m_rowButtons;
     QList<QLabel*> m_rowErrors;
     QLabel* m_shortcutError = nullptr;
+    QPushButton* m_restore = nullptr;
+    QPushButton* m_desktopSettings = nullptr;
+    QGroupBox* m_manual = nullptr;
     std::optional<int> m_recording;
     QPointer<ShortcutRecorder> m_recorder;
     QPointer<QMessageBox> m_clear;

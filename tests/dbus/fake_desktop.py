@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Fake desktop services on the private session bus of one test: the portal's Screenshot and
-GlobalShortcuts interfaces and a notification server. The test steers them through
+GlobalShortcuts interfaces, KDE's kglobalaccel and a notification server. The test steers them through
 io.github.vellumix.Fake at /fake (Configure, Calls, EmitActivated) and runs as our child:
 fake_desktop.py TEST [ARGS...]."""
 
@@ -21,6 +21,7 @@ DESKTOP = "/org/freedesktop/portal/desktop"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
 NOTIFICATIONS = "org.freedesktop.Notifications"
 FAKE = "io.github.vellumix.Fake"
+KGLOBALACCEL = "org.kde.kglobalaccel"
 
 DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
@@ -31,6 +32,9 @@ DEFAULTS = {
     "screenshot_error": "",
     "other_request_path": False,
     "shortcuts": True,
+    "shortcuts_version": 1,
+    "refuse_noninteractive": False,
+    "kglobalaccel": False,
     "declined": [],
     "bind_response": 0,
     "notifications": True,
@@ -78,6 +82,9 @@ class Portal(dbus.service.Object):
                          sender_keyword="sender")
     def Screenshot(self, parent, options, sender=None):
         record("Screenshot", parent, options)
+        if config["refuse_noninteractive"] and not options.get("interactive", False):
+            respond_later(request_path(sender, options["handle_token"]), 2, {})
+            return dbus.ObjectPath(request_path(sender, options["handle_token"]))
         if config["screenshot_error"]:
             raise dbus.exceptions.DBusException("refused by the fake", name=config["screenshot_error"])
         path = request_path(sender, options["handle_token"])
@@ -94,7 +101,7 @@ class Portal(dbus.service.Object):
     def Get(self, interface, name):
         record("Get", interface, name)
         if interface == SHORTCUTS and config["shortcuts"] and name == "version":
-            return dbus.UInt32(1)
+            return dbus.UInt32(config["shortcuts_version"])
         raise dbus.exceptions.DBusException("No such interface", name="org.freedesktop.DBus.Error.InvalidArgs")
 
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
@@ -117,6 +124,35 @@ class Portal(dbus.service.Object):
         respond_later(path, config["bind_response"],
                       {"shortcuts": dbus.Array(bound, signature="(sa{sv})")} if config["bind_response"] == 0 else {})
         return dbus.ObjectPath(path)
+
+
+    @dbus.service.method(SHORTCUTS, in_signature="osa{sv}")
+    def ConfigureShortcuts(self, session, parent, options):
+        record("ConfigureShortcuts", session, parent, options)
+
+
+class KGlobalAccel(dbus.service.Object):
+    """Assigns the keys asked for, except to the actions in `declined`; a key set as the default
+    only is not an assignment."""
+
+    @dbus.service.method("org.kde.KGlobalAccel", in_signature="as")
+    def doRegister(self, action):
+        record("doRegister", action)
+
+    @dbus.service.method("org.kde.KGlobalAccel", in_signature="asa(ai)u", out_signature="a(ai)")
+    def setShortcutKeys(self, action, keys, flags):
+        record("setShortcutKeys", action, keys, flags)
+        if action[1] in config["declined"]:
+            return dbus.Array([], signature="(ai)")
+        return keys
+
+    @dbus.service.method("org.kde.KGlobalAccel", in_signature="s", out_signature="o")
+    def getComponent(self, component):
+        return dbus.ObjectPath("/component/" + component)
+
+    @dbus.service.method("org.kde.KGlobalAccel", in_signature="as")
+    def setInactive(self, action):
+        record("setInactive", action)
 
 
 class Objects(dbus.service.FallbackObject):
@@ -158,10 +194,11 @@ class Fake(dbus.service.Object):
         config.update(json.loads(settings))
         del calls[:]
         Notifications.next_id = 0
-        if config["notifications"]:
-            names["notifications"] = dbus.service.BusName(NOTIFICATIONS, bus)
-        elif "notifications" in names:
-            del names["notifications"]  # the last reference: the name is released
+        for key, name in (("notifications", NOTIFICATIONS), ("kglobalaccel", KGLOBALACCEL)):
+            if config[key]:
+                names[key] = dbus.service.BusName(name, bus)
+            elif key in names:
+                del names[key]  # the last reference: the name is released
 
     @dbus.service.method(FAKE, in_signature="s", out_signature="s")
     def Calls(self, member):
@@ -172,6 +209,11 @@ class Fake(dbus.service.Object):
         for session in sessions:
             signal(DESKTOP, SHORTCUTS, "Activated", "osta{sv}", dbus.ObjectPath(session), shortcut,
                    dbus.UInt64(0), dbus.Dictionary({}, signature="sv"))
+
+    @dbus.service.method(FAKE, in_signature="s")
+    def EmitPressed(self, action):
+        signal("/component/vellumix", "org.kde.kglobalaccel.Component", "globalShortcutPressed", "ssx",
+               "vellumix", action, dbus.Int64(0))
 
     @dbus.service.method(FAKE)
     def EmitAllRemoved(self):
@@ -185,6 +227,7 @@ Portal(bus, DESKTOP)
 Objects(bus, DESKTOP + "/request")
 Sessions(bus, DESKTOP + "/session")
 Notifications(bus, "/org/freedesktop/Notifications")
+KGlobalAccel(bus, "/kglobalaccel")
 Fake(bus, "/fake")
 names["portal"] = dbus.service.BusName(PORTAL, bus)
 names["notifications"] = dbus.service.BusName(NOTIFICATIONS, bus)

@@ -87,7 +87,8 @@ PortalHotKeyBackend::PortalHotKeyBackend(QObject* parent) : HotKeyBackend(parent
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *watcher;
-        if (reply.isError() || reply.value().variant().toUInt() < 1)
+        m_version = reply.isError() ? 0 : reply.value().variant().toUInt();
+        if (m_version < 1)
             becomeUnavailable();
         else
             createSession();
@@ -108,7 +109,21 @@ HotKeyBackend::Capabilities PortalHotKeyBackend::capabilities() const
 {
     if (m_state == State::Unavailable)
         return {};
-    return Capability::Register | Capability::DesktopSettings;
+    Capabilities capabilities = Capability::Register | Capability::DesktopSettings;
+    // Only the second version of the interface can open the desktop's dialog again.
+    if (m_version >= 2 && !m_session.isEmpty())
+        capabilities |= Capability::DesktopDialog;
+    return capabilities;
+}
+
+void PortalHotKeyBackend::openDesktopSettings()
+{
+    if (!capabilities().testFlag(Capability::DesktopDialog))
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(portal::desktopService, portal::desktopPath,
+                                                       interfaceName, QStringLiteral("ConfigureShortcuts"));
+    call.setArguments({QVariant::fromValue(QDBusObjectPath(m_session)), QString(), QVariantMap()});
+    QDBusConnection::sessionBus().send(call);
 }
 
 QString PortalHotKeyBackend::unavailableReason() const
@@ -116,8 +131,9 @@ QString PortalHotKeyBackend::unavailableReason() const
     return m_state == State::Unavailable ? PlatformText::waylandWithoutShortcuts() : QString();
 }
 
-QString PortalHotKeyBackend::preferredTrigger(std::uint32_t keycode, std::uint32_t modifiers)
+std::uint32_t PortalHotKeyBackend::keysym(std::uint32_t keycode)
 {
+    // The keyboard positions are named as on a US layout, whatever the user's layout is.
     static xkb_keymap* keymap = [] {
         xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
         xkb_keymap* map =
@@ -127,9 +143,17 @@ QString PortalHotKeyBackend::preferredTrigger(std::uint32_t keycode, std::uint32
     }();
     const xkb_keysym_t* syms = nullptr;
     if (!keymap || xkb_keymap_key_get_syms_by_level(keymap, keycode, 0, 0, &syms) < 1)
+        return XKB_KEY_NoSymbol;
+    return syms[0];
+}
+
+QString PortalHotKeyBackend::preferredTrigger(std::uint32_t keycode, std::uint32_t modifiers)
+{
+    const std::uint32_t sym = keysym(keycode);
+    if (sym == XKB_KEY_NoSymbol)
         return {};
     std::array<char, 64> name{};
-    if (xkb_keysym_get_name(syms[0], name.data(), name.size()) < 1)
+    if (xkb_keysym_get_name(sym, name.data(), name.size()) < 1)
         return {};
     QString trigger;
     for (const auto& [bit, text] : modifierNames) {

@@ -35,10 +35,13 @@ public:
     void unregisterHotKey(int id) override;
     void describeHotKey(int id, const QString& name, const QString& description) override;
     QString boundTrigger(int id) const override;
+    void openDesktopSettings() override;
 
     // The trigger as freedesktop shortcut triggers write it ("CTRL+ALT+SHIFT+1"),
     // from a keycode and the stored modifier bits; empty when the key has no name.
     static QString preferredTrigger(std::uint32_t keycode, std::uint32_t modifiers);
+    // The keysym at a keyboard position, unshifted; XKB_KEY_NoSymbol (0) when there is none.
+    static std::uint32_t keysym(std::uint32_t keycode);
 
 private Q_SLOTS:
     void onActivated(const QDBusMessage& message);
@@ -63,6 +66,7 @@ private:
     QString nameFor(int id) const;
 
     State m_state = State::Probing;
+    uint m_version = 0;
     QString m_session;
     QMap<int, Entry> m_entries;      // by id: bindings and answers go in the order of the ids
     QHash<QString, QString> m_bound; // portal id -> trigger description

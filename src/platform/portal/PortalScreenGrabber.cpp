@@ -53,6 +53,52 @@ PortalScreenGrabber::PortalScreenGrabber(int timeoutMs, QObject* parent)
 {
 }
 
+QFuture<QImage> PortalScreenGrabber::screenshot(bool interactive)
+{
+    auto promise = std::make_shared<QPromise<QString>>();
+    promise->start();
+    QFuture<QString> file = promise->future();
+    const auto fail = [promise](const std::exception_ptr& error) {
+        promise->setException(error);
+        promise->finish();
+    };
+    // The dialog waits for the user as long as it takes.
+    auto* request = new portal::PortalRequest(
+        QStringLiteral("org.freedesktop.portal.Screenshot"), QStringLiteral("Screenshot"), {QString()},
+        {{QStringLiteral("interactive"), interactive}}, interactive ? 0 : m_timeoutMs, this);
+    connect(request, &portal::PortalRequest::answered, this,
+            [this, promise, fail, interactive](uint response, const QVariantMap& results) {
+                const QUrl uri(results.value(QStringLiteral("uri")).toString());
+                // Escape in a dialog ends with 2 on some desktops (wlroots): a cancel there.
+                if (response == 1 || (interactive && response == 2))
+                    return fail(std::make_exception_ptr(Cancelled{}));
+                if (response == 2) { // a refusal, stored or just given
+                    m_interactiveOnly = true;
+                    return fail(std::make_exception_ptr(VellumixError(VellumixError::Kind::Permission)));
+                }
+                if (response != 0 || !uri.isLocalFile())
+                    return fail(std::make_exception_ptr(VellumixError(VellumixError::Kind::Capture)));
+                promise->addResult(uri.toLocalFile());
+                promise->finish();
+            });
+    connect(request, &portal::PortalRequest::failed, this, [fail](const QString& reason) {
+        qWarning("Screenshot portal: %s", qUtf8Printable(reason));
+        fail(std::make_exception_ptr(VellumixError(VellumixError::Kind::Capture)));
+    });
+
+    // Decoding a whole layout takes a while; it runs off the GUI thread.
+    return file.then(QtFuture::Launch::Async, [](const QString& path) {
+        QImageReader reader(path);
+        reader.setAllocationLimit(0); // several 4K outputs at scale 2 exceed Qt's default
+        const QImage image = reader.read();
+        // The portal leaves its file behind (in /tmp or the user's pictures): it is ours now.
+        QFile::remove(path);
+        if (image.isNull())
+            throw VellumixError(VellumixError::Kind::Capture);
+        return image;
+    });
+}
+
 QFuture<QList<QImage>> PortalScreenGrabber::grab(const QList<QScreen*>& screens)
 {
     // The layout and the screens as they are now: the portal answers later.
@@ -62,45 +108,14 @@ QFuture<QList<QImage>> PortalScreenGrabber::grab(const QList<QScreen*>& screens)
     QList<QRect> geometries;
     for (const QScreen* screen : screens)
         geometries.append(screen ? screen->geometry() : QRect());
-
-    auto promise = std::make_shared<QPromise<QString>>();
-    promise->start();
-    QFuture<QString> file = promise->future();
-    auto* request = new portal::PortalRequest(QStringLiteral("org.freedesktop.portal.Screenshot"),
-                                              QStringLiteral("Screenshot"), {QString()},
-                                              {{QStringLiteral("interactive"), false}}, m_timeoutMs, this);
-    connect(request, &portal::PortalRequest::answered, this,
-            [promise](uint response, const QVariantMap& results) {
-                const QUrl uri(results.value(QStringLiteral("uri")).toString());
-                if (response == 1)
-                    promise->setException(std::make_exception_ptr(Cancelled{}));
-                else if (response == 2) // a refusal, stored or just given
-                    promise->setException(
-                        std::make_exception_ptr(VellumixError(VellumixError::Kind::Permission)));
-                else if (response != 0 || !uri.isLocalFile())
-                    promise->setException(
-                        std::make_exception_ptr(VellumixError(VellumixError::Kind::Capture)));
-                else
-                    promise->addResult(uri.toLocalFile());
-                promise->finish();
-            });
-    connect(request, &portal::PortalRequest::failed, this, [promise](const QString& reason) {
-        qWarning("Screenshot portal: %s", qUtf8Printable(reason));
-        promise->setException(std::make_exception_ptr(VellumixError(VellumixError::Kind::Capture)));
-        promise->finish();
-    });
-
-    // Decoding a whole layout takes a while; it runs off the GUI thread.
-    return file.then(QtFuture::Launch::Async, [layout, geometries](const QString& path) {
-        QImageReader reader(path);
-        reader.setAllocationLimit(0); // several 4K outputs at scale 2 exceed Qt's default
-        const QImage image = reader.read();
-        // The portal leaves its file behind (in /tmp or the user's pictures): it is ours now.
-        QFile::remove(path);
-        if (image.isNull())
-            throw VellumixError(VellumixError::Kind::Capture);
+    return screenshot(false).then(QtFuture::Launch::Sync, [layout, geometries](const QImage& image) {
         return cut(image, layout, geometries);
     });
+}
+
+QFuture<QImage> PortalScreenGrabber::pick()
+{
+    return screenshot(true).onFailed([](const Cancelled&) { return QImage(); });
 }
 
 } // namespace vellumix

@@ -11,6 +11,7 @@ namespace vellumix {
 // compositor renders it at the largest scale of its outputs, so each cut is the screen's
 // logical geometry times the image's own scale. The user's cancel ends the future with
 // Cancelled, a refusal with the denied-capture error; the portal's file is removed once read.
+// After a refusal the grabber is interactive-only: the portal's dialog asks the user each time.
 class PortalScreenGrabber final : public QObject, public ScreenGrabber
 {
     Q_OBJECT
@@ -20,9 +21,15 @@ public:
     explicit PortalScreenGrabber(int timeoutMs = defaultTimeoutMs, QObject* parent = nullptr);
 
     QFuture<QList<QImage>> grab(const QList<QScreen*>& screens) override;
+    bool interactiveOnly() const override { return m_interactiveOnly; }
+    QFuture<QImage> pick() override;
 
 private:
+    // The file the portal wrote, read and removed off the GUI thread.
+    QFuture<QImage> screenshot(bool interactive);
+
     int m_timeoutMs;
+    bool m_interactiveOnly = false;
 };
 
 } // namespace vellumix
