@@ -827,6 +827,14 @@ Arbeitsbereich öffnen: vellumix workspace</translation>
         <source>No network requests, analytics, or captured-content logging are implemented.</source>
         <translation>Es gibt keine Netzwerkanfragen, keine Analyse und keine Protokollierung aufgenommener Inhalte.</translation>
     </message>
+    <message>
+        <source>Change in Desktop Settings…</source>
+        <translation>In den Desktop-Einstellungen ändern…</translation>
+    </message>
+    <message>
+        <source>Not bound</source>
+        <translation>Nicht zugewiesen</translation>
+    </message>
 </context>
 <context>
     <name>vellumix::ShortcutManager</name>
@@ -865,6 +873,10 @@ Arbeitsbereich öffnen: vellumix workspace</translation>
     <message>
         <source>Show the Vellumix workspace</source>
         <translation>Vellumix-Arbeitsbereich anzeigen</translation>
+    </message>
+    <message>
+        <source>The desktop did not bind this shortcut.</source>
+        <translation>Die Arbeitsumgebung hat dieses Tastenkürzel nicht zugewiesen.</translation>
     </message>
 </context>
 <context>
