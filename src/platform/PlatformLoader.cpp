@@ -9,6 +9,7 @@
 #include "platform/portal/PortalRequest.h"
 #include "platform/portal/PortalScreenGrabber.h"
 #include "platform/toast/Toast.h"
+#include "platform/wayland/DataControlClipboard.h"
 #include "platform/x11/X11Compositor.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "platform/x11/X11ScreenGrabber.h"
@@ -75,6 +76,8 @@ Platform loadPlatform(const Session& session)
     platform.grabber = std::make_unique<X11ScreenGrabber>();
 
     if (session.type == SessionType::Wayland) {
+        if (!session.qtOnX11)
+            platform.clipboard = DataControlClipboard::create();
         if (!portal::sessionBusConnected()) {
             platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts());
             return platform;

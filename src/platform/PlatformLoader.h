@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ClipboardWriter.h"
 #include "platform/HotKeyBackend.h"
 #include "platform/Notifier.h"
 #include "platform/ScreenGrabber.h"
@@ -39,6 +40,8 @@ struct Platform
     std::unique_ptr<SoundPlayer> sound;
     std::unique_ptr<ScreenGrabber> grabber;
     std::unique_ptr<Notifier> notifier;
+    // Null where Qt's own clipboard reaches the desktop.
+    std::unique_ptr<ClipboardWriter> clipboard;
 
     Platform();
     Platform(Platform&&) noexcept;
