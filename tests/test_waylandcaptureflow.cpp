@@ -30,21 +30,15 @@ public Q_SLOTS:
                 uint,
                 const QString&,
                 const QString& summary,
-                const QString& body,
+                const QString&,
                 const QStringList&,
                 const QVariantMap&,
                 int)
     {
-        sent.append(body.isEmpty() ? summary : body);
+        sent.append(summary);
         return uint(sent.size());
     }
     void CloseNotification(uint) {}
-    QStringList GetCapabilities() { return {u"body"_s}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& spec)
-    {
-        vendor = version = spec = u"1"_s;
-        return u"test"_s;
-    }
 };
 
 } // namespace
@@ -111,6 +105,9 @@ void TestWaylandCaptureFlow::captures_data()
     // The two texts in layout coordinates, with a margin of white.
     const QRect left(150, 190, 660, 120);
     const QRect right(1280 + 70, 140, 500, 100);
+    // First, before any input reached the application: the clipboard cannot lean on an input serial.
+    QTest::newRow("full screen, no input yet") << QStringList{u"capture"_s, u"--full"_s} << QList<QRect>()
+                                               << QString() << u"Harbour lantern\n\nQuiet meadow 42"_s;
     QTest::newRow("two regions, scale 2 first")
         << QStringList{u"capture"_s, u"--multiple"_s} << QList{right, left} << u"Return"_s
         << u"Quiet meadow 42\n\nHarbour lantern"_s;
@@ -134,10 +131,12 @@ void TestWaylandCaptureFlow::captures()
     const qsizetype notified = m_notifications.sent.size();
 
     QVERIFY(run(QStringLiteral(VELLUMIX_BINARY), verb));
-    // One overlay on each output, the scale 2 one included.
-    QTRY_COMPARE_WITH_TIMEOUT(overlays(), QStringList({u"HEADLESS-1"_s, u"HEADLESS-2"_s}), 20000);
-    // sway lists the windows before their first frame is up; a hand is never this quick.
-    QTest::qWait(1000);
+    if (!drags.isEmpty()) {
+        // One overlay on each output, the scale 2 one included.
+        QTRY_COMPARE_WITH_TIMEOUT(overlays(), QStringList({u"HEADLESS-1"_s, u"HEADLESS-2"_s}), 20000);
+        // sway lists the windows before their first frame is up; a hand is never this quick.
+        QTest::qWait(1000);
+    }
     for (const QRect& region : std::as_const(drags))
         QVERIFY(m_input->drag(region));
     if (!key.isEmpty())

@@ -4,7 +4,6 @@
 //   move X Y     pointer to (X, Y) in layout coordinates (extent given on the command line)
 //   down | up    left button
 //   key NAME     press and release Return, Escape or an evdev key code
-//   press NAME | release NAME   one half of it (modifiers)
 // Each command is answered with "ok" once the compositor has processed it, "error" otherwise.
 // Usage: wayland-input LAYOUT_WIDTH LAYOUT_HEIGHT
 #define _GNU_SOURCE
@@ -125,11 +124,6 @@ int main(int argc, char** argv)
                                         WL_KEYBOARD_KEY_STATE_PRESSED);
             zwp_virtual_keyboard_v1_key(keyboard, now(), (uint32_t)key_code(word),
                                         WL_KEYBOARD_KEY_STATE_RELEASED);
-        } else if ((sscanf(line, "press %31s", word) == 1 || sscanf(line, "release %31s", word) == 1) &&
-                   key_code(word) > 0) {
-            const uint32_t state =
-                line[0] == 'p' ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED;
-            zwp_virtual_keyboard_v1_key(keyboard, now(), (uint32_t)key_code(word), state);
         } else {
             ok = 0;
         }
