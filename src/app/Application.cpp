@@ -26,6 +26,7 @@ Application::Application(Platform platform)
       m_delegate(std::make_unique<AppDelegate>(
           *m_model, *m_shortcuts, *m_defaults, *m_platform.taskbar, *m_platform.notifier))
 {
+    m_model->setClipboard(m_platform.clipboard.get());
     QApplication::setWindowIcon(AppDelegate::symbol(QStringLiteral("vellumix")));
     m_delegate->setCaptureSettings(m_platform.captureSettings);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, m_delegate.get(), &AppDelegate::terminate);

@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 namespace vellumix {
 
@@ -67,8 +68,11 @@ void SelectionController::begin(QList<DisplaySnapshot> snapshots, bool multiple,
     for (qsizetype i = 0; i < m_snapshots.size(); ++i) {
         const DisplaySnapshot& snapshot = m_snapshots.at(i);
         auto* view = new SelectionView(this, int(i), snapshot, multiple);
+        // The native window is made first and given its screen: a Wayland compositor places a
+        // full-screen window on the output of the screen its surface had when it was shown.
+        view->winId();
         if (QScreen* screen = screenFor(snapshot.frame))
-            view->setScreen(screen);
+            view->windowHandle()->setScreen(screen);
         if (primary)
             view->setGeometry(CaptureGeometry::screenGeometry(snapshot.frame, primary->geometry()).toRect());
         m_views.append(view);

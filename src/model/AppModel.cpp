@@ -11,6 +11,7 @@
 #include "model/FlowRunner.h"
 #include "model/HistoryStore.h"
 #include "model/Preferences.h"
+#include "platform/ClipboardWriter.h"
 #include "platform/SoundPlayer.h"
 
 #include <QtConcurrent/QtConcurrentRun>
@@ -179,8 +180,7 @@ void AppModel::completeWith(float confidence,
 {
     setBusy(false);
     const Preferences& preferences = *m_preferences;
-    if (preferences.autoCopy())
-        ClipboardService::copy(m_text);
+    const bool copied = preferences.autoCopy() && copyText();
     if (preferences.historyEnabled()) {
         const QString languages = preferences.languages();
         const bool retain = preferences.retainImages();
@@ -196,7 +196,7 @@ void AppModel::completeWith(float confidence,
     if (preferences.sound())
         m_sound.play(completeSound);
     if (preferences.confirmations())
-        Q_EMIT toast(preferences.autoCopy() ? copiedToast : recognizedToast);
+        Q_EMIT toast(copied ? copiedToast : recognizedToast);
     if (preferences.showResults() || m_source == sourceImage || m_source == sourcePDF)
         Q_EMIT openWorkspace();
 }
@@ -210,9 +210,18 @@ void AppModel::fail(const Error& error)
 
 void AppModel::copy()
 {
-    ClipboardService::copy(m_text);
-    if (!m_text.isEmpty())
+    if (copyText())
         Q_EMIT toast(copiedToast);
+}
+
+bool AppModel::copyText()
+{
+    if (m_text.trimmed().isEmpty())
+        return false;
+    if (m_clipboard)
+        return m_clipboard->setText(m_text);
+    ClipboardService::copy(m_text);
+    return true;
 }
 
 void AppModel::retry()

@@ -18,6 +18,7 @@
 namespace vellumix {
 
 class CaptureFlow;
+class ClipboardWriter;
 class CaptureSource;
 class Documents;
 class FlowRunner;
@@ -70,6 +71,9 @@ public:
              SoundPlayer& sound,
              QObject* parent = nullptr);
     ~AppModel() override;
+
+    // Where recognised text goes instead of Qt's clipboard (see ClipboardWriter); null for Qt's.
+    void setClipboard(ClipboardWriter* clipboard) { m_clipboard = clipboard; }
 
     Preferences& preferences() const { return *m_preferences; }
     HistoryStore& history() const { return *m_history; }
@@ -156,6 +160,8 @@ Q_SIGNALS:
     void toast(const QString& message);
 
 private:
+    // Whether the text reached the clipboard; blank text is not copied.
+    bool copyText();
     friend class CaptureFlow;
     friend class Documents;
 
@@ -184,6 +190,7 @@ private:
 
     OCREngine& m_engine;
     SoundPlayer& m_sound;
+    ClipboardWriter* m_clipboard = nullptr;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<HistoryStore> m_history;
 

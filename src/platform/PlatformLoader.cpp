@@ -11,6 +11,7 @@
 #include "platform/portal/PortalRequest.h"
 #include "platform/portal/PortalScreenGrabber.h"
 #include "platform/toast/Toast.h"
+#include "platform/wayland/DataControlClipboard.h"
 #include "platform/x11/X11Compositor.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "platform/x11/X11ScreenGrabber.h"
@@ -83,6 +84,8 @@ Platform loadPlatform(const Session& session, SettingsPage::Finder find)
 
     if (session.type == SessionType::Wayland) {
         platform.captureSettings = SettingsPage::screenCapture(session.desktop, find);
+        if (!session.qtOnX11)
+            platform.clipboard = DataControlClipboard::create();
         if (!portal::sessionBusConnected()) {
             platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts());
             return platform;

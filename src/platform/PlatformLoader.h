@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ClipboardWriter.h"
 #include "platform/HotKeyBackend.h"
 #include "platform/Notifier.h"
 #include "platform/ScreenGrabber.h"
@@ -45,6 +46,8 @@ struct Platform
     // Where the user allows screen capture; none where nothing needs allowing (X11) or the
     // desktop has no such place.
     std::optional<SettingsPage> captureSettings;
+    // Null where Qt's own clipboard reaches the desktop.
+    std::unique_ptr<ClipboardWriter> clipboard;
 
     Platform();
     Platform(Platform&&) noexcept;
