@@ -1,8 +1,8 @@
 # Compile settings shared by every Vellumix target: strict Qt, warnings as errors.
 function(vellumix_target target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
-                                             -Wold-style-cast -Woverloaded-virtual
-                                             -Wno-missing-field-initializers)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wno-missing-field-initializers
+                                             # C++ only: the generated Wayland protocol code is C.
+                                             $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual>)
     if(VELLUMIX_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
