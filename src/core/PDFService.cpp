@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 #include "core/OCREngine.h"
+#include "core/ScannedPages.h"
 
 #include <QPainter>
 #include <QPdfDocument>
@@ -32,14 +33,23 @@ QSizeF displayedSize(const QPdfDocument& document, int index)
     return size.isValid() && !size.isEmpty() ? size : QSizeF();
 }
 
+namespace {
+
+QSize renderedPixels(QSizeF displayedSize)
+{
+    const double scale = renderScale(displayedSize);
+    return {int(std::max(1L, std::lround(displayedSize.width() * scale))),
+            int(std::max(1L, std::lround(displayedSize.height() * scale)))};
+}
+
+} // namespace
+
 QImage renderPage(QPdfDocument& document, int index)
 {
     const QSizeF size = displayedSize(document, index);
     if (size.isEmpty())
         return {};
-    const double scale = renderScale(size);
-    const QSize pixels(std::max(1L, std::lround(size.width() * scale)),
-                       std::max(1L, std::lround(size.height() * scale)));
+    const QSize pixels = renderedPixels(size);
     // Annotations and filled form fields are part of the page as a viewer shows it.
     QPdfDocumentRenderOptions renderOptions;
     renderOptions.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
@@ -56,6 +66,16 @@ QImage renderPage(QPdfDocument& document, int index)
 }
 
 namespace {
+
+// Scans come at any resolution; at the rendered pages' one they read better than at 150 dpi and
+// cost less than at 300 (bench_pdf_pipeline --profile, bench/pdf.sh).
+QImage atRenderScale(const QImage& scan, QSizeF size)
+{
+    const QSize pixels = renderedPixels(size);
+    if (std::abs(scan.width() - pixels.width()) <= scan.width() / 50)
+        return scan;
+    return scan.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
 
 struct PendingPage
 {
@@ -83,6 +103,7 @@ QList<PDFPageResult> recognize(const QString& path,
         throw VellumixError(VellumixError::Kind::InvalidPages); // also a locked document
     if (first < 1 || last < first || document.pageCount() < last)
         throw VellumixError(VellumixError::Kind::InvalidPages);
+    const ScannedPages scans(withForms ? flattened.fileName() : path);
     const qsizetype inFlight =
         concurrentPages > 0 ? concurrentPages : std::max(1, QThread::idealThreadCount());
 
@@ -113,7 +134,11 @@ QList<PDFPageResult> recognize(const QString& path,
         const QSizeF size = displayedSize(document, number - 1);
         if (size.isEmpty())
             continue; // a page the document cannot supply is skipped
-        QImage image = renderPage(document, number - 1);
+        // A scan is read from its own samples, without rendering it.
+        QImage image = scans.image(number - 1);
+        const bool scanned = !image.isNull();
+        if (!scanned)
+            image = renderPage(document, number - 1);
         if (image.isNull()) {
             while (!pending.empty())
                 finishOldest(); // an earlier page's failure wins over this one
@@ -124,9 +149,12 @@ QList<PDFPageResult> recognize(const QString& path,
         cancel.throwIfCancelled(); // earlier pages may have taken a while
         auto promise = std::make_shared<std::promise<Recognition>>();
         pending.push_back(PendingPage{number, size, promise->get_future()});
-        workers.start([&engine, &options, cancel, promise, image = std::move(image)] {
+        OCROptions pageOptions = options;
+        pageOptions.scannedPage = scanned;
+        workers.start([&engine, pageOptions, cancel, promise, size, image = std::move(image)] {
             try {
-                Recognition recognition = engine.recognize(image, options, cancel);
+                const QImage pixels = pageOptions.scannedPage ? atRenderScale(image, size) : image;
+                Recognition recognition = engine.recognize(pixels, pageOptions, cancel);
                 cancel.throwIfCancelled(); // checked as the page ends, as if it were alone
                 promise->set_value(std::move(recognition));
             } catch (...) {

@@ -57,8 +57,9 @@ float confidence(const QList<PDFPageResult>& pages);
 // the GUI thread. Throws VellumixError::InvalidPages for an unopenable or locked document or a
 // range outside it, InvalidImage for a page that renders to nothing, Cancelled when `cancel` fires
 // (noticed before each page and inside a running recognition), and whatever the engine throws.
-// Nothing is returned unless every page went through. Up to `concurrentPages` pages (default: one
-// per core) are in the engine at once; results and progress still come in page order.
+// Nothing is returned unless every page went through. A page that is one scanned image is read
+// from that image at the rendering resolution instead of being rendered. Up to `concurrentPages` pages
+// (default: one per core) are in the engine at once; results and progress still come in page order.
 QList<PDFPageResult> recognize(const QString& path,
                                int first,
                                int last,

@@ -50,6 +50,9 @@ struct OCROptions
     QStringList languages; // priority order; empty means the engine's default
     bool automaticLanguage = true;
     QStringList vocabulary;
+    // A scanned document page: paper read as it is, so the engine's second, plain reading (meant
+    // for captures it has prepared) would read the same pixels again.
+    bool scannedPage = false;
 
     friend bool operator==(const OCROptions&, const OCROptions&) = default;
 };

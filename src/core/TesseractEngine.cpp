@@ -471,7 +471,7 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
     // given, as the tesseract command line would, and each area keeps the better reading. On a
     // page with most lines sure, only the unsure ones are read again, each with a little of its
     // surroundings, so that it pays for its few doubtful lines and not for a second pass.
-    if (m_tuning.judge && !options.fast) {
+    if (m_tuning.judge && !options.fast && !options.scannedPage) {
         std::vector<QRect> regions;
         for (const Line& line : lines) {
             if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
