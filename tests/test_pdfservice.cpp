@@ -47,11 +47,11 @@ public:
 class MarkerEngine final : public OCREngine
 {
 public:
-    bool scan = false;
+    int dotsPerInch = 0;
 
     Recognition recognize(const QImage& image, const OCROptions& options, const CancelToken&) override
     {
-        scan = options.scannedPage;
+        dotsPerInch = options.scanResolution;
         QRect dark;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -158,35 +158,35 @@ private Q_SLOTS:
             QVERIFY(engine.highest < std::abs(failingPage) + concurrentPages); // no later page started
     }
 
-    // A page of one 40 x 20 grey image, black in its top left quarter, on a 200 x 100 point page.
+    // A page of one 420 x 210 grey image, black in its top left quarter, on a 200 x 100 point page.
     void scannedPage_data()
     {
         QTest::addColumn<QByteArray>("pageKeys");
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("scan");       // read from its samples rather than rendered
+        QTest::addColumn<int>("dotsPerInch"); // of the samples read; 0: the page was rendered
         QTest::addColumn<QRectF>("expected"); // the marker's word in the export, points from top left
         const QByteArray fill = "200 0 0 100 0 0 cm /Im0 Do";
-        QTest::newRow("upright") << QByteArray() << fill << true << QRectF(0, 0, 50, 25);
+        QTest::newRow("upright") << QByteArray() << fill << 151 << QRectF(0, 0, 50, 25);
         QTest::newRow("drawn mirrored")
-            << QByteArray() << "q 200 0 0 -100 0 100 cm /Im0 Do Q"_ba << true << QRectF(0, 75, 50, 25);
-        QTest::newRow("page turned") << "/Rotate 90"_ba << fill << true << QRectF(75, 0, 25, 50);
-        QTest::newRow("cropped") << "/CropBox [0 0 100 100]"_ba << fill << true << QRectF(0, 0, 50, 25);
+            << QByteArray() << "q 200 0 0 -100 0 100 cm /Im0 Do Q"_ba << 151 << QRectF(0, 75, 50, 25);
+        QTest::newRow("page turned") << "/Rotate 90"_ba << fill << 151 << QRectF(75, 0, 25, 50);
+        QTest::newRow("cropped") << "/CropBox [0 0 100 100]"_ba << fill << 151 << QRectF(0, 0, 50, 25);
         QTest::newRow("image and text")
-            << QByteArray() << fill + " BT /F0 1 Tf ET" << false << QRectF(0, 0, 50, 25);
+            << QByteArray() << fill + " BT /F0 1 Tf ET" << 0 << QRectF(0, 0, 50, 25);
         QTest::newRow("image not covering the page")
-            << QByteArray() << "100 0 0 50 0 50 cm /Im0 Do"_ba << false << QRectF(0, 0, 25, 12.5);
+            << QByteArray() << "100 0 0 50 0 50 cm /Im0 Do"_ba << 0 << QRectF(0, 0, 25, 12.5);
         QTest::newRow("stamped") << "/Annots [<< /Type /Annot /Subtype /Stamp /Rect [150 0 200 20] >>]"_ba
-                                 << fill << false << QRectF(0, 0, 50, 25);
+                                 << fill << 0 << QRectF(0, 0, 50, 25);
     }
     void scannedPage()
     {
         QFETCH(QByteArray, pageKeys);
         QFETCH(QByteArray, content);
-        QFETCH(bool, scan);
+        QFETCH(int, dotsPerInch);
         QFETCH(QRectF, expected);
-        QByteArray samples(40 * 20, char(200));
-        for (int y = 0; y < 5; ++y)
-            samples.replace(y * 40, 10, QByteArray(10, '\0'));
+        QByteArray samples(420 * 210, char(200));
+        for (int y = 0; y < 52; ++y)
+            samples.replace(y * 420, 105, QByteArray(105, '\0'));
         const QString file = path(u"scan.pdf"_s), out = path(u"scan-out.pdf"_s);
         QVERIFY(pdftest::writeFile(
             file, pdftest::assemble(
@@ -196,12 +196,12 @@ private Q_SLOTS:
                            pageKeys + " >>",
                        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
                            "\nendstream",
-                       "<< /Type /XObject /Subtype /Image /Width 40 /Height 20 /ColorSpace /DeviceGray "
-                       "/BitsPerComponent 8 /Length 800 >>\nstream\n" +
+                       "<< /Type /XObject /Subtype /Image /Width 420 /Height 210 /ColorSpace /DeviceGray "
+                       "/BitsPerComponent 8 /Length 88200 >>\nstream\n" +
                            samples + "\nendstream"})));
         MarkerEngine engine;
         PDFService::exportSearchable(file, PDFService::recognize(file, 1, 1, {}, false, engine), {}, {}, out);
-        QCOMPARE(engine.scan, scan);
+        QCOMPARE(engine.dotsPerInch, dotsPerInch);
         const QString words = pdftest::run(u"pdftotext"_s, {u"-bbox"_s, out, u"-"_s}).output;
         static const QRegularExpression box(
             uR"re(xMin="(-?[\d.]+)" yMin="(-?[\d.]+)" xMax="(-?[\d.]+)" yMax="(-?[\d.]+)">marker)re"_s);

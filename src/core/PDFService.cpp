@@ -65,17 +65,18 @@ QImage renderPage(QPdfDocument& document, int index)
     return page;
 }
 
-namespace {
-
-// Scans come at any resolution; at the rendered pages' one they read better than at 150 dpi and
-// cost less than at 300 (bench_pdf_pipeline --profile, bench/pdf.sh).
-QImage atRenderScale(const QImage& scan, QSizeF size)
+// At 150 dpi a scan read as it is, Tesseract told its resolution, reads as well as OCRmyPDF at
+// less CPU than scaled up, and without the words scaled-up scans make of dot leaders
+// (bench/pdf.sh, bench_pdf_pipeline --profile).
+QImage scanForReading(const QImage& scan, QSizeF size)
 {
-    const QSize pixels = renderedPixels(size);
-    if (std::abs(scan.width() - pixels.width()) <= scan.width() / 50)
+    const double scale = scan.width() / size.width();
+    if (scale >= minimumScanScale && scale <= renderScale(size) * 1.02)
         return scan;
-    return scan.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return scan.scaled(renderedPixels(size), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
+
+namespace {
 
 struct PendingPage
 {
@@ -149,11 +150,12 @@ QList<PDFPageResult> recognize(const QString& path,
         cancel.throwIfCancelled(); // earlier pages may have taken a while
         auto promise = std::make_shared<std::promise<Recognition>>();
         pending.push_back(PendingPage{number, size, promise->get_future()});
-        OCROptions pageOptions = options;
-        pageOptions.scannedPage = scanned;
-        workers.start([&engine, pageOptions, cancel, promise, size, image = std::move(image)] {
+        workers.start([&engine, options, scanned, cancel, promise, size, image = std::move(image)] {
             try {
-                const QImage pixels = pageOptions.scannedPage ? atRenderScale(image, size) : image;
+                const QImage pixels = scanned ? scanForReading(image, size) : image;
+                OCROptions pageOptions = options;
+                if (scanned)
+                    pageOptions.scanResolution = int(std::lround(72.0 * pixels.width() / size.width()));
                 Recognition recognition = engine.recognize(pixels, pageOptions, cancel);
                 cancel.throwIfCancelled(); // checked as the page ends, as if it were alone
                 promise->set_value(std::move(recognition));
