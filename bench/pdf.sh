@@ -5,7 +5,8 @@
 # Both tools write a searchable PDF plus their recognised text; the text is scored against the
 # original's own text layer (pdftotext): word recall and precision (order-insensitive) and
 # character error rate. Prints pages per minute and the ratios.
-# Each also runs as a scanned twin (Ghostscript's pdfimage24 at 150 dpi, no text layer).
+# Each also runs as a scanned twin (Ghostscript's pdfimage24 at 150 dpi, no text layer); totals
+# per kind, then where the time of each scanned page goes (bench_pdf_pipeline --profile).
 # Usage: [PRESET=release] [PAGES=6] bench/pdf.sh
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +17,7 @@ pages=${PAGES:-6}
 if [ "$preset" = release ]; then
     cmake --preset release -DVELLUMIX_BENCH=ON >/dev/null
 fi
-cmake --build --preset "$preset" -j2 --target vellumix-ocr vellumix-pdfbench >/dev/null
+cmake --build --preset "$preset" -j2 --target vellumix-ocr vellumix-pdfbench bench_pdf_pipeline >/dev/null
 bin=build/$preset
 work=$(mktemp -d "${TMPDIR:-/tmp}/vellumix-pdfbench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -68,6 +69,8 @@ NR == 1 { next }
         60 * $2 / $3, 60 * $2 / $4, pct($7, $5), pct($10, $5), pct($7, $8), pct($10, $11),
         pct($9, $6), pct($12, $6), $4 / $3
     P += $2; O += $3; T += $4; RW += $5; RC += $6; OH += $7; OW += $8; OE += $9; TH += $10; TW += $11; TE += $12
+    k = $1 ~ /-scanned$/ ? "scanned" : "born-digital"
+    KP[k] += $2; KO[k] += $3; KT[k] += $4; KW[k] += $5; KOH[k] += $7; KTH[k] += $10
 }
 BEGIN {
     print "| document | pages | ours pages/min | theirs pages/min | word recall ours / theirs | word precision ours / theirs | CER ours / theirs | speed ratio |"
@@ -76,6 +79,17 @@ BEGIN {
 END {
     printf "| **all** | %d | %.1f | %.1f | %s / %s | %s / %s | %s / %s | %.2f x |\n", P, 60 * P / O, 60 * P / T,
         pct(OH, RW), pct(TH, RW), pct(OH, OW), pct(TH, TW), pct(OE, RC), pct(TE, RC), T / O
+    for (k in KP)
+        printf "| **%s** | %d | %.1f | %.1f | %s / %s | | | %.2f x |\n", k, KP[k], 60 * KP[k] / KO[k],
+            60 * KP[k] / KT[k], pct(KOH[k], KW[k]), pct(KTH[k], KW[k]), KT[k] / KO[k]
     printf "\nRecall ratio (ours / theirs): %.3f; pages per minute ratio: %.2f (target: at least 1.5 at equal or better recall)\n",
         (OH / RW) / (TH / RW), T / O
+    printf "Scanned: recall ratio %.3f, pages per minute ratio %.2f (target: at least 2 at equal or better recall)\n",
+        KOH["scanned"] / KTH["scanned"], KT["scanned"] / KO["scanned"]
 }' "$work/results.tsv"
+
+# Where a scanned page's time goes, in this process's CPU time (the machine may be shared).
+echo
+for pdf in "$work"/in/*-scanned.pdf; do
+    "$bin/bench/bench_pdf_pipeline" --profile "$pdf" 2>/dev/null | sed "s|$work/in/||"
+done
