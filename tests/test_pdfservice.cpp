@@ -5,6 +5,7 @@
 #include "core/OCREngine.h"
 #include "core/PDFService.h"
 
+#include <QBuffer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -165,18 +166,21 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("dotsPerInch"); // of the samples read; 0: the page was rendered
         QTest::addColumn<QRectF>("expected"); // the marker's word in the export, points from top left
+        QTest::addColumn<bool>("jpeg");
         const QByteArray fill = "200 0 0 100 0 0 cm /Im0 Do";
-        QTest::newRow("upright") << QByteArray() << fill << 151 << QRectF(0, 0, 50, 25);
-        QTest::newRow("drawn mirrored")
-            << QByteArray() << "q 200 0 0 -100 0 100 cm /Im0 Do Q"_ba << 151 << QRectF(0, 75, 50, 25);
-        QTest::newRow("page turned") << "/Rotate 90"_ba << fill << 151 << QRectF(75, 0, 25, 50);
-        QTest::newRow("cropped") << "/CropBox [0 0 100 100]"_ba << fill << 151 << QRectF(0, 0, 50, 25);
+        QTest::newRow("upright") << QByteArray() << fill << 151 << QRectF(0, 0, 50, 25) << false;
+        QTest::newRow("JPEG") << QByteArray() << fill << 151 << QRectF(0, 0, 50, 25) << true;
+        QTest::newRow("drawn mirrored") << QByteArray() << "q 200 0 0 -100 0 100 cm /Im0 Do Q"_ba << 151
+                                        << QRectF(0, 75, 50, 25) << false;
+        QTest::newRow("page turned") << "/Rotate 90"_ba << fill << 151 << QRectF(75, 0, 25, 50) << false;
+        QTest::newRow("cropped") << "/CropBox [0 0 100 100]"_ba << fill << 151 << QRectF(0, 0, 50, 25)
+                                 << false;
         QTest::newRow("image and text")
-            << QByteArray() << fill + " BT /F0 1 Tf ET" << 0 << QRectF(0, 0, 50, 25);
+            << QByteArray() << fill + " BT /F0 1 Tf ET" << 0 << QRectF(0, 0, 50, 25) << false;
         QTest::newRow("image not covering the page")
-            << QByteArray() << "100 0 0 50 0 50 cm /Im0 Do"_ba << 0 << QRectF(0, 0, 25, 12.5);
+            << QByteArray() << "100 0 0 50 0 50 cm /Im0 Do"_ba << 0 << QRectF(0, 0, 25, 12.5) << false;
         QTest::newRow("stamped") << "/Annots [<< /Type /Annot /Subtype /Stamp /Rect [150 0 200 20] >>]"_ba
-                                 << fill << 0 << QRectF(0, 0, 50, 25);
+                                 << fill << 0 << QRectF(0, 0, 50, 25) << false;
     }
     void scannedPage()
     {
@@ -184,9 +188,17 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(int, dotsPerInch);
         QFETCH(QRectF, expected);
-        QByteArray samples(420 * 210, char(200));
+        QFETCH(bool, jpeg);
+        QImage image(420, 210, QImage::Format_Grayscale8);
+        image.fill(200);
         for (int y = 0; y < 52; ++y)
-            samples.replace(y * 420, 105, QByteArray(105, '\0'));
+            std::fill_n(image.scanLine(y), 105, uchar(0));
+        QByteArray samples(reinterpret_cast<const char*>(image.constBits()), 420 * 210);
+        if (jpeg) {
+            QBuffer buffer(&samples);
+            samples.clear();
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "JPEG", 95));
+        }
         const QString file = path(u"scan.pdf"_s), out = path(u"scan-out.pdf"_s);
         QVERIFY(pdftest::writeFile(
             file, pdftest::assemble(
@@ -197,8 +209,9 @@ private Q_SLOTS:
                        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
                            "\nendstream",
                        "<< /Type /XObject /Subtype /Image /Width 420 /Height 210 /ColorSpace /DeviceGray "
-                       "/BitsPerComponent 8 /Length 88200 >>\nstream\n" +
-                           samples + "\nendstream"})));
+                       "/BitsPerComponent 8 " +
+                           (jpeg ? "/Filter /DCTDecode "_ba : ""_ba) + "/Length " +
+                           QByteArray::number(samples.size()) + " >>\nstream\n" + samples + "\nendstream"})));
         MarkerEngine engine;
         PDFService::exportSearchable(file, PDFService::recognize(file, 1, 1, {}, false, engine), {}, {}, out);
         QCOMPARE(engine.dotsPerInch, dotsPerInch);
