@@ -5,6 +5,8 @@
 #include "core/OCREngine.h"
 #include "core/PDFService.h"
 
+#include <QBuffer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -38,6 +40,30 @@ public:
         const bool white = image.pixel(image.width() - 1, image.height() / 2) == qRgb(255, 255, 255);
         const QString text = u"page %1 %2 x %3%4"_s.arg(page).arg(image.width()).arg(image.height());
         return {.blocks = {{.text = text.arg(white ? u""_s : u" on black"_s), .width = 0.5, .height = 0.1}}};
+    }
+    QStringList languages() const override { return {}; }
+};
+
+// Reports the dark pixels of the image it is given as one block.
+class MarkerEngine final : public OCREngine
+{
+public:
+    int dotsPerInch = 0;
+
+    Recognition recognize(const QImage& image, const OCROptions& options, const CancelToken&) override
+    {
+        dotsPerInch = options.scanResolution;
+        QRect dark;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128)
+                    dark |= QRect(x, y, 1, 1);
+        const double w = image.width(), h = image.height();
+        return {.blocks = {{.text = u"marker"_s,
+                            .x = dark.x() / w,
+                            .y = 1 - (dark.bottom() + 1) / h,
+                            .width = dark.width() / w,
+                            .height = dark.height() / h}}};
     }
     QStringList languages() const override { return {}; }
 };
@@ -131,6 +157,66 @@ private Q_SLOTS:
             QCOMPARE(engine.highest > 0, !progress.isEmpty()); // refusals render nothing
         else
             QVERIFY(engine.highest < std::abs(failingPage) + concurrentPages); // no later page started
+    }
+
+    // A page of one 420 x 210 grey JPEG image, black in its top left quarter, on a 200 x 100 point page.
+    void scannedPage_data()
+    {
+        QTest::addColumn<QByteArray>("pageKeys");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("dotsPerInch"); // of the samples read; 0: the page was rendered
+        QTest::addColumn<QRectF>("expected"); // the marker's word in the export, points from top left
+        const QByteArray fill = "200 0 0 100 0 0 cm /Im0 Do";
+        QTest::newRow("upright") << QByteArray() << fill << 151 << QRectF(0, 0, 50, 25);
+        QTest::newRow("drawn mirrored")
+            << QByteArray() << "q 200 0 0 -100 0 100 cm /Im0 Do Q"_ba << 151 << QRectF(0, 75, 50, 25);
+        QTest::newRow("page turned") << "/Rotate 90"_ba << fill << 151 << QRectF(75, 0, 25, 50);
+        QTest::newRow("cropped") << "/CropBox [0 0 100 100]"_ba << fill << 151 << QRectF(0, 0, 50, 25);
+        QTest::newRow("image and text")
+            << QByteArray() << fill + " BT /F0 1 Tf ET" << 0 << QRectF(0, 0, 50, 25);
+        QTest::newRow("image not covering the page")
+            << QByteArray() << "100 0 0 50 0 50 cm /Im0 Do"_ba << 0 << QRectF(0, 0, 25, 12.5);
+        QTest::newRow("stamped") << "/Annots [<< /Type /Annot /Subtype /Stamp /Rect [150 0 200 20] >>]"_ba
+                                 << fill << 0 << QRectF(0, 0, 50, 25);
+    }
+    void scannedPage()
+    {
+        QFETCH(QByteArray, pageKeys);
+        QFETCH(QByteArray, content);
+        QFETCH(int, dotsPerInch);
+        QFETCH(QRectF, expected);
+        QImage image(420, 210, QImage::Format_Grayscale8); // scanners mostly write JPEG
+        image.fill(200);
+        for (int y = 0; y < 52; ++y)
+            std::fill_n(image.scanLine(y), 105, uchar(0));
+        QByteArray samples;
+        QBuffer buffer(&samples);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "JPEG", 95));
+        const QString file = path(u"scan.pdf"_s), out = path(u"scan-out.pdf"_s);
+        QVERIFY(pdftest::writeFile(
+            file, pdftest::assemble(
+                      {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents 4 0 R /Resources << "
+                       "/XObject << /Im0 5 0 R >> >> " +
+                           pageKeys + " >>",
+                       "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+                           "\nendstream",
+                       "<< /Type /XObject /Subtype /Image /Width 420 /Height 210 /ColorSpace /DeviceGray "
+                       "/BitsPerComponent 8 /Filter /DCTDecode /Length " +
+                           QByteArray::number(samples.size()) + " >>\nstream\n" + samples + "\nendstream"})));
+        MarkerEngine engine;
+        PDFService::exportSearchable(file, PDFService::recognize(file, 1, 1, {}, false, engine), {}, {}, out);
+        QCOMPARE(engine.dotsPerInch, dotsPerInch);
+        const QString words = pdftest::run(u"pdftotext"_s, {u"-bbox"_s, out, u"-"_s}).output;
+        static const QRegularExpression box(
+            uR"re(xMin="(-?[\d.]+)" yMin="(-?[\d.]+)" xMax="(-?[\d.]+)" yMax="(-?[\d.]+)">marker)re"_s);
+        const auto word = box.match(words);
+        QVERIFY2(word.hasMatch(), qPrintable(words));
+        const QRectF found(QPointF(word.captured(1).toDouble(), word.captured(2).toDouble()),
+                           QPointF(word.captured(3).toDouble(), word.captured(4).toDouble()));
+        // Across, the word spans the marker; up and down, the layer's font box is a little taller.
+        QVERIFY(std::abs(found.left() - expected.left()) < 2 &&
+                std::abs(found.right() - expected.right()) < 2 && expected.contains(found.center()));
     }
 
 private:

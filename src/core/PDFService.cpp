@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 #include "core/OCREngine.h"
+#include "core/ScannedPages.h"
 
 #include <QPainter>
 #include <QPdfDocument>
@@ -32,14 +33,23 @@ QSizeF displayedSize(const QPdfDocument& document, int index)
     return size.isValid() && !size.isEmpty() ? size : QSizeF();
 }
 
+namespace {
+
+QSize renderedPixels(QSizeF displayedSize)
+{
+    const double scale = renderScale(displayedSize);
+    return {int(std::max(1L, std::lround(displayedSize.width() * scale))),
+            int(std::max(1L, std::lround(displayedSize.height() * scale)))};
+}
+
+} // namespace
+
 QImage renderPage(QPdfDocument& document, int index)
 {
     const QSizeF size = displayedSize(document, index);
     if (size.isEmpty())
         return {};
-    const double scale = renderScale(size);
-    const QSize pixels(std::max(1L, std::lround(size.width() * scale)),
-                       std::max(1L, std::lround(size.height() * scale)));
+    const QSize pixels = renderedPixels(size);
     // Annotations and filled form fields are part of the page as a viewer shows it.
     QPdfDocumentRenderOptions renderOptions;
     renderOptions.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
@@ -53,6 +63,17 @@ QImage renderPage(QPdfDocument& document, int index)
     painter.drawImage(0, 0, rendered);
     painter.end();
     return page;
+}
+
+// At 150 dpi a scan read as it is, Tesseract told its resolution, reads as well as OCRmyPDF at
+// less CPU than scaled up, and without the words scaled-up scans make of dot leaders
+// (bench/pdf.sh, bench_pdf_pipeline --profile).
+QImage scanForReading(const QImage& scan, QSizeF size)
+{
+    const double scale = scan.width() / size.width();
+    if (scale >= minimumScanScale && scale <= renderScale(size) * 1.02)
+        return scan;
+    return scan.scaled(renderedPixels(size), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 namespace {
@@ -83,6 +104,7 @@ QList<PDFPageResult> recognize(const QString& path,
         throw VellumixError(VellumixError::Kind::InvalidPages); // also a locked document
     if (first < 1 || last < first || document.pageCount() < last)
         throw VellumixError(VellumixError::Kind::InvalidPages);
+    const ScannedPages scans(withForms ? flattened.fileName() : path);
     const qsizetype inFlight =
         concurrentPages > 0 ? concurrentPages : std::max(1, QThread::idealThreadCount());
 
@@ -113,7 +135,11 @@ QList<PDFPageResult> recognize(const QString& path,
         const QSizeF size = displayedSize(document, number - 1);
         if (size.isEmpty())
             continue; // a page the document cannot supply is skipped
-        QImage image = renderPage(document, number - 1);
+        // A scan is read from its own samples, without rendering it.
+        QImage image = scans.image(number - 1);
+        const bool scanned = !image.isNull();
+        if (!scanned)
+            image = renderPage(document, number - 1);
         if (image.isNull()) {
             while (!pending.empty())
                 finishOldest(); // an earlier page's failure wins over this one
@@ -124,9 +150,13 @@ QList<PDFPageResult> recognize(const QString& path,
         cancel.throwIfCancelled(); // earlier pages may have taken a while
         auto promise = std::make_shared<std::promise<Recognition>>();
         pending.push_back(PendingPage{number, size, promise->get_future()});
-        workers.start([&engine, &options, cancel, promise, image = std::move(image)] {
+        workers.start([&engine, options, scanned, cancel, promise, size, image = std::move(image)] {
             try {
-                Recognition recognition = engine.recognize(image, options, cancel);
+                const QImage pixels = scanned ? scanForReading(image, size) : image;
+                OCROptions pageOptions = options;
+                if (scanned)
+                    pageOptions.scanResolution = int(std::lround(72.0 * pixels.width() / size.width()));
+                Recognition recognition = engine.recognize(pixels, pageOptions, cancel);
                 cancel.throwIfCancelled(); // checked as the page ends, as if it were alone
                 promise->set_value(std::move(recognition));
             } catch (...) {

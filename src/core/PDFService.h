@@ -36,6 +36,12 @@ QSizeF displayedSize(const QPdfDocument& document, int index);
 // when the renderer produced nothing.
 QImage renderPage(QPdfDocument& document, int index);
 
+inline constexpr double minimumScanScale = 2.0; // pixels per point: 144 dpi
+
+// A scanned page's image as recognition reads it: as it is from minimumScanScale up to
+// renderScale(), otherwise scaled to the size a rendered page would have.
+QImage scanForReading(const QImage& scan, QSizeF displayedSize);
+
 // Writes to `to` a copy of the document at `path` with its filled form fields and other
 // annotations drawn into the pages, when it has form fields: the renderer leaves fields to a
 // form environment it does not set up. False, writing nothing, when there are none or the
@@ -57,8 +63,9 @@ float confidence(const QList<PDFPageResult>& pages);
 // the GUI thread. Throws VellumixError::InvalidPages for an unopenable or locked document or a
 // range outside it, InvalidImage for a page that renders to nothing, Cancelled when `cancel` fires
 // (noticed before each page and inside a running recognition), and whatever the engine throws.
-// Nothing is returned unless every page went through. Up to `concurrentPages` pages (default: one
-// per core) are in the engine at once; results and progress still come in page order.
+// Nothing is returned unless every page went through. A page that is one scanned image is read
+// from that image instead of being rendered. Up to `concurrentPages` pages
+// (default: one per core) are in the engine at once; results and progress still come in page order.
 QList<PDFPageResult> recognize(const QString& path,
                                int first,
                                int last,

@@ -50,6 +50,10 @@ struct OCROptions
     QStringList languages; // priority order; empty means the engine's default
     bool automaticLanguage = true;
     QStringList vocabulary;
+    // Dots per inch of a scanned document page, 0 for anything else. Tesseract is told the true
+    // resolution, and the engine's second, plain reading (meant for captures it has prepared) is
+    // skipped: it would read the same paper again.
+    int scanResolution = 0;
 
     friend bool operator==(const OCROptions&, const OCROptions&) = default;
 };

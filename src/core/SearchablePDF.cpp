@@ -4,6 +4,7 @@
 
 #include "core/Errors.h"
 #include "core/GlyphlessFont.h"
+#include "core/QpdfPages.h"
 
 #include <QCoreApplication>
 #include <qpdf/Pipeline.hh>
@@ -121,9 +122,10 @@ QByteArray textLayer(const QList<TextBlock>& blocks, QSizeF page, GlyphlessFont&
     return content;
 }
 
+} // namespace
+
 QPDFObjectHandle::Rectangle visibleBox(QPDFPageObjectHelper& page)
 {
-    // What viewers and the renderer show: the crop box clipped to the media box.
     const auto media = page.getMediaBox().getArrayAsRectangle();
     const auto crop = page.getCropBox().getArrayAsRectangle();
     const QPDFObjectHandle::Rectangle box(
@@ -133,6 +135,8 @@ QPDFObjectHandle::Rectangle visibleBox(QPDFPageObjectHelper& page)
         std::min(std::max(media.lly, media.ury), std::max(crop.lly, crop.ury)));
     return box.urx > box.llx && box.ury > box.lly ? box : media;
 }
+
+namespace {
 
 void addPage(
     QPDF& out, QSizeF size, QPDFObjectHandle resources, const std::string& drawing, const QByteArray& text)

@@ -278,8 +278,10 @@ public:
             const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
             m_api->SetImage(rgb.constBits(), rgb.width(), rgb.height(), 3, int(rgb.bytesPerLine()));
         }
-        if (m_engine.m_tuning.resolution > 0)
-            m_api->SetSourceResolution(m_engine.m_tuning.resolution);
+        const int resolution =
+            m_scanResolution > 0 ? int(std::lround(m_scanResolution * scale)) : m_engine.m_tuning.resolution;
+        if (resolution > 0)
+            m_api->SetSourceResolution(resolution);
 
         tesseract::ETEXT_DESC monitor;
         monitor.cancel = &cancelRequested;
@@ -350,8 +352,11 @@ public:
         return lines;
     }
 
+    void setScanResolution(int dotsPerInch) { m_scanResolution = dotsPerInch; }
+
 private:
     TesseractEngine& m_engine;
+    int m_scanResolution = 0;
     QString m_key;
     const CancelToken& m_cancel;
     Pool::Api m_api;
@@ -452,6 +457,7 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
 
     const Configuration configuration{languages, !options.fast, options.vocabulary};
     Session session(*this, configuration, cancel);
+    session.setScanResolution(options.scanResolution);
 
     QImage prepared = ScreenImage::grey(image);
     QImage darkRegions;
@@ -471,7 +477,7 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
     // given, as the tesseract command line would, and each area keeps the better reading. On a
     // page with most lines sure, only the unsure ones are read again, each with a little of its
     // surroundings, so that it pays for its few doubtful lines and not for a second pass.
-    if (m_tuning.judge && !options.fast) {
+    if (m_tuning.judge && !options.fast && options.scanResolution <= 0) {
         std::vector<QRect> regions;
         for (const Line& line : lines) {
             if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
