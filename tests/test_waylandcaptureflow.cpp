@@ -147,12 +147,13 @@ void TestWaylandCaptureFlow::captures()
         // A cancel copies nothing and confirms nothing.
         QTest::qWait(1000);
         QCOMPARE(clipboard(), u"before"_s);
-        QCOMPARE(m_notifications.sent.size(), notified);
+        QVERIFY(!m_notifications.sent.mid(notified).contains(u"Text copied to clipboard"_s));
         return;
     }
     QTRY_VERIFY_WITH_TIMEOUT(clipboard() != u"before"_s, 60000);
     QCOMPARE(clipboard(), expected);
-    QTRY_COMPARE(m_notifications.sent.mid(notified), QStringList{u"Text copied to clipboard"_s});
+    // The first launch also says there is no tray and no shortcut service, whenever those are known.
+    QTRY_COMPARE(m_notifications.sent.mid(notified).count(u"Text copied to clipboard"_s), 1);
 }
 
 QTEST_MAIN(TestWaylandCaptureFlow)
