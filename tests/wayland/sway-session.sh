@@ -1,13 +1,15 @@
 #!/bin/sh
 # Runs a test inside a private headless sway session with two outputs (HEADLESS-1 at scale 1,
 # HEADLESS-2 at scale 2 to its right), PipeWire and the screenshot portal, on a session bus of its
-# own. sway refuses to run as root, so as root the test runs as an unprivileged user, with a
-# private /tmp (the wlr portal always writes /tmp/out.png). Exits 77 (skip) when no session can
+# own. sway refuses to run as root, so as root the test runs as the system's unprivileged
+# "nobody" (no account is created: the suite changes no system file), with a private /tmp (the wlr portal always writes /tmp/out.png). Exits 77 (skip) when no session can
 # be had. Usage: sway-session.sh COMMAND...
 set -eu
 skip() { echo "SKIP: $*" >&2; exit 77; }
 here=$(cd "$(dirname "$0")" && pwd)
-user=vellumix-sway
+# nobody and nogroup by number, as Debian fixes them.
+uid=65534
+gid=65534
 
 if [ "${1:-}" = --inner ]; then
     shift
@@ -83,9 +85,7 @@ if [ "$(id -u)" != 0 ]; then
     exit $?
 fi
 
-id -u $user >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin $user \
-    || skip "no unprivileged user could be created"
-# A private /tmp for the test user: the portal's fixed output file and our session files.
+# A private /tmp for the session: the portal's fixed output file and our session files.
 if [ -z "${SWAY_SESSION_PRIVATE_TMP:-}" ] && unshare --mount true 2>/dev/null; then
     SWAY_SESSION_PRIVATE_TMP=1 exec unshare --mount --propagation private \
         sh -c 'mount -t tmpfs -o mode=1777 tmpfs /tmp && exec "$0" "$@"' "$0" "$@"
@@ -95,7 +95,7 @@ fi
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT INT TERM
 mkdir -m 700 "$dir/run" "$dir/home"
-chown -R $user: "$dir"
+chown -R $uid:$gid "$dir"
 set +e
-SWAY_SESSION_DIR=$dir setpriv --reuid=$user --regid=$user --init-groups \
+SWAY_SESSION_DIR=$dir setpriv --reuid=$uid --regid=$gid --clear-groups \
     dbus-run-session -- "$here/sway-session.sh" --inner "$@"
