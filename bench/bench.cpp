@@ -323,7 +323,12 @@ int tune(const QString& only)
             const Recognition recognition = engine.recognize(item.image, options, CancelToken());
             seconds += recognition.seconds;
             auto& sum = sums[item.category];
-            sum.first += scoreText(item.category, item.expected, recognition.text(true));
+            const double error = scoreText(item.category, item.expected, recognition.text(true));
+            sum.first += error;
+            // Per image on stderr, to see which images a choice helps or hurts.
+            if (qEnvironmentVariableIsSet("TUNE_IMAGES"))
+                QTextStream(stderr) << variant.name << '\t' << item.name << '\t' << fixed(100 * error)
+                                    << '\n';
             sum.second += 1;
         }
         double all = 0;

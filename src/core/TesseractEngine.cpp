@@ -90,6 +90,15 @@ bool overlaps(const QRectF& a, const QRectF& b)
            common.width() * common.height() > 0.3 * std::min(a.width() * a.height(), b.width() * b.height());
 }
 
+// Side by side on one baseline, close enough to be one line of text.
+bool sameTextLine(const QRectF& a, const QRectF& b)
+{
+    const double overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top());
+    const double gap = std::max(a.left(), b.left()) - std::min(a.right(), b.right());
+    const double height = std::max(a.height(), b.height());
+    return overlap > 0.5 * std::min(a.height(), b.height()) && gap < 2.0 * height;
+}
+
 // Per area, the better of two readings: lines that overlap form a group, and each group is
 // taken whole from the reading that scores higher there (a margin for the first measured no
 // better).
@@ -110,13 +119,39 @@ std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>
         auto& score = scores[root(i)];
         (i < n ? score.first : score.second) += i < n ? first[i].score : second[i - n].score;
     }
-    std::vector<Line> lines;
+    // Pieces of one text line that a reading split (at punctuation it could not read) are
+    // joined again, left to right, or the composer would stack them by height.
+    std::vector<std::pair<std::size_t, Line>> taken;
     for (std::size_t i = 0; i < count; ++i) {
         const auto& [mine, theirs] = scores[root(i)];
         const bool fromFirst = theirs <= mine;
-        if (fromFirst == (i < n))
-            lines.push_back(i < n ? first[i] : second[i - n]);
+        if (fromFirst != (i < n))
+            continue;
+        Line line = i < n ? first[i] : second[i - n];
+        const std::size_t group = root(i);
+        auto piece = std::find_if(taken.begin(), taken.end(), [&](const auto& other) {
+            return other.first == group && sameTextLine(other.second.box, line.box);
+        });
+        if (piece == taken.end()) {
+            taken.emplace_back(group, std::move(line));
+            continue;
+        }
+        Line& joined = piece->second;
+        const bool before = line.box.center().x() < joined.box.center().x();
+        joined.text =
+            before ? line.text + QLatin1Char(' ') + joined.text : joined.text + QLatin1Char(' ') + line.text;
+        joined.box |= line.box;
+        joined.confidence = (joined.confidence * float(joined.words) + line.confidence * float(line.words)) /
+                            float(std::max(1, joined.words + line.words));
+        joined.weakest = std::min(joined.weakest, line.weakest);
+        joined.score += line.score;
+        joined.words += line.words;
+        joined.letters += line.letters;
+        joined.unknown += line.unknown;
     }
+    std::vector<Line> lines;
+    for (auto& [group, line] : taken)
+        lines.push_back(std::move(line));
     return lines;
 }
 
