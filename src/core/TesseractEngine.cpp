@@ -43,6 +43,9 @@ constexpr float unsureWord = 85.0f;
 // Another language must read the sample this much better than the first guess to be chosen:
 // names, numbers and addresses read alike in every language.
 constexpr double languageMargin = 1.1;
+constexpr double knownMargin = 0.15;
+// Below this share of characters in words of letters, a reading is not prose.
+constexpr double prose = 0.4;
 constexpr std::size_t remembered = 32;
 
 struct Configuration
@@ -456,14 +459,22 @@ QString TesseractEngine::languageString(const OCROptions& options) const
     return chosen.join(QLatin1Char('+'));
 }
 
-std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& image,
-                                                                 const QString& languages,
-                                                                 const OCROptions& options,
-                                                                 const CancelToken& cancel)
+bool TesseractEngine::tiled(const QImage& image)
+{
+    return image.height() > 2 * maximumTile || image.width() > 2 * maximumTile;
+}
+
+std::vector<TesseractEngine::TextLine>
+TesseractEngine::readText(const QImage& image,
+                          const QString& languages,
+                          const OCROptions& options,
+                          const CancelToken& cancel,
+                          bool judge,
+                          std::optional<std::vector<TextLine>> prepared)
 {
     // Tesseract refuses a side above 32767 pixels: long screenshots are read in overlapping
     // tiles, each line kept by the tile that holds its centre away from the seams.
-    if (image.height() > 2 * maximumTile || image.width() > 2 * maximumTile) {
+    if (tiled(image)) {
         const bool tall = image.height() >= image.width();
         const int length = tall ? image.height() : image.width();
         std::vector<TextLine> lines;
@@ -488,25 +499,32 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
     const Configuration configuration{languages, !options.fast, options.vocabulary};
     Session session(*this, configuration, cancel);
 
-    QImage prepared = ScreenImage::grey(image);
-    QImage darkRegions;
-    if (m_tuning.normalizePolarity)
-        prepared = ScreenImage::normalizePolarity(prepared, polarityRadius, &darkRegions);
-    if (!options.fast && m_tuning.upscale)
-        prepared = SmallTextPreparation::prepare(prepared);
-    const double scale = double(prepared.width()) / image.width();
-    // Fast mode reads the region as one block of text, without the inverted second look at
-    // unsure lines: those are most of the time.
-    std::vector<Line> lines = session.read(prepared,
-                                           options.fast ? tesseract::PSM_SINGLE_BLOCK
-                                                        : tesseract::PageSegMode(m_tuning.pageSegmentation),
-                                           m_tuning.retryInverted && !options.fast, scale, darkRegions);
+    std::vector<Line> lines;
+    if (prepared) {
+        for (const TextLine& line : *prepared)
+            lines.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
+                             line.letters, line.unknown});
+    } else {
+        QImage grey = ScreenImage::grey(image);
+        QImage darkRegions;
+        if (m_tuning.normalizePolarity)
+            grey = ScreenImage::normalizePolarity(grey, polarityRadius, &darkRegions);
+        if (!options.fast && m_tuning.upscale)
+            grey = SmallTextPreparation::prepare(grey);
+        const double scale = double(grey.width()) / image.width();
+        // Fast mode reads the region as one block of text, without the inverted second look at
+        // unsure lines: those are most of the time.
+        lines = session.read(grey,
+                             options.fast ? tesseract::PSM_SINGLE_BLOCK
+                                          : tesseract::PageSegMode(m_tuning.pageSegmentation),
+                             m_tuning.retryInverted && !options.fast, scale, darkRegions);
+    }
 
     // Every preparation must earn its place: where a line is unsure, the image is also read as
     // given, as the tesseract command line would, and each area keeps the better reading. On a
     // page with most lines sure, only the unsure ones are read again, each with a little of its
     // surroundings, so that it pays for its few doubtful lines and not for a second pass.
-    if (m_tuning.judge && !options.fast) {
+    if (judge && m_tuning.judge && !options.fast) {
         std::vector<QRect> regions;
         for (const Line& line : lines) {
             if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
@@ -544,8 +562,8 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
 
     std::vector<TextLine> result;
     for (const Line& line : lines)
-        result.push_back(
-            {line.text, line.box, line.confidence, line.score, line.words, line.letters, line.unknown});
+        result.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
+                          line.letters, line.unknown});
     return result;
 }
 
@@ -557,12 +575,16 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
 {
     const QStringList candidates = TesseractLanguages::installed(m_dataPath);
     int letters = 0, unknown = 0;
+    qsizetype characters = 0;
     for (const TextLine& line : lines) {
         letters += line.letters;
         unknown += line.unknown;
+        characters += line.text.size() - line.text.count(QLatin1Char(' '));
     }
-    // A reading whose words the dictionary mostly knows has nothing to gain from another language.
-    if (candidates.size() < 2 || letters == 0 || unknown * 4 < letters)
+    // A reading whose words the dictionary mostly knows has nothing to gain from another language,
+    // nor has one that is mostly not words (program code, numbers, addresses).
+    if (candidates.size() < 2 || letters == 0 || unknown * 4 < letters ||
+        letters < prose * double(characters))
         return {};
     // The sample: the lines with the most unknown words, stacked into one block.
     std::vector<TextLine> sample = lines;
@@ -592,21 +614,33 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     const QString firstLanguage = first.section(QLatin1Char('+'), 0, 0);
     QString best = firstLanguage;
     double firstScore = 0.0, bestScore = 0.0;
+    int firstKnown = 0, bestKnown = 0, sampleLetters = 0;
     for (const QString& language : candidates) {
         cancel.throwIfCancelled();
         Session session(*this, {language, true, options.vocabulary}, cancel);
         // Sure words, and letters in words the language's dictionary knows.
         double score = 0.0;
-        for (const Line& line : session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {}))
+        int known = 0, read = 0;
+        for (const Line& line : session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {})) {
             score += line.score + line.letters - line.unknown;
-        if (language == firstLanguage)
+            known += line.letters - line.unknown;
+            read += line.letters;
+        }
+        sampleLetters = std::max(sampleLetters, read);
+        if (language == firstLanguage) {
             firstScore = score;
+            firstKnown = known;
+        }
         if (score > bestScore) {
             best = language;
             bestScore = score;
+            bestKnown = known;
         }
     }
-    if (best == firstLanguage || bestScore < firstScore * languageMargin + 1.0)
+    // Sureness alone can favour any language on identifiers; the language must also know
+    // clearly more of the words.
+    if (best == firstLanguage || bestScore < firstScore * languageMargin + 1.0 ||
+        bestKnown < firstKnown + std::max(6.0, knownMargin * sampleLetters))
         return first;
     const QString english = QStringLiteral("eng");
     // English stays second: interface words and names in English appear in every language.
@@ -646,15 +680,20 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             if (known)
                 languages = *known;
         }
-        std::vector<TextLine> lines = readText(text, languages, options, cancel);
-        if (automatic && !known) {
+        // The plain reading that judges the prepared one waits until the language is settled.
+        const bool choosing = automatic && !known;
+        const bool defer = choosing && !tiled(text);
+        std::vector<TextLine> lines = readText(text, languages, options, cancel, !defer);
+        if (choosing) {
             const QString chosen = chooseLanguages(text, languages, lines, options, cancel);
             if (!chosen.isEmpty() && chosen != languages) {
                 languages = chosen;
-                lines = readText(text, languages, options, cancel);
+                lines = readText(text, languages, options, cancel, !defer);
             }
             m_pool->remember(key, languages);
         }
+        if (defer)
+            lines = readText(text, languages, options, cancel, true, std::move(lines));
         for (const TextLine& line : lines) {
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
             if (auto block = recognized.toBlock(image.size()))

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vellumix {
@@ -55,16 +56,22 @@ private:
         QString text;
         QRectF box; // pixels of the image read
         float confidence = 0.0f;
+        float weakest = 100.0f;
         double score = 0.0;
         int words = 0;
         int letters = 0; // in words of three letters or more
         int unknown = 0; // of those, in words no dictionary knows or read unsurely
     };
 
+    static bool tiled(const QImage& image);
+    // The prepared reading (or `prepared`, when already made), and with `judge` the plain
+    // reading of unsure areas, keeping the better per area.
     std::vector<TextLine> readText(const QImage& image,
                                    const QString& languages,
                                    const OCROptions& options,
-                                   const CancelToken& cancel);
+                                   const CancelToken& cancel,
+                                   bool judge = true,
+                                   std::optional<std::vector<TextLine>> prepared = std::nullopt);
     // The installed language that reads a sample of the unsure lines clearly better than the
     // first of `first`, with English after it; `first` when none does, empty when the lines
     // are sure enough not to ask.
