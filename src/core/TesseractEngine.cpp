@@ -38,7 +38,7 @@ constexpr std::size_t maximumIdleInstances = 6;
 // Tesseract refuses images with a side above 32767 pixels; longer ones are read in tiles.
 constexpr int maximumTile = 16000;
 constexpr int tileOverlap = 400;
-constexpr std::size_t languageSampleLines = 4;
+constexpr std::size_t languageSampleLines = 2;
 constexpr float unsureWord = 85.0f;
 // Another language must read the sample this much better than the first guess to be chosen:
 // names, numbers and addresses read alike in every language.
@@ -574,17 +574,17 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
                                          const CancelToken& cancel)
 {
     const QStringList candidates = TesseractLanguages::installed(m_dataPath);
-    int letters = 0, unknown = 0;
+    int allLetters = 0, unknown = 0;
     qsizetype characters = 0;
     for (const TextLine& line : lines) {
-        letters += line.letters;
+        allLetters += line.letters;
         unknown += line.unknown;
         characters += line.text.size() - line.text.count(QLatin1Char(' '));
     }
     // A reading whose words the dictionary mostly knows has nothing to gain from another language,
     // nor has one that is mostly not words (program code, numbers, addresses).
-    if (candidates.size() < 2 || letters == 0 || unknown * 4 < letters ||
-        letters < prose * double(characters))
+    if (candidates.size() < 2 || allLetters == 0 || unknown * 4 < allLetters ||
+        allLetters < prose * double(characters))
         return {};
     // The sample: the lines with the most unknown words, stacked into one block.
     std::vector<TextLine> sample = lines;
@@ -617,16 +617,25 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     int firstKnown = 0, bestKnown = 0, sampleLetters = 0;
     for (const QString& language : candidates) {
         cancel.throwIfCancelled();
-        Session session(*this, {language, true, options.vocabulary}, cancel);
-        // Sure words, and letters in words the language's dictionary knows.
+        // Sure words, and letters in words the language's dictionary knows. The first language
+        // has read the sample already, in the reading the sample was taken from.
+        std::vector<Line> read;
+        if (language == first) {
+            for (const TextLine& line : sample)
+                read.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
+                                line.letters, line.unknown});
+        } else {
+            Session session(*this, {language, true, options.vocabulary}, cancel);
+            read = session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {});
+        }
         double score = 0.0;
-        int known = 0, read = 0;
-        for (const Line& line : session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {})) {
+        int known = 0, letters = 0;
+        for (const Line& line : read) {
             score += line.score + line.letters - line.unknown;
             known += line.letters - line.unknown;
-            read += line.letters;
+            letters += line.letters;
         }
-        sampleLetters = std::max(sampleLetters, read);
+        sampleLetters = std::max(sampleLetters, letters);
         if (language == firstLanguage) {
             firstScore = score;
             firstKnown = known;
@@ -642,9 +651,9 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     if (best == firstLanguage || bestScore < firstScore * languageMargin + 1.0 ||
         bestKnown < firstKnown + std::max(6.0, knownMargin * sampleLetters))
         return first;
-    const QString english = QStringLiteral("eng");
-    // English stays second: interface words and names in English appear in every language.
-    return best == english || !candidates.contains(english) ? best : best + QLatin1Char('+') + english;
+    // The chosen language alone: its model is loaded already, and English second measured no
+    // better while it costs a model load and a second look at every unsure word.
+    return best;
 }
 
 Recognition

@@ -73,8 +73,8 @@ private:
                                    bool judge = true,
                                    std::optional<std::vector<TextLine>> prepared = std::nullopt);
     // The installed language that reads a sample of the unsure lines clearly better than the
-    // first of `first`, with English after it; `first` when none does, empty when the lines
-    // are sure enough not to ask.
+    // first of `first`; `first` when none does, empty when the lines are sure enough (or too
+    // little prose) to ask.
     QString chooseLanguages(const QImage& image,
                             const QString& first,
                             const std::vector<TextLine>& lines,
