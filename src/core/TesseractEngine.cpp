@@ -44,6 +44,7 @@ constexpr float unsureWord = 85.0f;
 // names, numbers and addresses read alike in every language.
 constexpr double languageMargin = 1.1;
 constexpr double knownMargin = 0.15;
+constexpr double mostKnown = 0.6;
 // Below this share of characters in words of letters, a reading is not prose.
 constexpr double prose = 0.4;
 constexpr std::size_t remembered = 32;
@@ -238,16 +239,27 @@ public:
         return std::nullopt;
     }
 
-    void remember(const QByteArray& image, const QString& languages)
+    // measured: the languages were chosen by reading a sample, and become the first guess for
+    // the next capture, most often of the same window.
+    void remember(const QByteArray& image, const QString& languages, bool measured)
     {
         const QMutexLocker lock(&m_mutex);
+        if (measured)
+            m_last = languages;
         m_chosen.emplace_back(image, languages);
         if (m_chosen.size() > remembered)
             m_chosen.erase(m_chosen.begin());
     }
 
+    QString lastMeasured()
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_last;
+    }
+
 private:
     QMutex m_mutex;
+    QString m_last;
     std::vector<std::pair<QString, Api>> m_idle; // oldest first
     std::vector<std::pair<QByteArray, QString>> m_chosen;
 };
@@ -569,11 +581,12 @@ TesseractEngine::readText(const QImage& image,
 
 QString TesseractEngine::chooseLanguages(const QImage& image,
                                          const QString& first,
+                                         const QString& usual,
                                          const std::vector<TextLine>& lines,
                                          const OCROptions& options,
                                          const CancelToken& cancel)
 {
-    const QStringList candidates = TesseractLanguages::installed(m_dataPath);
+    QStringList candidates = TesseractLanguages::installed(m_dataPath);
     int allLetters = 0, unknown = 0;
     qsizetype characters = 0;
     for (const TextLine& line : lines) {
@@ -581,11 +594,23 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
         unknown += line.unknown;
         characters += line.text.size() - line.text.count(QLatin1Char(' '));
     }
-    // A reading whose words the dictionary mostly knows has nothing to gain from another language,
-    // nor has one that is mostly not words (program code, numbers, addresses).
-    if (candidates.size() < 2 || allLetters == 0 || unknown * 4 < allLetters ||
-        allLetters < prose * double(characters))
+    const bool words = allLetters > 0 && allLetters >= prose * double(characters);
+    const bool sure = unknown * 4 < allLetters;
+    if (candidates.size() < 2)
         return {};
+    if (!usual.isEmpty()) {
+        // A guess from an earlier capture: text that is not prose goes back to the usual
+        // languages, and a sure reading is checked against the usual language only, as a
+        // dictionary knows many foreign words.
+        if (!words)
+            return usual;
+        if (sure)
+            candidates = QStringList{first, usual.section(QLatin1Char('+'), 0, 0)};
+    } else if (!words || sure) {
+        // A reading whose words the dictionary mostly knows has nothing to gain from another
+        // language, nor has one that is mostly not words (program code, numbers, addresses).
+        return {};
+    }
     // The sample: the lines with the most unknown words, stacked into one block.
     std::vector<TextLine> sample = lines;
     std::stable_sort(sample.begin(), sample.end(),
@@ -612,10 +637,20 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     block = SmallTextPreparation::prepare(block);
 
     const QString firstLanguage = first.section(QLatin1Char('+'), 0, 0);
+    // The first language is measured first, so that a clear winner can end the search early.
+    QStringList order = candidates;
+    if (order.removeAll(firstLanguage) > 0)
+        order.prepend(firstLanguage);
     QString best = firstLanguage;
     double firstScore = 0.0, bestScore = 0.0;
     int firstKnown = 0, bestKnown = 0, sampleLetters = 0;
-    for (const QString& language : candidates) {
+    auto clearlyBetter = [&] {
+        // Sureness alone can favour any language on identifiers; the language must also know
+        // clearly more of the words.
+        return best != firstLanguage && bestScore >= firstScore * languageMargin + 1.0 &&
+               bestKnown >= firstKnown + std::max(6.0, knownMargin * sampleLetters);
+    };
+    for (const QString& language : std::as_const(order)) {
         cancel.throwIfCancelled();
         // Sure words, and letters in words the language's dictionary knows. The first language
         // has read the sample already, in the reading the sample was taken from.
@@ -645,11 +680,12 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
             bestScore = score;
             bestKnown = known;
         }
+        // A language that knows most words of the sample, where the others measured well under half,
+        // will not be beaten.
+        if (language == best && known >= mostKnown * letters && clearlyBetter())
+            break;
     }
-    // Sureness alone can favour any language on identifiers; the language must also know
-    // clearly more of the words.
-    if (best == firstLanguage || bestScore < firstScore * languageMargin + 1.0 ||
-        bestKnown < firstKnown + std::max(6.0, knownMargin * sampleLetters))
+    if (!clearlyBetter())
         return first;
     // The chosen language alone: its model is loaded already, and English second measured no
     // better while it costs a model load and a second look at every unsure word.
@@ -666,7 +702,8 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
     // libgomp's default spends most of its time spinning on two cores; the setting is per thread.
     omp_set_max_active_levels(0);
 
-    QString languages = languageString(options);
+    const QString usual = languageString(options);
+    QString languages = usual;
     Recognition recognition;
 
     // Codes first, on the image as given (upscaling only blurs modules); they are then painted
@@ -688,18 +725,21 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             known = m_pool->chosen(key);
             if (known)
                 languages = *known;
+            else if (const QString last = m_pool->lastMeasured(); !last.isEmpty())
+                languages = last;
         }
         // The plain reading that judges the prepared one waits until the language is settled.
         const bool choosing = automatic && !known;
         const bool defer = choosing && !tiled(text);
         std::vector<TextLine> lines = readText(text, languages, options, cancel, !defer);
         if (choosing) {
-            const QString chosen = chooseLanguages(text, languages, lines, options, cancel);
+            const QString chosen = chooseLanguages(text, languages, languages == usual ? QString() : usual,
+                                                   lines, options, cancel);
             if (!chosen.isEmpty() && chosen != languages) {
                 languages = chosen;
                 lines = readText(text, languages, options, cancel, !defer);
             }
-            m_pool->remember(key, languages);
+            m_pool->remember(key, languages, !chosen.isEmpty());
         }
         if (defer)
             lines = readText(text, languages, options, cancel, true, std::move(lines));

@@ -74,9 +74,11 @@ private:
                                    std::optional<std::vector<TextLine>> prepared = std::nullopt);
     // The installed language that reads a sample of the unsure lines clearly better than the
     // first of `first`; `first` when none does, empty when the lines are sure enough (or too
-    // little prose) to ask.
+    // little prose) to ask. `usual`, when `first` is a guess from an earlier capture, is the
+    // language to check it against.
     QString chooseLanguages(const QImage& image,
                             const QString& first,
+                            const QString& usual,
                             const std::vector<TextLine>& lines,
                             const OCROptions& options,
                             const CancelToken& cancel);
