@@ -598,14 +598,14 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     const bool sure = unknown * 4 < allLetters;
     if (candidates.size() < 2)
         return {};
+    // The language another must beat: with a guess from an earlier capture, the usual one, as a
+    // dictionary knows many foreign words; text that is not prose goes back to the usual one.
+    const QString baseline = (usual.isEmpty() ? first : usual).section(QLatin1Char('+'), 0, 0);
     if (!usual.isEmpty()) {
-        // A guess from an earlier capture: text that is not prose goes back to the usual
-        // languages, and a sure reading is checked against the usual language only, as a
-        // dictionary knows many foreign words.
         if (!words)
             return usual;
         if (sure)
-            candidates = QStringList{first, usual.section(QLatin1Char('+'), 0, 0)};
+            candidates = QStringList{baseline, first};
     } else if (!words || sure) {
         // A reading whose words the dictionary mostly knows has nothing to gain from another
         // language, nor has one that is mostly not words (program code, numbers, addresses).
@@ -636,24 +636,25 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     }
     block = SmallTextPreparation::prepare(block);
 
-    const QString firstLanguage = first.section(QLatin1Char('+'), 0, 0);
-    // The first language is measured first, so that a clear winner can end the search early.
+    // The baseline is measured first, then the first guess (already read), so that a clear
+    // winner can end the search early.
     QStringList order = candidates;
-    if (order.removeAll(firstLanguage) > 0)
-        order.prepend(firstLanguage);
-    QString best = firstLanguage;
-    double firstScore = 0.0, bestScore = 0.0;
-    int firstKnown = 0, bestKnown = 0, sampleLetters = 0;
+    for (const QString& early : {first, baseline})
+        if (order.removeAll(early) > 0)
+            order.prepend(early);
+    QString best = baseline;
+    double baseScore = 0.0, bestScore = 0.0;
+    int baseKnown = 0, bestKnown = 0, sampleLetters = 0;
     auto clearlyBetter = [&] {
         // Sureness alone can favour any language on identifiers; the language must also know
         // clearly more of the words.
-        return best != firstLanguage && bestScore >= firstScore * languageMargin + 1.0 &&
-               bestKnown >= firstKnown + std::max(6.0, knownMargin * sampleLetters);
+        return best != baseline && bestScore >= baseScore * languageMargin + 1.0 &&
+               bestKnown >= baseKnown + std::max(6.0, knownMargin * sampleLetters);
     };
     for (const QString& language : std::as_const(order)) {
         cancel.throwIfCancelled();
-        // Sure words, and letters in words the language's dictionary knows. The first language
-        // has read the sample already, in the reading the sample was taken from.
+        // Sure words, and letters in words the language's dictionary knows. The first languages
+        // have read the sample already, in the reading it was taken from.
         std::vector<Line> read;
         if (language == first) {
             for (const TextLine& line : sample)
@@ -671,9 +672,9 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
             letters += line.letters;
         }
         sampleLetters = std::max(sampleLetters, letters);
-        if (language == firstLanguage) {
-            firstScore = score;
-            firstKnown = known;
+        if (language == baseline) {
+            baseScore = score;
+            baseKnown = known;
         }
         if (score > bestScore) {
             best = language;
@@ -686,7 +687,7 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
             break;
     }
     if (!clearlyBetter())
-        return first;
+        return usual.isEmpty() ? first : usual;
     // The chosen language alone: its model is loaded already, and English second measured no
     // better while it costs a model load and a second look at every unsure word.
     return best;
