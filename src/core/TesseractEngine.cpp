@@ -522,7 +522,7 @@ TesseractEngine::readText(const QImage& image,
         if (m_tuning.normalizePolarity)
             grey = ScreenImage::normalizePolarity(grey, polarityRadius, &darkRegions);
         if (!options.fast && m_tuning.upscale)
-            grey = SmallTextPreparation::prepare(grey);
+            grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler, m_tuning.maximumUpscale);
         const double scale = double(grey.width()) / image.width();
         // Fast mode reads the region as one block of text, without the inverted second look at
         // unsure lines: those are most of the time.
@@ -634,7 +634,7 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
             y += box.height() + gap;
         }
     }
-    block = SmallTextPreparation::prepare(block);
+    block = SmallTextPreparation::prepare(block, m_tuning.upscaler, m_tuning.maximumUpscale);
 
     // The baseline is measured first, then the first guess (already read), so that a clear
     // winner can end the search early.

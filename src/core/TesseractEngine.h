@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/OCREngine.h"
+#include "core/SmallTextPreparation.h"
 
 #include <QRectF>
 #include <QString>
@@ -34,6 +35,8 @@ public:
         // plain reading.
         float sureLine = 80.0f;
         float sureWord = 60.0f;
+        SmallTextPreparation::Upscaler upscaler = SmallTextPreparation::Upscaler::QtSmooth;
+        double maximumUpscale = SmallTextPreparation::maximumFactor;
     };
 
     explicit TesseractEngine(QString tessdataPath = {});
