@@ -356,6 +356,11 @@ public:
         Line line;
         int words = 0;
         bool dark = false;
+        // For runs of underscores: the width of a character in the line's longer words, the
+        // previous word's right edge, and whether it was such a run.
+        double pitch = 0.0;
+        int pitchWords = 0, previousRight = 0;
+        bool previousRun = false;
         auto flush = [&] {
             if (words > 0) {
                 line.confidence /= float(words);
@@ -365,6 +370,9 @@ public:
             }
             line = {};
             words = 0;
+            pitch = 0.0;
+            pitchWords = 0;
+            previousRun = false;
         };
         std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
         if (it && !it->Empty(tesseract::RIL_WORD)) {
@@ -373,7 +381,7 @@ public:
                 int left = 0, top = 0, right = 0, bottom = 0;
                 if (!text || !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
                     continue;
-                const QString word = QString::fromUtf8(text.get()).trimmed();
+                QString word = QString::fromUtf8(text.get()).trimmed();
                 if (word.isEmpty())
                     continue;
                 const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
@@ -382,7 +390,22 @@ public:
                     flush();
                 dark = wordIsDark;
                 const float confidence = it->Confidence(tesseract::RIL_WORD);
-                line.text += (words > 0 ? QStringLiteral(" ") : QString()) + word;
+                // Tesseract reads a run of underscores (an identifier's "__first") as one, often
+                // split from its word: in evenly spaced text its width tells how many there are,
+                // and a gap narrower than a character is no space.
+                const bool run = std::all_of(word.begin(), word.end(), [](QChar c) { return c == u'_'; });
+                const double cell = pitchWords > 0 ? pitch / pitchWords : 0.0;
+                if (run && cell > 0.0)
+                    word = QString(std::max(word.size(), qsizetype(std::lround(box.width() / cell))), u'_');
+                const bool joined = words > 0 && cell > 0.0 && (run || previousRun) &&
+                                    box.left() - previousRight < 0.5 * cell;
+                if (!run && word.size() >= 4) {
+                    pitch += double(box.width()) / double(word.size());
+                    ++pitchWords;
+                }
+                previousRun = run;
+                previousRight = box.right();
+                line.text += (words > 0 && !joined ? QStringLiteral(" ") : QString()) + word;
                 line.box |= QRectF(box);
                 line.confidence += confidence;
                 line.weakest = std::min(line.weakest, confidence);
