@@ -676,8 +676,8 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     };
     for (const QString& language : std::as_const(order)) {
         cancel.throwIfCancelled();
-        // Sure words, and letters in words the language's dictionary knows. The first languages
-        // have read the sample already, in the reading it was taken from.
+        // Sure words, and letters in words the language's dictionary knows. The first guess has
+        // read the sample already, in the reading it was taken from.
         std::vector<Line> read;
         if (language == first) {
             for (const TextLine& line : sample)
@@ -704,8 +704,8 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
             bestScore = score;
             bestKnown = known;
         }
-        // A language that knows most words of the sample, where the others measured well under half,
-        // will not be beaten.
+        // A language that knows most words of the sample will not be beaten: wrong languages
+        // measured well under half.
         if (language == best && known >= mostKnown * letters && clearlyBetter())
             break;
     }
