@@ -38,7 +38,9 @@ constexpr std::size_t maximumIdleInstances = 6;
 // Tesseract refuses images with a side above 32767 pixels; longer ones are read in tiles.
 constexpr int maximumTile = 16000;
 constexpr int tileOverlap = 400;
-constexpr std::size_t languageSampleLines = 2;
+// The language sample: the least known lines, until they hold a few words' letters.
+constexpr std::size_t languageSampleLines = 3;
+constexpr int languageSampleLetters = 24;
 constexpr float unsureWord = 85.0f;
 // Another language must read the sample this much better than the first guess to be chosen:
 // names, numbers and addresses read alike in every language.
@@ -638,7 +640,11 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     std::vector<TextLine> sample = lines;
     std::stable_sort(sample.begin(), sample.end(),
                      [](const TextLine& a, const TextLine& b) { return a.unknown > b.unknown; });
-    sample.resize(std::min(sample.size(), languageSampleLines));
+    std::size_t count = 0;
+    for (int letters = 0;
+         count < std::min(sample.size(), languageSampleLines) && letters < languageSampleLetters; ++count)
+        letters += sample[count].letters;
+    sample.resize(count);
     const int gap = 12;
     int width = 0, height = gap;
     for (const TextLine& line : sample) {
