@@ -279,7 +279,17 @@ int tune(const QString& only)
     {
         const char* name;
         TesseractEngine::Tuning tuning;
+        bool keywords = false; // the C++ keywords as Tesseract user words
     };
+    using SmallTextPreparation::Upscaler;
+    const QStringList keywords =
+        QStringLiteral(
+            "alignas alignof auto bool break case catch char class const constexpr continue decltype "
+            "default delete do double else enum explicit extern false float for friend if inline int "
+            "long mutable namespace new noexcept nullptr operator private protected public return short "
+            "signed sizeof static struct switch template this throw true try typedef typename union "
+            "unsigned using virtual void volatile while")
+            .split(QLatin1Char(' '));
     const QList<Variant> variants = {
         {"chosen (defaults)", {}},
         {"no plain reading", {.judge = false}},
@@ -294,6 +304,11 @@ int tune(const QString& only)
         {"psm 3, no upscaling", {.pageSegmentation = 3, .upscale = false}},
         {"psm 3, declared 96 dpi", {.pageSegmentation = 3, .resolution = 96}},
         {"psm 3, declared 300 dpi", {.pageSegmentation = 3, .resolution = 300}},
+        {"upscaler: Leptonica linear", {.upscaler = Upscaler::LeptonicaLinear}},
+        {"upscaler: Leptonica linear, unsharp masking", {.upscaler = Upscaler::LeptonicaSharpened}},
+        {"upscale at most 2x", {.maximumUpscale = 2.0}},
+        {"upscale at most 4x", {.maximumUpscale = 4.0}},
+        {"C++ keywords as user words", {}, true},
     };
     QList<EvaluationImage> set = evaluationSet();
     // ONLY, as for recognition.sh, limits the categories.
@@ -320,10 +335,17 @@ int tune(const QString& only)
             OCROptions options;
             if (!item.languages.isEmpty())
                 options.languages = {item.languages};
+            if (variant.keywords)
+                options.vocabulary = keywords;
             const Recognition recognition = engine.recognize(item.image, options, CancelToken());
             seconds += recognition.seconds;
             auto& sum = sums[item.category];
-            sum.first += scoreText(item.category, item.expected, recognition.text(true));
+            const double error = scoreText(item.category, item.expected, recognition.text(true));
+            sum.first += error;
+            // Per image on stderr, to see which images a choice helps or hurts.
+            if (qEnvironmentVariableIsSet("TUNE_IMAGES"))
+                QTextStream(stderr) << variant.name << '\t' << item.name << '\t' << fixed(100 * error)
+                                    << '\n';
             sum.second += 1;
         }
         double all = 0;

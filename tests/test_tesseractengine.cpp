@@ -202,26 +202,35 @@ private Q_SLOTS:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("before"); // read first by the same engine
         const QStringList german = {u"Größere Änderungen für Straße und Brücke"_s,
                                     u"Bitte prüfen Sie die Hausnummer"_s};
-        QTest::newRow("German, C locale") << u"C"_s << german << u"deu+eng"_s;
-        QTest::newRow("German, French locale") << u"fr_FR"_s << german << u"deu+eng"_s;
-        QTest::newRow("English stays English")
-            << u"en_US"_s
-            << QStringList{u"Open the settings to change your password"_s, u"Check for updates"_s}
-            << u"eng"_s;
+        const QStringList english = {u"Open the settings to change your password"_s, u"Check for updates"_s};
+        QTest::newRow("German, C locale") << u"C"_s << german << u"deu"_s << QStringList();
+        QTest::newRow("German, French locale") << u"fr_FR"_s << german << u"deu"_s << QStringList();
+        QTest::newRow("English stays English") << u"en_US"_s << english << u"eng"_s << QStringList();
+        // The earlier choice is only a first guess.
+        QTest::newRow("English after German") << u"C"_s << english << u"eng"_s << german;
+        // Identifiers are no language's words: code once came out as Spanish.
+        QTest::newRow("code after German")
+            << u"C"_s
+            << QStringList{u"if (count > limit) return nullptr;"_s, u"auto value = table.at(key);"_s}
+            << u"eng"_s << german;
     }
     void automaticLanguage()
     {
         QFETCH(QString, locale);
         QFETCH(QStringList, lines);
         QFETCH(QString, language);
-        const QLocale before;
+        QFETCH(QStringList, before);
+        const QLocale previous;
         QLocale::setDefault(QLocale(locale));
         TesseractEngine engine; // no choice remembered from other rows
+        if (!before.isEmpty())
+            engine.recognize(textImage({460, 70}, light, ink, before, 14), {}, CancelToken());
         const QImage image = textImage({460, 70}, light, ink, lines, 14);
         const Recognition recognition = engine.recognize(image, {}, CancelToken());
-        QLocale::setDefault(before);
+        QLocale::setDefault(previous);
         QCOMPARE(recognition.text(true), lines.join(u'\n'));
         QCOMPARE(recognition.language, language);
         // Again, as a warm capture: the remembered choice, the same reading.

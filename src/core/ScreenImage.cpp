@@ -111,4 +111,15 @@ QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions)
     return fromPix(pix.get());
 }
 
+QImage scale(const QImage& grey, double factor, bool sharpen)
+{
+    const PixPtr pix = toPix(grey);
+    if (!pix)
+        return {};
+    PixPtr scaled(pixScaleGrayLI(pix.get(), float(factor), float(factor)));
+    if (scaled && sharpen)
+        scaled.reset(pixUnsharpMasking(scaled.get(), 1, 0.3f));
+    return scaled ? fromPix(scaled.get()) : QImage();
+}
+
 } // namespace vellumix::ScreenImage

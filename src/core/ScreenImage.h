@@ -16,6 +16,10 @@ QImage grey(const QImage& image);
 // darkRegions, when given, receives a mask of the inverted areas (255) when there are any.
 QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions = nullptr);
 
+// Leptonica's linear-interpolation upscaling of 8-bit grey, optionally with unsharp masking;
+// null on failure.
+QImage scale(const QImage& grey, double factor, bool sharpen);
+
 } // namespace ScreenImage
 
 } // namespace vellumix

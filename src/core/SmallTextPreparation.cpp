@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/SmallTextPreparation.h"
 
+#include "core/ScreenImage.h"
+
 #include <QImage>
 
 #include <algorithm>
@@ -8,19 +10,24 @@
 
 namespace vellumix::SmallTextPreparation {
 
-double scale(int width, int height)
+double scale(int width, int height, double maximum)
 {
     if (width < 1 || height < 1)
         return 1.0;
     const double s = targetSide / double(std::max(width, height));
-    return std::clamp(s, 1.0, maximumFactor);
+    return std::clamp(s, 1.0, std::max(1.0, maximum));
 }
 
-QImage prepare(const QImage& image)
+QImage prepare(const QImage& image, Upscaler upscaler, double maximum)
 {
-    const double s = scale(image.width(), image.height());
+    const double s = scale(image.width(), image.height(), maximum);
     if (!(s > 1.0))
         return image;
+    if (upscaler != Upscaler::QtSmooth && image.format() == QImage::Format_Grayscale8) {
+        const QImage scaled = ScreenImage::scale(image, s, upscaler == Upscaler::LeptonicaSharpened);
+        if (!scaled.isNull())
+            return scaled;
+    }
     const int width = int(std::lround(image.width() * s));
     const int height = int(std::lround(image.height() * s));
     // Qt's smooth scaler interpolates; nearest-neighbour measured clearly worse for OCR.

@@ -12,11 +12,15 @@ namespace SmallTextPreparation {
 inline constexpr double targetSide = 1600.0;
 inline constexpr double maximumFactor = 3.0;
 
-// The factor applied by prepare(): at least 1.0, at most maximumFactor.
-double scale(int width, int height);
+// Ways to upscale, compared by the recognition benchmark.
+enum class Upscaler { QtSmooth, LeptonicaLinear, LeptonicaSharpened };
 
-// The same image when no upscaling applies, otherwise a smoothly upscaled copy.
-QImage prepare(const QImage& image);
+// The factor applied by prepare(): at least 1.0, at most `maximum`.
+double scale(int width, int height, double maximum = maximumFactor);
+
+// The same image when no upscaling applies, otherwise an upscaled copy (8-bit grey for the
+// Leptonica scalers).
+QImage prepare(const QImage& image, Upscaler upscaler = Upscaler::QtSmooth, double maximum = maximumFactor);
 
 } // namespace SmallTextPreparation
 

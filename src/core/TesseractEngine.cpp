@@ -38,11 +38,17 @@ constexpr std::size_t maximumIdleInstances = 6;
 // Tesseract refuses images with a side above 32767 pixels; longer ones are read in tiles.
 constexpr int maximumTile = 16000;
 constexpr int tileOverlap = 400;
-constexpr std::size_t languageSampleLines = 4;
+// The language sample: the least known lines, until they hold a few words' letters.
+constexpr std::size_t languageSampleLines = 3;
+constexpr int languageSampleLetters = 24;
 constexpr float unsureWord = 85.0f;
 // Another language must read the sample this much better than the first guess to be chosen:
 // names, numbers and addresses read alike in every language.
 constexpr double languageMargin = 1.1;
+constexpr double knownMargin = 0.15;
+constexpr double mostKnown = 0.6;
+// Below this share of characters in words of letters, a reading is not prose.
+constexpr double prose = 0.4;
 constexpr std::size_t remembered = 32;
 
 struct Configuration
@@ -90,6 +96,15 @@ bool overlaps(const QRectF& a, const QRectF& b)
            common.width() * common.height() > 0.3 * std::min(a.width() * a.height(), b.width() * b.height());
 }
 
+// Side by side on one baseline, close enough to be one line of text.
+bool sameTextLine(const QRectF& a, const QRectF& b)
+{
+    const double overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top());
+    const double gap = std::max(a.left(), b.left()) - std::min(a.right(), b.right());
+    const double height = std::max(a.height(), b.height());
+    return overlap > 0.5 * std::min(a.height(), b.height()) && gap < 2.0 * height;
+}
+
 // Per area, the better of two readings: lines that overlap form a group, and each group is
 // taken whole from the reading that scores higher there (a margin for the first measured no
 // better).
@@ -110,13 +125,39 @@ std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>
         auto& score = scores[root(i)];
         (i < n ? score.first : score.second) += i < n ? first[i].score : second[i - n].score;
     }
-    std::vector<Line> lines;
+    // Pieces of one text line that a reading split (at punctuation it could not read) are
+    // joined again, left to right, or the composer would stack them by height.
+    std::vector<std::pair<std::size_t, Line>> taken;
     for (std::size_t i = 0; i < count; ++i) {
         const auto& [mine, theirs] = scores[root(i)];
         const bool fromFirst = theirs <= mine;
-        if (fromFirst == (i < n))
-            lines.push_back(i < n ? first[i] : second[i - n]);
+        if (fromFirst != (i < n))
+            continue;
+        Line line = i < n ? first[i] : second[i - n];
+        const std::size_t group = root(i);
+        auto piece = std::find_if(taken.begin(), taken.end(), [&](const auto& other) {
+            return other.first == group && sameTextLine(other.second.box, line.box);
+        });
+        if (piece == taken.end()) {
+            taken.emplace_back(group, std::move(line));
+            continue;
+        }
+        Line& joined = piece->second;
+        const bool before = line.box.center().x() < joined.box.center().x();
+        joined.text =
+            before ? line.text + QLatin1Char(' ') + joined.text : joined.text + QLatin1Char(' ') + line.text;
+        joined.box |= line.box;
+        joined.confidence = (joined.confidence * float(joined.words) + line.confidence * float(line.words)) /
+                            float(std::max(1, joined.words + line.words));
+        joined.weakest = std::min(joined.weakest, line.weakest);
+        joined.score += line.score;
+        joined.words += line.words;
+        joined.letters += line.letters;
+        joined.unknown += line.unknown;
     }
+    std::vector<Line> lines;
+    for (auto& [group, line] : taken)
+        lines.push_back(std::move(line));
     return lines;
 }
 
@@ -200,16 +241,27 @@ public:
         return std::nullopt;
     }
 
-    void remember(const QByteArray& image, const QString& languages)
+    // measured: the languages were chosen by reading a sample, and become the first guess for
+    // the next capture, most often of the same window.
+    void remember(const QByteArray& image, const QString& languages, bool measured)
     {
         const QMutexLocker lock(&m_mutex);
+        if (measured)
+            m_last = languages;
         m_chosen.emplace_back(image, languages);
         if (m_chosen.size() > remembered)
             m_chosen.erase(m_chosen.begin());
     }
 
+    QString lastMeasured()
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_last;
+    }
+
 private:
     QMutex m_mutex;
+    QString m_last;
     std::vector<std::pair<QString, Api>> m_idle; // oldest first
     std::vector<std::pair<QByteArray, QString>> m_chosen;
 };
@@ -308,6 +360,11 @@ public:
         Line line;
         int words = 0;
         bool dark = false;
+        // For runs of underscores: the width of a character in the line's longer words, the
+        // previous word's right edge, and whether it was such a run.
+        double pitch = 0.0;
+        int pitchWords = 0, previousRight = 0;
+        bool previousRun = false;
         auto flush = [&] {
             if (words > 0) {
                 line.confidence /= float(words);
@@ -317,6 +374,9 @@ public:
             }
             line = {};
             words = 0;
+            pitch = 0.0;
+            pitchWords = 0;
+            previousRun = false;
         };
         std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
         if (it && !it->Empty(tesseract::RIL_WORD)) {
@@ -325,7 +385,7 @@ public:
                 int left = 0, top = 0, right = 0, bottom = 0;
                 if (!text || !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
                     continue;
-                const QString word = QString::fromUtf8(text.get()).trimmed();
+                QString word = QString::fromUtf8(text.get()).trimmed();
                 if (word.isEmpty())
                     continue;
                 const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
@@ -334,7 +394,22 @@ public:
                     flush();
                 dark = wordIsDark;
                 const float confidence = it->Confidence(tesseract::RIL_WORD);
-                line.text += (words > 0 ? QStringLiteral(" ") : QString()) + word;
+                // Tesseract reads a run of underscores (an identifier's "__first") as one, often
+                // split from its word: in evenly spaced text its width tells how many there are,
+                // and a gap narrower than a character is no space.
+                const bool run = std::all_of(word.begin(), word.end(), [](QChar c) { return c == u'_'; });
+                const double cell = pitchWords > 0 ? pitch / pitchWords : 0.0;
+                if (run && cell > 0.0)
+                    word = QString(std::max(word.size(), qsizetype(std::lround(box.width() / cell))), u'_');
+                const bool joined = words > 0 && cell > 0.0 && (run || previousRun) &&
+                                    box.left() - previousRight < 0.5 * cell;
+                if (!run && word.size() >= 4) {
+                    pitch += double(box.width()) / double(word.size());
+                    ++pitchWords;
+                }
+                previousRun = run;
+                previousRight = box.right();
+                line.text += (words > 0 && !joined ? QStringLiteral(" ") : QString()) + word;
                 line.box |= QRectF(box);
                 line.confidence += confidence;
                 line.weakest = std::min(line.weakest, confidence);
@@ -426,14 +501,22 @@ QString TesseractEngine::languageString(const OCROptions& options) const
     return chosen.join(QLatin1Char('+'));
 }
 
-std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& image,
-                                                                 const QString& languages,
-                                                                 const OCROptions& options,
-                                                                 const CancelToken& cancel)
+bool TesseractEngine::tiled(const QImage& image)
+{
+    return image.height() > 2 * maximumTile || image.width() > 2 * maximumTile;
+}
+
+std::vector<TesseractEngine::TextLine>
+TesseractEngine::readText(const QImage& image,
+                          const QString& languages,
+                          const OCROptions& options,
+                          const CancelToken& cancel,
+                          bool judge,
+                          std::optional<std::vector<TextLine>> prepared)
 {
     // Tesseract refuses a side above 32767 pixels: long screenshots are read in overlapping
     // tiles, each line kept by the tile that holds its centre away from the seams.
-    if (image.height() > 2 * maximumTile || image.width() > 2 * maximumTile) {
+    if (tiled(image)) {
         const bool tall = image.height() >= image.width();
         const int length = tall ? image.height() : image.width();
         std::vector<TextLine> lines;
@@ -459,25 +542,32 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
     Session session(*this, configuration, cancel);
     session.setScanResolution(options.scanResolution);
 
-    QImage prepared = ScreenImage::grey(image);
-    QImage darkRegions;
-    if (m_tuning.normalizePolarity)
-        prepared = ScreenImage::normalizePolarity(prepared, polarityRadius, &darkRegions);
-    if (!options.fast && m_tuning.upscale)
-        prepared = SmallTextPreparation::prepare(prepared);
-    const double scale = double(prepared.width()) / image.width();
-    // Fast mode reads the region as one block of text, without the inverted second look at
-    // unsure lines: those are most of the time.
-    std::vector<Line> lines = session.read(prepared,
-                                           options.fast ? tesseract::PSM_SINGLE_BLOCK
-                                                        : tesseract::PageSegMode(m_tuning.pageSegmentation),
-                                           m_tuning.retryInverted && !options.fast, scale, darkRegions);
+    std::vector<Line> lines;
+    if (prepared) {
+        for (const TextLine& line : *prepared)
+            lines.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
+                             line.letters, line.unknown});
+    } else {
+        QImage grey = ScreenImage::grey(image);
+        QImage darkRegions;
+        if (m_tuning.normalizePolarity)
+            grey = ScreenImage::normalizePolarity(grey, polarityRadius, &darkRegions);
+        if (!options.fast && m_tuning.upscale)
+            grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler, m_tuning.maximumUpscale);
+        const double scale = double(grey.width()) / image.width();
+        // Fast mode reads the region as one block of text, without the inverted second look at
+        // unsure lines: those are most of the time.
+        lines = session.read(grey,
+                             options.fast ? tesseract::PSM_SINGLE_BLOCK
+                                          : tesseract::PageSegMode(m_tuning.pageSegmentation),
+                             m_tuning.retryInverted && !options.fast, scale, darkRegions);
+    }
 
     // Every preparation must earn its place: where a line is unsure, the image is also read as
     // given, as the tesseract command line would, and each area keeps the better reading. On a
     // page with most lines sure, only the unsure ones are read again, each with a little of its
     // surroundings, so that it pays for its few doubtful lines and not for a second pass.
-    if (m_tuning.judge && !options.fast && options.scanResolution <= 0) {
+    if (judge && m_tuning.judge && !options.fast && options.scanResolution <= 0) {
         std::vector<QRect> regions;
         for (const Line& line : lines) {
             if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
@@ -515,31 +605,52 @@ std::vector<TesseractEngine::TextLine> TesseractEngine::readText(const QImage& i
 
     std::vector<TextLine> result;
     for (const Line& line : lines)
-        result.push_back(
-            {line.text, line.box, line.confidence, line.score, line.words, line.letters, line.unknown});
+        result.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
+                          line.letters, line.unknown});
     return result;
 }
 
 QString TesseractEngine::chooseLanguages(const QImage& image,
                                          const QString& first,
+                                         const QString& usual,
                                          const std::vector<TextLine>& lines,
                                          const OCROptions& options,
                                          const CancelToken& cancel)
 {
-    const QStringList candidates = TesseractLanguages::installed(m_dataPath);
-    int letters = 0, unknown = 0;
+    QStringList candidates = TesseractLanguages::installed(m_dataPath);
+    int allLetters = 0, unknown = 0;
+    qsizetype characters = 0;
     for (const TextLine& line : lines) {
-        letters += line.letters;
+        allLetters += line.letters;
         unknown += line.unknown;
+        characters += line.text.size() - line.text.count(QLatin1Char(' '));
     }
-    // A reading whose words the dictionary mostly knows has nothing to gain from another language.
-    if (candidates.size() < 2 || letters == 0 || unknown * 4 < letters)
+    const bool words = allLetters > 0 && allLetters >= prose * double(characters);
+    const bool sure = unknown * 4 < allLetters;
+    if (candidates.size() < 2)
         return {};
+    // The language another must beat: with a guess from an earlier capture, the usual one, as a
+    // dictionary knows many foreign words; text that is not prose goes back to the usual one.
+    const QString baseline = (usual.isEmpty() ? first : usual).section(QLatin1Char('+'), 0, 0);
+    if (!usual.isEmpty()) {
+        if (!words)
+            return usual;
+        if (sure)
+            candidates = QStringList{baseline, first};
+    } else if (!words || sure) {
+        // A reading whose words the dictionary mostly knows has nothing to gain from another
+        // language, nor has one that is mostly not words (program code, numbers, addresses).
+        return {};
+    }
     // The sample: the lines with the most unknown words, stacked into one block.
     std::vector<TextLine> sample = lines;
     std::stable_sort(sample.begin(), sample.end(),
                      [](const TextLine& a, const TextLine& b) { return a.unknown > b.unknown; });
-    sample.resize(std::min(sample.size(), languageSampleLines));
+    std::size_t count = 0;
+    for (int letters = 0;
+         count < std::min(sample.size(), languageSampleLines) && letters < languageSampleLetters; ++count)
+        letters += sample[count].letters;
+    sample.resize(count);
     const int gap = 12;
     int width = 0, height = gap;
     for (const TextLine& line : sample) {
@@ -558,30 +669,63 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
             y += box.height() + gap;
         }
     }
-    block = SmallTextPreparation::prepare(block);
+    block = SmallTextPreparation::prepare(block, m_tuning.upscaler, m_tuning.maximumUpscale);
 
-    const QString firstLanguage = first.section(QLatin1Char('+'), 0, 0);
-    QString best = firstLanguage;
-    double firstScore = 0.0, bestScore = 0.0;
-    for (const QString& language : candidates) {
+    // The baseline is measured first, then the first guess (already read), so that a clear
+    // winner can end the search early.
+    QStringList order = candidates;
+    for (const QString& early : {first, baseline})
+        if (order.removeAll(early) > 0)
+            order.prepend(early);
+    QString best = baseline;
+    double baseScore = 0.0, bestScore = 0.0;
+    int baseKnown = 0, bestKnown = 0, sampleLetters = 0;
+    auto clearlyBetter = [&] {
+        // Sureness alone can favour any language on identifiers; the language must also know
+        // clearly more of the words.
+        return best != baseline && bestScore >= baseScore * languageMargin + 1.0 &&
+               bestKnown >= baseKnown + std::max(6.0, knownMargin * sampleLetters);
+    };
+    for (const QString& language : std::as_const(order)) {
         cancel.throwIfCancelled();
-        Session session(*this, {language, true, options.vocabulary}, cancel);
-        // Sure words, and letters in words the language's dictionary knows.
+        // Sure words, and letters in words the language's dictionary knows. The first guess has
+        // read the sample already, in the reading it was taken from.
+        std::vector<Line> read;
+        if (language == first) {
+            for (const TextLine& line : sample)
+                read.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
+                                line.letters, line.unknown});
+        } else {
+            Session session(*this, {language, true, options.vocabulary}, cancel);
+            read = session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {});
+        }
         double score = 0.0;
-        for (const Line& line : session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {}))
+        int known = 0, letters = 0;
+        for (const Line& line : read) {
             score += line.score + line.letters - line.unknown;
-        if (language == firstLanguage)
-            firstScore = score;
+            known += line.letters - line.unknown;
+            letters += line.letters;
+        }
+        sampleLetters = std::max(sampleLetters, letters);
+        if (language == baseline) {
+            baseScore = score;
+            baseKnown = known;
+        }
         if (score > bestScore) {
             best = language;
             bestScore = score;
+            bestKnown = known;
         }
+        // A language that knows most words of the sample will not be beaten: wrong languages
+        // measured well under half.
+        if (language == best && known >= mostKnown * letters && clearlyBetter())
+            break;
     }
-    if (best == firstLanguage || bestScore < firstScore * languageMargin + 1.0)
-        return first;
-    const QString english = QStringLiteral("eng");
-    // English stays second: interface words and names in English appear in every language.
-    return best == english || !candidates.contains(english) ? best : best + QLatin1Char('+') + english;
+    if (!clearlyBetter())
+        return usual.isEmpty() ? first : usual;
+    // The chosen language alone: its model is loaded already, and English second measured no
+    // better while it costs a model load and a second look at every unsure word.
+    return best;
 }
 
 Recognition
@@ -594,7 +738,8 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
     // libgomp's default spends most of its time spinning on two cores; the setting is per thread.
     omp_set_max_active_levels(0);
 
-    QString languages = languageString(options);
+    const QString usual = languageString(options);
+    QString languages = usual;
     Recognition recognition;
 
     // Codes first, on the image as given (upscaling only blurs modules); they are then painted
@@ -616,16 +761,24 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             known = m_pool->chosen(key);
             if (known)
                 languages = *known;
+            else if (const QString last = m_pool->lastMeasured(); !last.isEmpty())
+                languages = last;
         }
-        std::vector<TextLine> lines = readText(text, languages, options, cancel);
-        if (automatic && !known) {
-            const QString chosen = chooseLanguages(text, languages, lines, options, cancel);
+        // The plain reading that judges the prepared one waits until the language is settled.
+        const bool choosing = automatic && !known;
+        const bool defer = choosing && !tiled(text);
+        std::vector<TextLine> lines = readText(text, languages, options, cancel, !defer);
+        if (choosing) {
+            const QString chosen = chooseLanguages(text, languages, languages == usual ? QString() : usual,
+                                                   lines, options, cancel);
             if (!chosen.isEmpty() && chosen != languages) {
                 languages = chosen;
-                lines = readText(text, languages, options, cancel);
+                lines = readText(text, languages, options, cancel, !defer);
             }
-            m_pool->remember(key, languages);
+            m_pool->remember(key, languages, !chosen.isEmpty());
         }
+        if (defer)
+            lines = readText(text, languages, options, cancel, true, std::move(lines));
         for (const TextLine& line : lines) {
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
             if (auto block = recognized.toBlock(image.size()))

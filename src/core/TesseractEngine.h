@@ -2,11 +2,13 @@
 #pragma once
 
 #include "core/OCREngine.h"
+#include "core/SmallTextPreparation.h"
 
 #include <QRectF>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vellumix {
@@ -33,6 +35,8 @@ public:
         // plain reading.
         float sureLine = 80.0f;
         float sureWord = 60.0f;
+        SmallTextPreparation::Upscaler upscaler = SmallTextPreparation::Upscaler::QtSmooth;
+        double maximumUpscale = SmallTextPreparation::maximumFactor;
     };
 
     explicit TesseractEngine(QString tessdataPath = {});
@@ -55,21 +59,29 @@ private:
         QString text;
         QRectF box; // pixels of the image read
         float confidence = 0.0f;
+        float weakest = 100.0f;
         double score = 0.0;
         int words = 0;
         int letters = 0; // in words of three letters or more
         int unknown = 0; // of those, in words no dictionary knows or read unsurely
     };
 
+    static bool tiled(const QImage& image);
+    // The prepared reading (or `prepared`, when already made), and with `judge` the plain
+    // reading of unsure areas, keeping the better per area.
     std::vector<TextLine> readText(const QImage& image,
                                    const QString& languages,
                                    const OCROptions& options,
-                                   const CancelToken& cancel);
+                                   const CancelToken& cancel,
+                                   bool judge = true,
+                                   std::optional<std::vector<TextLine>> prepared = std::nullopt);
     // The installed language that reads a sample of the unsure lines clearly better than the
-    // first of `first`, with English after it; `first` when none does, empty when the lines
-    // are sure enough not to ask.
+    // first of `first`; `first` when none does, empty when the lines are sure enough (or too
+    // little prose) to ask. `usual`, when `first` is a guess from an earlier capture, is the
+    // language to check it against.
     QString chooseLanguages(const QImage& image,
                             const QString& first,
+                            const QString& usual,
                             const std::vector<TextLine>& lines,
                             const OCROptions& options,
                             const CancelToken& cancel);
