@@ -1,85 +1,51 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "capture/CaptureSource.h"
-#include "core/OCREngine.h"
-#include "model/AppModel.h"
-#include "model/Preferences.h"
-#include "model/UserDefaults.h"
-#include "platform/SoundPlayer.h"
-#include "platform/TaskbarHints.h"
+#include "ModelFixture.h"
 #include "platform/toast/Toast.h"
 #include "shell/AppDelegate.h"
 #include "shell/ShortcutManager.h"
-#include "support/Fakes.h"
 #include "ui/ResultEditor.h"
 #include "ui/WorkspaceDetail.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSystemTrayIcon>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
-
-#include <atomic>
 
 using namespace vellumix;
-using vellumix::testing::FakeHotKeyBackend;
+using namespace vellumix::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Everything around the shell: an engine that waits to be cancelled, a capture source that
-// records the road asked for (the user then gives up), no sound, no taskbar.
-class Desktop final : public OCREngine, public CaptureSource, public SoundPlayer, public TaskbarHints
-{
-public:
-    Recognition recognize(const QImage&, const OCROptions&, const CancelToken& cancel) override
-    {
-        ++calls;
-        while (!cancel.isCancelled())
-            QThread::msleep(1);
-        throw Cancelled{};
-    }
-    QStringList languages() const override { return {}; }
-    QFuture<QList<QImage>> region() override { return record(u"region"_s); }
-    QFuture<QList<QImage>> regions() override { return record(u"regions"_s); }
-    QFuture<QList<QImage>> fullScreen() override { return record(u"fullScreen"_s); }
-    void cancel() override {}
-    void play(const QString&) override {}
-    void setListed(QWindow&, bool) override {}
-
-    QFuture<QList<QImage>> record(const QString& road)
-    {
-        roads.append(road);
-        return QtFuture::makeReadyFuture(QList<QImage>());
-    }
-    std::atomic<int> calls{0};
-    QStringList roads;
-};
-
-struct Fixture
+// The shell over a model of fakes; each recognition of image 1 waits to be cancelled.
+struct Fixture : ModelFixture
 {
     explicit Fixture(const QList<Shortcut>& stored = {})
     {
+        engine.holdKey = 1;
         if (!stored.isEmpty())
             defaults.set(ShortcutManager::storeKey, Shortcut::encode(stored));
         defaults.set(AppDelegate::onboardedKey, true);
-        model = std::make_unique<AppModel>(defaults, folder.path(), desktop, desktop, desktop);
         shortcuts = std::make_unique<ShortcutManager>(defaults, hotKeys);
-        delegate = std::make_unique<AppDelegate>(*model, *shortcuts, defaults, desktop, toast);
+        delegate = std::make_unique<AppDelegate>(model, *shortcuts, defaults, taskbar, toast);
         delegate->trayAvailable = [] { return true; };
         delegate->launch();
     }
-    QTemporaryDir folder;
-    MemoryDefaults defaults;
+    QStringList roads() const
+    {
+        QStringList names;
+        for (const Road road : capture.calls)
+            names.append(road == Road::Region    ? u"region"_s
+                         : road == Road::Regions ? u"regions"_s
+                                                 : u"fullScreen"_s);
+        return names;
+    }
     FakeHotKeyBackend hotKeys;
-    Desktop desktop;
+    FakeTaskbar taskbar;
     Toast toast;
-    std::unique_ptr<AppModel> model;
     std::unique_ptr<ShortcutManager> shortcuts;
     std::unique_ptr<AppDelegate> delegate;
 };
@@ -127,7 +93,7 @@ private Q_SLOTS:
         Q_EMIT status.aboutToShow();
         QCOMPARE(describe(status),
                  menu.arg(u"Ctrl+Super+0"_s, u"Ctrl+Alt+Shift+2"_s, u"Ctrl+Alt+Shift+3"_s, u"Ctrl+&&"_s));
-        f.model->preferences().setMenuIcon(false);
+        f.model.preferences().setMenuIcon(false);
         QVERIFY(!f.delegate->trayIcon()->isVisible());
     }
     // Triggers: "menu:<title>", "shortcut:<index>", "request:<arguments>"; targets: a road or "workspace".
@@ -153,13 +119,13 @@ private Q_SLOTS:
         QFETCH(QString, target);
         Fixture f;
         // The default capture mode must not change what a shortcut or a verb does.
-        f.model->preferences().setDefaultMode(u"Full"_s);
+        f.model.preferences().setDefaultMode(u"Full"_s);
 
         const QString kind = trigger.section(u':', 0, 0);
         const QString argument = trigger.section(u':', 1);
         if (kind == "shortcut"_L1) {
             f.hotKeys.press(argument.toInt() + 1);
-            QVERIFY2(f.desktop.roads.isEmpty(), "the action ran inside the hot-key handler");
+            QVERIFY2(f.roads().isEmpty(), "the action ran inside the hot-key handler");
         } else if (kind == "menu"_L1) {
             // Still open when the action fires: the snapshot must wait until it has gone.
             QMenu* menu = f.delegate->statusMenu();
@@ -167,7 +133,7 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowExposed(menu));
             findAction(*menu, argument)->trigger();
             QTest::qWait(400);
-            QCOMPARE(f.desktop.roads, QStringList());
+            QCOMPARE(f.roads(), QStringList());
             menu->hide();
         } else {
             const auto request =
@@ -178,7 +144,7 @@ private Q_SLOTS:
         const bool toWorkspace = target == "workspace"_L1;
         QTRY_COMPARE_WITH_TIMEOUT(f.delegate->workspaceWindow() && f.delegate->workspaceWindow()->isVisible(),
                                   toWorkspace, 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(f.desktop.roads, toWorkspace ? QStringList() : QStringList{target}, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.roads(), toWorkspace ? QStringList() : QStringList{target}, 2000);
         QCOMPARE(f.delegate->workspaceWindow() != nullptr, toWorkspace);
     }
 
@@ -189,7 +155,7 @@ private Q_SLOTS:
         QMainWindow* first = f.delegate->workspaceWindow();
         QVERIFY(QTest::qWaitForWindowExposed(first));
         auto* pane = first->findChild<WorkspaceDetail*>();
-        f.model->setText(u"kept text"_s);
+        f.model.setText(u"kept text"_s);
         first->close();
         QVERIFY(!QApplication::quitOnLastWindowClosed()); // the tray application keeps running
         f.delegate->showWorkspace();
@@ -213,40 +179,40 @@ private Q_SLOTS:
             }
         };
         QTest::failOnWarning(QRegularExpression(u".*"_s));
-        f.model->setMessage(u"a failure"_s);
+        f.model.setMessage(u"a failure"_s);
         QLabel* label = window->findChild<WorkspaceDetail*>()->bannerText();
         label->setFocus();
         QCOMPARE(QApplication::focusWidget(), label);
         edit(u"Select All"_s);
         QCOMPARE(label->selectedText(), QString());
 
-        QGuiApplication::clipboard()->setImage(QImage(8, 8, QImage::Format_RGB32));
+        QGuiApplication::clipboard()->setImage(keyed(1));
         window->findChild<QListView*>()->setFocus();
         edit(u"Paste"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.load(), 1, 2000);
-        QCOMPARE(f.model->source(), AppModel::sourceClipboardImage);
-        f.model->cancel();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.model->busy(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.engine.calls.load(), 1, 2000);
+        QCOMPARE(f.model.source(), AppModel::sourceClipboardImage);
+        f.model.cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.model.busy(), 2000);
     }
 
     void terminateCancelsTheFlowAndClosesTheToast()
     {
         Fixture f;
-        f.model->processImages({QImage(8, 8, QImage::Format_RGB32)}, Source::Screen);
-        QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.load(), 1, 2000);
+        f.model.processImages({keyed(1)}, Source::Screen);
+        QTRY_COMPARE_WITH_TIMEOUT(f.engine.calls.load(), 1, 2000);
         f.delegate->showToast(u"shown"_s);
         QPointer<ToastPanel> panel = f.toast.panel();
 
         f.delegate->terminate();
         QVERIFY(!panel || !panel->isVisible());
         // Cancelled, not failed: no message, and the engine was let go.
-        QTRY_VERIFY_WITH_TIMEOUT(!f.model->busy(), 2000);
-        QVERIFY(!f.model->message());
+        QTRY_VERIFY_WITH_TIMEOUT(!f.model.busy(), 2000);
+        QVERIFY(!f.model.message());
 
         // Once the shell is gone, the model and the hot keys have nothing left to call.
         f.delegate.reset();
-        Q_EMIT f.model->openWorkspace();
-        Q_EMIT f.model->toast(u"after"_s);
+        Q_EMIT f.model.openWorkspace();
+        Q_EMIT f.model.toast(u"after"_s);
         QVERIFY(!panel || !panel->isVisible());
         f.hotKeys.press(4);
         QTest::qWait(20);

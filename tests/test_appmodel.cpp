@@ -162,7 +162,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<bool>("toast");
-        QTest::newRow("empty text") << QString() << u"before"_s << false;
         QTest::newRow("only spaces") << u"   "_s << u"before"_s << false;
         QTest::newRow("text, untrimmed") << u" a "_s << u" a "_s << true;
     }
@@ -186,7 +185,6 @@ private Q_SLOTS:
         QTest::newRow("7") << QVariant(7) << QStringList{u"1 day"_s};
         QTest::newRow("0") << QVariant(0) << QStringList{u"1 day"_s, u"10 days"_s};
         QTest::newRow("INT_MIN") << QVariant(qlonglong(INT_MIN) - 5) << QStringList{u"1 day"_s, u"10 days"_s};
-        QTest::newRow("365") << QVariant(365) << QStringList{u"1 day"_s, u"10 days"_s, u"40 days"_s};
     }
     void startUpPruningWithAStoredPeriod()
     {

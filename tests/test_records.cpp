@@ -30,14 +30,6 @@ private Q_SLOTS:
             recognition.blocks.append(TextBlock{.text = u"x"_s, .confidence = c});
         QCOMPARE(recognition.confidence(), mean);
     }
-    void captureErrorMessages()
-    {
-        QCOMPARE(VellumixError::systemCapture(1, QString()).message(),
-                 u"Screenshot capture failed (1): No image was produced."_s);
-        const VellumixError error = VellumixError::systemCapture(-15, u"could not open display"_s);
-        QCOMPARE(QString::fromUtf8(error.what()),
-                 u"Screenshot capture failed (-15): could not open display"_s);
-    }
     void jsonRoundTripAndStrictDecoding()
     {
         const TextBlock block{QUuid::createUuid(), u" Grüße\n"_s, 0.8125f, 0.1, 0.2, 0.3, 0.4};

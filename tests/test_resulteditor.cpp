@@ -76,7 +76,6 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.at(1).cursor.selectionStart(), 12);
         QCOMPARE(shown.at(1).cursor.selectionEnd(), 14);
-        QCOMPARE(shown.first().format.background().color(), QColor::fromRgbF(1.0f, 0.8f, 0.0f, 0.35f));
 
         // New text under the same term is highlighted again and not echoed back; formats stay plain.
         editor.setText(u"ba ba ba"_s);

