@@ -111,16 +111,21 @@ struct Settings : ModelFixture
 // onboarding, `refused` the combinations the hot keys refuse.
 struct Launch : ModelFixture
 {
-    explicit Launch(bool onboarded, const QMap<FakeHotKeyBackend::Combination, int>& refused = {})
+    explicit Launch(bool onboarded,
+                    const QMap<FakeHotKeyBackend::Combination, int>& refused = {},
+                    const QString& noService = {})
+        : noShortcuts(noService)
     {
         if (onboarded)
             defaults.set(AppDelegate::onboardedKey, true);
         hotKeys.refused = refused;
-        shortcuts = std::make_unique<ShortcutManager>(defaults, hotKeys);
+        shortcuts = std::make_unique<ShortcutManager>(
+            defaults, noService.isEmpty() ? static_cast<HotKeyBackend&>(hotKeys) : noShortcuts);
         delegate = std::make_unique<AppDelegate>(model, *shortcuts, defaults, *taskbar, notifier);
         delegate->trayAvailable = [this] { return tray; };
     }
     FakeHotKeyBackend hotKeys;
+    NullHotKeyBackend noShortcuts;
     FakeNotifier notifier;
     std::unique_ptr<X11TaskbarHints> taskbar = X11TaskbarHints::create();
     std::unique_ptr<ShortcutManager> shortcuts;
@@ -557,6 +562,28 @@ private Q_SLOTS:
         QCOMPARE(l.notifier.shown.size(), tray ? 1 : 2);
         // Nothing was written: no preferences, no shortcuts, no onboarding flag.
         QCOMPARE(l.defaults.contents().keys(), QStringList());
+    }
+
+    // A refused combination is told at every launch; a desktop without a shortcut service stays so,
+    // and is told once, before the onboarding is done.
+    void shortcutProblemsAtLaunch_data()
+    {
+        QTest::addColumn<bool>("onboarded");
+        QTest::addColumn<bool>("serviceMissing");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("refused, later launch") << true << false << true;
+        QTest::newRow("no service, first launch") << false << true << true;
+        QTest::newRow("no service, later launch") << true << true << false;
+    }
+    void shortcutProblemsAtLaunch()
+    {
+        QFETCH(bool, onboarded);
+        QFETCH(bool, serviceMissing);
+        QFETCH(bool, told);
+        Launch l(onboarded, {{{11, 0xB00}, 10}}, serviceMissing ? u"No service here."_s : QString());
+        l.delegate->launch();
+        QTRY_VERIFY(!l.shortcuts->isRegistering());
+        QCOMPARE(l.notifier.shown.filter(u"See Shortcuts in Settings."_s).size(), told ? 1 : 0);
     }
 
     void taskbarHintsSurviveClosing()

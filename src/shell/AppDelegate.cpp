@@ -247,6 +247,10 @@ void AppDelegate::announceShortcutFailure()
     m_announced = true;
     disconnect(&m_shortcuts, &ShortcutManager::registrationsChanged, this,
                &AppDelegate::announceShortcutFailure);
+    // A desktop without a shortcut service stays so: told at the first launch, then shown in
+    // Settings, with the commands to bind instead.
+    if (!m_shortcuts.canRegister() && m_defaults.boolean(onboardedKey))
+        return;
     if (const std::optional<QString> error = m_shortcuts.error())
         m_notifier.notify(tr("%1 See Shortcuts in Settings.").arg(*error));
 }
