@@ -584,6 +584,11 @@ private Q_SLOTS:
         l.delegate->launch();
         QTRY_VERIFY(!l.shortcuts->isRegistering());
         QCOMPARE(l.notifier.shown.filter(u"See Shortcuts in Settings."_s).size(), told ? 1 : 0);
+        if (!onboarded) { // the onboarding's shortcut page says the same
+            auto* view = l.delegate->onboardingWindow()->findChild<OnboardingView*>();
+            view->setStep(2);
+            QCOMPARE(view->text().startsWith(u"No service here."_s), serviceMissing);
+        }
     }
 
     void taskbarHintsSurviveClosing()

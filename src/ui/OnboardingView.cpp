@@ -128,6 +128,7 @@ OnboardingView::OnboardingView(AppModel& model,
     });
     // Page 2 names the current capture shortcut, whatever the settings window did meanwhile.
     connect(&m_shortcuts, &ShortcutManager::shortcutsChanged, this, &OnboardingView::render);
+    connect(&m_shortcuts, &ShortcutManager::errorChanged, this, &OnboardingView::render);
     render();
 }
 
@@ -145,6 +146,9 @@ QString OnboardingView::title() const
 QString OnboardingView::text() const
 {
     if (m_step == 2) {
+        // Where the desktop has no shortcut service, what it says instead: bind the command.
+        if (!m_shortcuts.canRegister() && m_shortcuts.error())
+            return *m_shortcuts.error();
         const QString label = m_shortcuts.shortcuts().value(0).label;
         return tr("Use %1 from any app. You can record a different shortcut in Settings.").arg(label);
     }
