@@ -17,6 +17,21 @@
     </message>
 </context>
 <context>
+    <name>PlatformText</name>
+    <message>
+        <source>Global shortcuts are unavailable: the X11 connection could not be used.</source>
+        <translation>Globale Tastenkürzel sind nicht verfügbar: Die X11-Verbindung konnte nicht genutzt werden.</translation>
+    </message>
+    <message>
+        <source>Global shortcuts need an X11 session; this desktop session has none.</source>
+        <translation>Globale Tastenkürzel brauchen eine X11-Sitzung; diese Desktop-Sitzung hat keine.</translation>
+    </message>
+    <message>
+        <source>This Wayland session offers Vellumix no global shortcuts. Bind the command “vellumix capture” to a key in your desktop’s keyboard settings.</source>
+        <translation>Diese Wayland-Sitzung bietet Vellumix keine globalen Tastenkürzel. Weisen Sie den Befehl „vellumix capture“ in den Tastatureinstellungen Ihrer Arbeitsumgebung einer Taste zu.</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Images and PDF documents (</source>

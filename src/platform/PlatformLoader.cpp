@@ -18,6 +18,7 @@
 #include "platform/x11/X11TaskbarHints.h"
 #include "platform/x11/X11WindowActivator.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -31,18 +32,22 @@ Platform::~Platform() = default;
 
 QString PlatformText::noX11Connection()
 {
-    return QStringLiteral("Global shortcuts are unavailable: the X11 connection could not be used.");
+    return QCoreApplication::translate(
+        "PlatformText", "Global shortcuts are unavailable: the X11 connection could not be used.");
 }
 
 QString PlatformText::noHotKeyService()
 {
-    return QStringLiteral("Global shortcuts need an X11 session; this desktop session has none.");
+    return QCoreApplication::translate(
+        "PlatformText", "Global shortcuts need an X11 session; this desktop session has none.");
 }
 
 QString PlatformText::waylandWithoutShortcuts()
 {
-    return QStringLiteral("This Wayland session offers Vellumix no global shortcuts. Bind the command "
-                          "\u201cvellumix capture\u201d to a key in your desktop\u2019s keyboard settings.");
+    return QCoreApplication::translate("PlatformText",
+                                       "This Wayland session offers Vellumix no global shortcuts. Bind the "
+                                       "command “vellumix capture” to a key in your desktop’s "
+                                       "keyboard settings.");
 }
 
 Session detectSession(const QProcessEnvironment& environment, const QString& qtPlatform)
