@@ -87,11 +87,23 @@ fi
 
 # A private /tmp for the session: the portal's fixed output file and our session files.
 if [ -z "${SWAY_SESSION_PRIVATE_TMP:-}" ] && unshare --mount true 2>/dev/null; then
-    SWAY_SESSION_PRIVATE_TMP=1 exec unshare --mount --propagation private \
-        sh -c 'mount -t tmpfs -o mode=1777 tmpfs /tmp && exec "$0" "$@"' "$0" "$@"
+    # Everything else of the shared /tmp is bound back in place (the project may live there),
+    # reached through a descriptor opened before the new /tmp hides it.
+    SWAY_SESSION_PRIVATE_TMP=1 exec unshare --mount --propagation private sh -c '
+        exec 3</tmp
+        mount -t tmpfs -o mode=1777 tmpfs /tmp || exit 1
+        ls -A /proc/self/fd/3 | while IFS= read -r name; do
+            [ "$name" = out.png ] && continue
+            if [ -d "/proc/self/fd/3/$name" ]; then mkdir "/tmp/$name"; else touch "/tmp/$name"; fi
+            # What cannot be bound (a dangling link) is left out.
+            mount --no-canonicalize --bind "/proc/self/fd/3/$name" "/tmp/$name" 2>/dev/null || rm -d "/tmp/$name"
+        done
+        exec 3<&- "$0" "$@"' "$0" "$@"
 fi
-# Without a private /tmp, a stale portal output of someone else would break every snapshot.
-[ -n "${SWAY_SESSION_PRIVATE_TMP:-}" ] || rm -f /tmp/out.png
+# Without a private /tmp, the portal's fixed output file must be free to write.
+if [ -z "${SWAY_SESSION_PRIVATE_TMP:-}" ] && [ -e /tmp/out.png ] && [ "$(stat -c %u /tmp/out.png)" != $uid ]; then
+    skip "/tmp/out.png belongs to another user"
+fi
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT INT TERM
 mkdir -m 700 "$dir/run" "$dir/home"
