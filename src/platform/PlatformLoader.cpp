@@ -12,6 +12,7 @@
 #include "platform/portal/PortalScreenGrabber.h"
 #include "platform/toast/Toast.h"
 #include "platform/wayland/DataControlClipboard.h"
+#include "platform/wayland/FocusedClipboard.h"
 #include "platform/x11/X11Compositor.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "platform/x11/X11ScreenGrabber.h"
@@ -91,6 +92,8 @@ Platform loadPlatform(const Session& session, SettingsPage::Finder find)
         platform.captureSettings = SettingsPage::screenCapture(session.desktop, find);
         if (!session.qtOnX11)
             platform.clipboard = DataControlClipboard::create();
+        if (!platform.clipboard && QGuiApplication::platformName() == QLatin1String("wayland"))
+            platform.clipboard = std::make_unique<FocusedClipboard>(QGuiApplication::clipboard());
         if (!portal::sessionBusConnected()) {
             platform.hotKeys = std::make_unique<NullHotKeyBackend>(PlatformText::waylandWithoutShortcuts());
             return platform;

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 #include <wayland-client.h>
 
@@ -21,28 +22,40 @@ namespace {
 constexpr const char* textTypes[] = {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING", "TEXT",
                                      "STRING"};
 
-// A reader that closes its end early must not end the process with SIGPIPE.
-void writeAll(int fd, const QByteArray& data)
+// One paste in progress: the text goes out as fast as the reader takes it, without holding up
+// the event loop while a slow or stuck reader lets its pipe fill.
+struct Transfer
 {
-    sigset_t pipe, previous;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, &previous);
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    int fd;
+    QByteArray data;
     qsizetype written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += n;
+    ~Transfer() { ::close(fd); }
+
+    // Writes what the pipe takes now; false once the transfer is over, complete or not.
+    bool writeSome()
+    {
+        // A reader that closes its end early must not end the process with SIGPIPE.
+        sigset_t pipe, previous;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, &previous);
+        bool open = true;
+        while (open && written < data.size()) {
+            const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
+            if (n > 0)
+                written += n;
+            else if (n < 0 && errno == EAGAIN)
+                break;
+            else if (!(n < 0 && errno == EINTR))
+                open = false;
+        }
+        const timespec now{};
+        while (sigtimedwait(&pipe, nullptr, &now) > 0) {
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        return open && written < data.size();
     }
-    const timespec now{};
-    while (sigtimedwait(&pipe, nullptr, &now) > 0) {
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-}
+};
 
 } // namespace
 
@@ -145,8 +158,19 @@ void DataControlClipboard::dropSource()
 
 void DataControlClipboard::send(void* self, zwlr_data_control_source_v1*, const char*, int32_t fd)
 {
-    writeAll(fd, static_cast<DataControlClipboard*>(self)->m_text);
-    ::close(fd);
+    auto* clipboard = static_cast<DataControlClipboard*>(self);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    auto transfer = std::make_shared<Transfer>(fd, clipboard->m_text);
+    if (!transfer->writeSome())
+        return;
+    // A child of the clipboard: the pipes still open are closed with it.
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Write, clipboard);
+    connect(notifier, &QSocketNotifier::activated, notifier, [notifier, transfer] {
+        if (transfer->writeSome())
+            return;
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    });
 }
 
 // Another client took the selection.
