@@ -510,8 +510,8 @@ QList<EvaluationImage> evaluationSet()
                     {}});
     }
 
-    // German, French and Spanish interface text with no language given.
-    for (const char* language : {"de", "fr", "es"}) {
+    // German, French, Spanish and Russian interface text with no language given.
+    for (const char* language : {"de", "fr", "es", "ru"}) {
         const QStringList translated = catalogue(QLatin1String(language));
         for (int i = 0; i < 2 && translated.size() > 20; ++i) {
             const QStringList lines = pick(random, translated, 4);

@@ -11,9 +11,11 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMutex>
 #include <QPainter>
+#include <QSet>
 #include <QTemporaryFile>
 
 #include <tesseract/baseapi.h>
@@ -25,6 +27,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <vector>
@@ -50,6 +53,10 @@ constexpr double mostKnown = 0.6;
 // Below this share of characters in words of letters, a reading is not prose.
 constexpr double prose = 0.4;
 constexpr std::size_t remembered = 32;
+// Tesseract's script detection below this confidence (the best script's lead over the next)
+// leaves every pack in the running.
+constexpr float sureScript = 2.0f;
+const QString osd = QStringLiteral("osd");
 
 struct Configuration
 {
@@ -297,8 +304,11 @@ public:
         }
         const QByteArray path = engine.m_dataPath.toLocal8Bit();
         const QByteArray languages = configuration.languages.toUtf8();
-        if (m_api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names,
-                        &values, false) != 0)
+        // The script detection data holds only the legacy engine's model.
+        const tesseract::OcrEngineMode mode =
+            configuration.languages == osd ? tesseract::OEM_TESSERACT_ONLY : tesseract::OEM_LSTM_ONLY;
+        if (m_api->Init(path.constData(), languages.constData(), mode, nullptr, 0, &names, &values, false) !=
+            0)
             throw PlatformError(
                 QCoreApplication::translate("vellumix::TesseractEngine",
                                             "Tesseract could not load the language data “%1” from %2.")
@@ -425,6 +435,32 @@ public:
         }
         flush();
         return lines;
+    }
+
+    // The script of an image as the osd data names it, empty when unsure; on a session of
+    // the osd data.
+    QString script(const QImage& image)
+    {
+        const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+        m_api->SetPageSegMode(tesseract::PSM_OSD_ONLY);
+        // The sample holds a line or three; the default asks for 50 characters.
+        m_api->SetVariable("min_characters_to_try", "12");
+        m_api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+        int degrees = 0;
+        float orientationConfidence = 0.0f, scriptConfidence = 0.0f;
+        const char* name = nullptr;
+        if (!m_api->DetectOrientationScript(&degrees, &orientationConfidence, &name, &scriptConfidence) ||
+            !name || scriptConfidence < sureScript)
+            return {};
+        const QString script = QString::fromLatin1(name);
+        // Pieces of a script the packs name as a whole.
+        if (script == QLatin1String("Hangul"))
+            return QStringLiteral("Korean");
+        if (script == QLatin1String("Hiragana") || script == QLatin1String("Katakana"))
+            return QStringLiteral("Japanese");
+        if (script == QLatin1String("Fraktur"))
+            return QStringLiteral("Latin");
+        return script;
     }
 
     void setScanResolution(int dotsPerInch) { m_scanResolution = dotsPerInch; }
@@ -632,16 +668,6 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     // The language another must beat: with a guess from an earlier capture, the usual one, as a
     // dictionary knows many foreign words; text that is not prose goes back to the usual one.
     const QString baseline = (usual.isEmpty() ? first : usual).section(QLatin1Char('+'), 0, 0);
-    if (!usual.isEmpty()) {
-        if (!words)
-            return usual;
-        if (sure)
-            candidates = QStringList{baseline, first};
-    } else if (!words || sure) {
-        // A reading whose words the dictionary mostly knows has nothing to gain from another
-        // language, nor has one that is mostly not words (program code, numbers, addresses).
-        return {};
-    }
     // The sample: the lines with the most unknown words, stacked into one block.
     std::vector<TextLine> sample = lines;
     std::stable_sort(sample.begin(), sample.end(),
@@ -657,19 +683,69 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
         width = std::max(width, int(std::ceil(line.box.width())) + 2 * gap + 4);
         height += int(std::ceil(line.box.height())) + 4 + gap;
     }
-    const QImage grey = ScreenImage::normalizePolarity(ScreenImage::grey(image), polarityRadius);
-    QImage block(width, height, QImage::Format_Grayscale8);
-    block.fill(255);
-    {
-        QPainter painter(&block);
-        int y = gap;
-        for (const TextLine& line : sample) {
-            const QRect box = line.box.toAlignedRect().adjusted(-2, -2, 2, 2) & grey.rect();
-            painter.drawImage(QPoint(gap, y), grey.copy(box));
-            y += box.height() + gap;
+    QImage block;
+    auto makeBlock = [&] {
+        if (!block.isNull())
+            return;
+        const QImage grey = ScreenImage::normalizePolarity(ScreenImage::grey(image), polarityRadius);
+        block = QImage(width, height, QImage::Format_Grayscale8);
+        block.fill(255);
+        {
+            QPainter painter(&block);
+            int y = gap;
+            for (const TextLine& line : sample) {
+                const QRect box = line.box.toAlignedRect().adjusted(-2, -2, 2, 2) & grey.rect();
+                painter.drawImage(QPoint(gap, y), grey.copy(box));
+                y += box.height() + gap;
+            }
         }
+        block = SmallTextPreparation::prepare(block, m_tuning.upscaler, m_tuning.maximumUpscale);
+    };
+
+    // Where the packs span several scripts, the text's script rules out the packs of the others,
+    // even for a reading that looks sure or not like prose: a Russian text read with an English
+    // model comes out as confident Latin garbage. And a usual language of another script is no
+    // baseline to beat.
+    QSet<QString> scripts;
+    for (const QString& candidate : std::as_const(candidates))
+        scripts.insert(TesseractLanguages::script(candidate));
+    QString script;
+    if (scripts.size() > 1 && !sample.empty() &&
+        QFileInfo::exists(m_dataPath + QLatin1String("/osd.traineddata"))) {
+        cancel.throwIfCancelled();
+        makeBlock();
+        script = Session(*this, {osd, true, {}}, cancel).script(block);
     }
-    block = SmallTextPreparation::prepare(block, m_tuning.upscaler, m_tuning.maximumUpscale);
+    auto ofScript = [&](const QStringList& packs) {
+        QStringList same;
+        for (const QString& pack : packs) {
+            const QString own = TesseractLanguages::script(pack);
+            if (!script.isEmpty() && (own.isEmpty() || own == script))
+                same.append(pack);
+        }
+        return same.isEmpty() ? packs : same;
+    };
+    const QString baseScript = TesseractLanguages::script(baseline);
+    const bool baselineOut = !script.isEmpty() && !baseScript.isEmpty() && baseScript != script &&
+                             ofScript(candidates) != candidates;
+    if (baselineOut) {
+        candidates = ofScript(candidates);
+        if (candidates.size() == 1)
+            return candidates.first();
+    } else {
+        if (!usual.isEmpty()) {
+            if (!words)
+                return usual;
+            if (sure)
+                candidates = QStringList{baseline, first};
+        } else if (!words || sure) {
+            // A reading whose words the dictionary mostly knows has nothing to gain from another
+            // language, nor has one that is mostly not words (program code, numbers, addresses).
+            return {};
+        }
+        candidates = ofScript(candidates);
+    }
+    makeBlock();
 
     // The baseline is measured first, then the first guess (already read), so that a clear
     // winner can end the search early.
@@ -677,12 +753,14 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     for (const QString& early : {first, baseline})
         if (order.removeAll(early) > 0)
             order.prepend(early);
-    QString best = baseline;
-    double baseScore = 0.0, bestScore = 0.0;
+    QString best = baselineOut ? QString() : baseline;
+    double baseScore = 0.0, bestScore = baselineOut ? -std::numeric_limits<double>::infinity() : 0.0;
     int baseKnown = 0, bestKnown = 0, sampleLetters = 0;
     auto clearlyBetter = [&] {
         // Sureness alone can favour any language on identifiers; the language must also know
         // clearly more of the words.
+        if (baselineOut)
+            return !best.isEmpty();
         return best != baseline && bestScore >= baseScore * languageMargin + 1.0 &&
                bestKnown >= baseKnown + std::max(6.0, knownMargin * sampleLetters);
     };

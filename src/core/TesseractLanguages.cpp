@@ -25,6 +25,56 @@ const QHash<QString, QString>& exceptions()
     return table;
 }
 
+// Packs by the script names of Tesseract's osd data; Fraktur packs count as Latin, as the
+// detection names Fraktur text either way.
+const QHash<QString, QString>& scripts()
+{
+    static const QHash<QString, QString> table = [] {
+        const std::pair<const char*, const char*> groups[] = {
+            {"Latin",
+             "afr aze bos bre cat ceb ces cos cym dan deu deu_latf eng enm epo est eus fao fil fin fra "
+             "frk frm fry gla gle glg hat hrv hun ind isl ita ita_old jav kmr lat lav lit ltz mlt "
+             "mri msa nld nor oci pol por que ron slk slv spa spa_old sqi srp_latn swa swe tgl ton "
+             "tur uzb vie yor"},
+            {"Cyrillic", "aze_cyrl bel bul kaz kir mkd mon rus srp tat tgk ukr uzb_cyrl"},
+            {"Greek", "ell grc"},
+            {"Arabic", "ara fas pus snd uig urd"},
+            {"Hebrew", "heb yid"},
+            {"Devanagari", "hin mar nep san"},
+            {"Bengali", "asm ben"},
+            {"Han", "chi_sim chi_tra"},
+            {"Japanese", "jpn"},
+            {"Korean", "kor"},
+            {"Thai", "tha"},
+            {"Tamil", "tam"},
+            {"Telugu", "tel"},
+            {"Kannada", "kan"},
+            {"Malayalam", "mal"},
+            {"Gujarati", "guj"},
+            {"Gurmukhi", "pan"},
+            {"Oriya", "ori"},
+            {"Sinhala", "sin"},
+            {"Tibetan", "bod dzo"},
+            {"Khmer", "khm"},
+            {"Lao", "lao"},
+            {"Myanmar", "mya"},
+            {"Georgian", "kat kat_old"},
+            {"Armenian", "hye"},
+            {"Ethiopic", "amh tir"},
+            {"Syriac", "syr"},
+            {"Thaana", "div"},
+            {"Cherokee", "chr"},
+            {"Canadian_Aboriginal", "iku"},
+        };
+        QHash<QString, QString> packs;
+        for (const auto& [script, names] : groups)
+            for (const QString& name : QString::fromLatin1(names).split(QLatin1Char(' ')))
+                packs.insert(name, QString::fromLatin1(script));
+        return packs;
+    }();
+    return table;
+}
+
 bool looksLikeTesseractName(const QString& code)
 {
     // Three lower-case letters, optionally followed by "_suffix": eng, chi_sim, deu_latf.
@@ -68,6 +118,15 @@ QString fromCode(const QString& code)
             return it.value();
     }
     return table.value(iso, iso);
+}
+
+QString script(const QString& pack)
+{
+    // Vertical-text packs ("jpn_vert") share their language's script.
+    QString name = pack;
+    if (name.endsWith(QLatin1String("_vert")))
+        name.chop(5);
+    return scripts().value(name);
 }
 
 QStringList installed(const QString& tessdataPath)

@@ -12,6 +12,10 @@ namespace TesseractLanguages {
 // Returns an empty string when the code names no language.
 QString fromCode(const QString& code);
 
+// The writing system of a pack as Tesseract's script detection names it ("Latin", "Cyrillic",
+// "Han", "Japanese", "Korean"), or an empty string for a pack of several or unknown scripts.
+QString script(const QString& pack);
+
 // Installed packs in the tessdata folder, sorted, without the non-language data "osd" and "equ".
 QStringList installed(const QString& tessdataPath);
 
