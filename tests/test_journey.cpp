@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tray application as a user meets it, on a private X server with a window manager.
+#include "RunTool.h"
 #include "XvfbSession.h"
 
 #include <QApplication>
@@ -14,19 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The output of a helper tool, or nothing when it failed or hung.
-std::optional<QString> run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return {};
-    }
-    return process.exitCode() == 0 ? std::optional(QString::fromUtf8(process.readAllStandardOutput()))
-                                   : std::nullopt;
-}
+using testtools::run;
 
 bool xdotool(const QStringList& arguments)
 {

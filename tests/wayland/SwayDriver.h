@@ -4,6 +4,8 @@
 // 1280x720 at scale 1, HEADLESS-2 to its right at scale 2): text on the outputs, the overlays
 // sway shows, input through tests/wayland/wayland-input, the clipboard through wl-paste.
 
+#include "../RunTool.h"
+
 #include <QFont>
 #include <QImage>
 #include <QJsonArray>
@@ -22,18 +24,7 @@ using namespace Qt::StringLiterals;
 inline constexpr QSize layout(1920, 720);
 inline constexpr auto appId = "io.github.vellumix.Vellumix";
 
-inline std::optional<QString> run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return {};
-    }
-    return process.exitCode() == 0 ? std::optional(QString::fromUtf8(process.readAllStandardOutput()))
-                                   : std::nullopt;
-}
+using testtools::run;
 
 inline std::optional<QString> swaymsg(const QString& command)
 {
