@@ -250,6 +250,16 @@ private Q_SLOTS:
         // Again, as a warm capture: the remembered choice, the same reading.
         QCOMPARE(engine.recognize(image, {}, CancelToken()).language, language);
     }
+    // Script detection on a few short labels once named Cyrillic for English, where a Cyrillic
+    // pack is installed.
+    void englishLabelsStayEnglish()
+    {
+        const QImage image(QFINDTESTDATA("fixtures/english-labels.png"));
+        QVERIFY(!image.isNull());
+        const Recognition recognition = TesseractEngine().recognize(image, {}, CancelToken());
+        QCOMPARE(recognition.language, u"eng"_s);
+        QVERIFY(recognition.text(true).startsWith(u"meeting Favorites database April"_s));
+    }
     // Tesseract refuses a side above 32767 pixels: a long scrolling screenshot is read in tiles,
     // each line once, including one across a seam.
     void tallImage()

@@ -27,7 +27,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <limits>
 #include <map>
 #include <numeric>
 #include <vector>
@@ -729,9 +728,10 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     const bool baselineOut = !script.isEmpty() && !baseScript.isEmpty() && baseScript != script &&
                              ofScript(candidates) != candidates;
     if (baselineOut) {
+        // Detection on a line or three can name the wrong script (English taken for Cyrillic):
+        // the usual language stays the one to beat, measured against the detected script's packs.
         candidates = ofScript(candidates);
-        if (candidates.size() == 1)
-            return candidates.first();
+        candidates.prepend(baseline);
     } else {
         if (!usual.isEmpty()) {
             if (!words)
@@ -753,14 +753,12 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     for (const QString& early : {first, baseline})
         if (order.removeAll(early) > 0)
             order.prepend(early);
-    QString best = baselineOut ? QString() : baseline;
-    double baseScore = 0.0, bestScore = baselineOut ? -std::numeric_limits<double>::infinity() : 0.0;
+    QString best = baseline;
+    double baseScore = 0.0, bestScore = 0.0;
     int baseKnown = 0, bestKnown = 0, sampleLetters = 0;
     auto clearlyBetter = [&] {
         // Sureness alone can favour any language on identifiers; the language must also know
         // clearly more of the words.
-        if (baselineOut)
-            return !best.isEmpty();
         return best != baseline && bestScore >= baseScore * languageMargin + 1.0 &&
                bestKnown >= baseKnown + std::max(6.0, knownMargin * sampleLetters);
     };
