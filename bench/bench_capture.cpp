@@ -2,6 +2,7 @@
 // Capture latency on a real X server (bench/capture.sh runs it on Xvfb at two screen sizes):
 // from the capture request to the overlay's first paint, and from the Return key reaching the
 // overlay to the recognised text on the clipboard, through the real model, source and engine.
+#include "Median.h"
 #include "capture/ScreenCaptureSource.h"
 #include "capture/SelectionController.h"
 #include "capture/SelectionView.h"
@@ -76,13 +77,6 @@ bool waitFor(const std::function<bool()>& done, QEventLoop& loop)
         loop.exec();
     }
     return done();
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // tests/wayland/sway-session.sh): from the `vellumix capture` request to both overlays shown by
 // the compositor, and from the compositor taking Return to the text readable by wl-paste. Both are
 // seen from outside, by polling sway and the clipboard, so they include the screenshot portal.
+#include "Median.h"
 #include "wayland/SwayDriver.h"
 
 #include <QDir>
@@ -29,13 +30,6 @@ double msUntil(const QElapsedTimer& clock, const std::function<bool()>& done)
         QThread::msleep(1);
     }
     return double(clock.nsecsElapsed()) / 1e6;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0);
 }
 
 } // namespace
