@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EvaluationSet.h"
 
+#include "Code128Image.h"
+
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
 
@@ -174,21 +176,6 @@ QStringList pick(QRandomGenerator& random, const QStringList& from, int count)
     for (int i = 0; i < count && !from.isEmpty(); ++i)
         lines.append(from.at(qsizetype(random.bounded(quint32(from.size())))));
     return lines;
-}
-
-QImage linearCode(const QString& payload, QSize size)
-{
-    const ZXing::BitMatrix matrix = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::Code128)
-                                        .setMargin(0)
-                                        .encode(payload.toStdString(), 0, 0);
-    const int module = std::max(1, size.width() / (matrix.width() + 20));
-    QImage image((matrix.width() + 20) * module, size.height(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    for (int x = 0; x < matrix.width(); ++x)
-        if (matrix.get(x, 0))
-            painter.fillRect((x + 10) * module, 0, module, size.height(), Qt::black);
-    return image;
 }
 
 // A C++ line coloured as an editor would: keywords, strings, comments and numbers.
@@ -441,7 +428,7 @@ QList<EvaluationImage> evaluationSet()
         const int qrX = qrLeft ? 20 + int(random.bounded(40)) : 660 + int(random.bounded(20));
         painter.drawImage(qrX, 50 + int(random.bounded(40)), qr);
         const int columnX = qrLeft ? 380 + int(random.bounded(40)) : 20 + int(random.bounded(40));
-        const QImage bar = linearCode(barPayload, {400, 100 + int(random.bounded(30))});
+        const QImage bar = code128Image(barPayload, {400, 100 + int(random.bounded(30))});
         const int barY = 40 + int(random.bounded(80));
         painter.drawImage(columnX, barY, bar);
         const QStringList lines = licenceLines(random, 1 + i % 2, 22);

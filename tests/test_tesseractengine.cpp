@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Code128Image.h"
 #include "core/Errors.h"
 #include "core/TesseractEngine.h"
 
@@ -44,22 +45,6 @@ QImage qr(const QString& payload)
     const QImage modules(matrix.data(), matrix.width(), matrix.height(), matrix.width(),
                          QImage::Format_Grayscale8);
     return modules.scaled(modules.size() * 4).convertToFormat(QImage::Format_RGB32);
-}
-
-// A Code 128 of whole modules, with bars of the full height and a quiet zone of ten modules.
-QImage code128(const QString& payload, QSize size)
-{
-    const auto matrix = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::Code128)
-                            .setMargin(0)
-                            .encode(payload.toStdString(), 0, 0);
-    const int module = std::max(1, size.width() / (matrix.width() + 20));
-    QImage image((matrix.width() + 20) * module, size.height(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    for (int x = 0; x < matrix.width(); ++x)
-        if (matrix.get(x, 0))
-            painter.fillRect((x + 10) * module, 0, module, size.height(), Qt::black);
-    return image;
 }
 
 } // namespace
@@ -117,7 +102,7 @@ private Q_SLOTS:
         {
             QPainter painter(&label);
             painter.drawImage(673, 93, qr(u"https://example.org/item/1001"_s).scaled(300, 300));
-            painter.drawImage(26, 40, code128(u"VX-482917"_s, {400, 112}));
+            painter.drawImage(26, 40, code128Image(u"VX-482917"_s, {400, 112}));
             QFont font(u"DejaVu Sans"_s);
             font.setPixelSize(26);
             painter.setFont(font);
