@@ -145,7 +145,9 @@ QList<PDFPageResult> recognize(const QString& path,
                 finishOldest(); // an earlier page's failure wins over this one
             throw VellumixError(VellumixError::Kind::InvalidImage);
         }
-        while (qsizetype(pending.size()) >= inFlight)
+        // A page waits in the pool's queue for whichever worker is free first, rather than for
+        // the oldest page to end: pages take unequal time, and a core must not idle meanwhile.
+        while (qsizetype(pending.size()) >= 2 * inFlight)
             finishOldest();
         cancel.throwIfCancelled(); // earlier pages may have taken a while
         auto promise = std::make_shared<std::promise<Recognition>>();
