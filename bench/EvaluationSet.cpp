@@ -6,10 +6,12 @@
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -510,6 +512,161 @@ QList<EvaluationImage> evaluationSet()
                         {},
                         {}});
         }
+    }
+
+    // How screens and shared pictures really look: fractional display scales, JPEG copies,
+    // LCD subpixel rendering, bold and italic styles. A generator of their own, so that the
+    // classes above keep their images.
+    QRandomGenerator other(20261207);
+    int face = 0;
+    for (double dpr : {1.25, 1.5, 1.75}) {
+        for (const Theme& theme : {themes.at(0), themes.at(1)}) {
+            const QStringList lines = licenceLines(other, 4, 50 + int(other.bounded(20)));
+            const int size = 10 + int(other.bounded(4));
+            set.append({QStringLiteral("scaled"),
+                        QStringLiteral("scaled-%1-%2").arg(int(dpr * 100)).arg(QLatin1String(theme.name)),
+                        renderLines(lines, pixelFont(proportional.at(face++ % 4), size), theme, dpr),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+    for (int quality : {45, 60, 75}) {
+        for (const Theme& theme : {themes.at(0), themes.at(1)}) {
+            const QStringList lines = licenceLines(other, 4, 45 + int(other.bounded(20)));
+            const QImage clean = renderLines(
+                lines, pixelFont(proportional.at(face++ % 4), 12 + int(other.bounded(4))), theme, 1.0);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            clean.save(&buffer, "JPG", quality);
+            set.append({QStringLiteral("jpeg"),
+                        QStringLiteral("jpeg-%1-%2").arg(quality).arg(QLatin1String(theme.name)),
+                        QImage::fromData(bytes, "JPG").convertToFormat(QImage::Format_RGB32),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+    // Subpixel rendering: coverage drawn three times as wide, one column per colour channel.
+    for (int size : {10, 12, 14}) {
+        for (const Theme& theme : {themes.at(0), themes.at(1)}) {
+            const QStringList lines = licenceLines(other, 4, 45 + int(other.bounded(20)));
+            QFont font = pixelFont(proportional.at(face++ % 4), size);
+            font.setStretch(300);
+            const QImage coverage = renderLines(lines, font, {"mask", Qt::black, Qt::white}, 1.0);
+            QImage image(coverage.width() / 3, coverage.height(), QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                const QRgb* in = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
+                QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+                auto mix = [](int from, int to, int amount) { return from + (to - from) * amount / 255; };
+                for (int x = 0; x < image.width(); ++x)
+                    out[x] = qRgb(mix(theme.background.red(), theme.text.red(), qGray(in[3 * x])),
+                                  mix(theme.background.green(), theme.text.green(), qGray(in[3 * x + 1])),
+                                  mix(theme.background.blue(), theme.text.blue(), qGray(in[3 * x + 2])));
+            }
+            set.append({QStringLiteral("subpixel"),
+                        QStringLiteral("subpixel-%1-%2").arg(size).arg(QLatin1String(theme.name)),
+                        image,
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+    for (int style = 0; style < 3; ++style) {
+        for (const Theme& theme : {themes.at(0), themes.at(1)}) {
+            const QStringList lines = licenceLines(other, 4, 40 + int(other.bounded(20)));
+            QFont font = pixelFont(proportional.at(face++ % 4), style == 2 ? 22 : 12 + int(other.bounded(4)));
+            font.setBold(style != 1);
+            font.setItalic(style != 0);
+            set.append({QStringLiteral("styled"),
+                        QStringLiteral("styled-%1-%2").arg(style).arg(QLatin1String(theme.name)),
+                        renderLines(lines, font, theme, 1.0),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+    // Secondary text: placeholders, captions and timestamps in low contrast.
+    const QList<Theme> faint = {{"faint-light", QColor(0xff, 0xff, 0xff), QColor(0x8e, 0x8e, 0x93)},
+                                {"faint-grey", QColor(0xf2, 0xf2, 0xf2), QColor(0x8a, 0x8a, 0x8a)},
+                                {"faint-dark", QColor(0x1e, 0x1e, 0x1e), QColor(0x7a, 0x7a, 0x7a)}};
+    for (const Theme& theme : faint) {
+        for (int size : {11, 13}) {
+            const QStringList lines = licenceLines(other, 3, 40 + int(other.bounded(20)));
+            set.append({QStringLiteral("faint"),
+                        QLatin1String(theme.name) + QLatin1Char('-') + number(size),
+                        renderLines(lines, pixelFont(proportional.at(face++ % 4), size), theme, 1.0),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+    // A spreadsheet: ruled cells, a header row, numbers right-aligned.
+    for (int i = 0; i < 4; ++i) {
+        const QFont font = pixelFont(proportional.at(face++ % 2), 12 + i);
+        const QFontMetrics metrics(font);
+        const int rows = 6, columns = 4, cellHeight = metrics.height() + 10, cellWidth = 150 + 10 * i;
+        QImage image(columns * cellWidth + 1, rows * cellHeight + 1, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.fillRect(0, 0, image.width(), cellHeight, QColor(0xe8, 0xea, 0xed));
+        QStringList expected;
+        for (int r = 0; r < rows; ++r) {
+            QStringList cells;
+            for (int c = 0; c < columns; ++c) {
+                const QString cell = r == 0   ? words().at(int(other.bounded(40)))
+                                     : c == 0 ? words().at(int(other.bounded(60)))
+                                              : QString::number(other.bounded(100000) / 100.0, 'f', 2);
+                const QRect box(c * cellWidth + 6, r * cellHeight, cellWidth - 12, cellHeight);
+                painter.setPen(QColor(0x20, 0x21, 0x24));
+                painter.drawText(box, Qt::AlignVCenter | (c == 0 || r == 0 ? Qt::AlignLeft : Qt::AlignRight),
+                                 cell);
+                cells.append(cell);
+            }
+            expected.append(cells.join(QLatin1Char(' ')));
+        }
+        painter.setPen(QColor(0xc0, 0xc4, 0xc8));
+        for (int r = 0; r <= rows; ++r)
+            painter.drawLine(0, r * cellHeight, image.width(), r * cellHeight);
+        for (int c = 0; c <= columns; ++c)
+            painter.drawLine(c * cellWidth, 0, c * cellWidth, image.height());
+        painter.end();
+        set.append({QStringLiteral("grid"),
+                    QStringLiteral("grid-") + number(i),
+                    image,
+                    expected.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+    // Text over a gradient, as on banners and title bars.
+    for (int i = 0; i < 4; ++i) {
+        const QStringList lines = licenceLines(other, 3, 40 + int(other.bounded(15)));
+        const bool lightText = i % 2 == 1;
+        const QFont font = pixelFont(proportional.at(face++ % 4), 13 + i);
+        QImage image = renderLines(lines, font, {"g", Qt::white, Qt::black}, 1.0);
+        QLinearGradient gradient(0, 0, image.width(), image.height());
+        const QColor from = QColor::fromHsv(int(other.bounded(360)), 90, lightText ? 120 : 250);
+        const QColor to = QColor::fromHsv(int(other.bounded(360)), 140, lightText ? 70 : 200);
+        gradient.setColorAt(0, from);
+        gradient.setColorAt(1, to);
+        QImage banner(image.size(), QImage::Format_RGB32);
+        QPainter painter(&banner);
+        painter.fillRect(banner.rect(), gradient);
+        painter.setFont(font);
+        painter.setPen(lightText ? Qt::white : QColor(0x1d, 0x1d, 0x1f));
+        const QFontMetrics metrics(font);
+        const int lineHeight = int(metrics.height() * 1.4);
+        for (int l = 0; l < lines.size(); ++l)
+            painter.drawText(QPoint(12, 8 + lineHeight * l + metrics.ascent()), lines.at(l));
+        painter.end();
+        set.append({QStringLiteral("gradient"),
+                    QStringLiteral("gradient-") + number(i),
+                    banner,
+                    lines.join(QLatin1Char('\n')),
+                    {},
+                    {}});
     }
     return set;
 }
