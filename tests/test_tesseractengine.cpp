@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QTest>
 
@@ -93,6 +94,24 @@ private Q_SLOTS:
             QTest::addRow("white on %s", colour)
                 << textImage({320, 70}, QColor(QLatin1String(colour)), Qt::white, notice, 15) << false
                 << notice << none;
+
+        // Dark text on a banner's gradient: the side where the paper darkens must not be lost.
+        const QStringList banner = {u"and that is suitable for input to text formatters or"_s,
+                                    u"for automatic translation to a variety of formats"_s};
+        QImage gradient = textImage({470, 70}, Qt::white, ink, banner, 15);
+        {
+            QImage paper(gradient.size(), QImage::Format_RGB32);
+            QLinearGradient fill(0, 0, paper.width(), paper.height());
+            fill.setColorAt(0, QColor::fromHsv(150, 90, 250));
+            fill.setColorAt(1, QColor::fromHsv(320, 140, 200));
+            QPainter painter(&paper);
+            painter.fillRect(paper.rect(), fill);
+            painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+            painter.drawImage(0, 0, gradient);
+            painter.end();
+            gradient = paper;
+        }
+        QTest::newRow("dark text on a gradient") << gradient << false << banner << none;
 
         // Text under a barcode beside a QR code, a layout where the inverted code areas once
         // dropped every line: the codes are blanked out before text recognition.

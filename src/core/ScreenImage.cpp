@@ -8,10 +8,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace vellumix::ScreenImage {
 
 namespace {
+
+// Levels between the lighter and the darker paper of an image beyond which it counts as uneven.
+constexpr int unevenSpread = 64;
 
 struct PixDeleter
 {
@@ -120,6 +124,30 @@ QImage scale(const QImage& grey, double factor, bool sharpen)
     if (scaled && sharpen)
         scaled.reset(pixUnsharpMasking(scaled.get(), 1, 0.3f));
     return scaled ? fromPix(scaled.get()) : QImage();
+}
+
+bool unevenPaper(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return false;
+    // Areas a little taller than a line of text, so that each holds some paper.
+    const int side = 24;
+    std::vector<int> lightest;
+    for (int top = 0; top + side <= grey.height(); top += side) {
+        for (int left = 0; left + side <= grey.width(); left += side) {
+            int most = 0;
+            for (int y = top; y < top + side; ++y) {
+                const uchar* row = grey.constScanLine(y);
+                most = std::max(most, int(*std::max_element(row + left, row + left + side)));
+            }
+            lightest.push_back(most);
+        }
+    }
+    if (lightest.size() < 4)
+        return false;
+    std::sort(lightest.begin(), lightest.end());
+    const std::size_t tenth = lightest.size() / 10;
+    return lightest[lightest.size() - 1 - tenth] - lightest[tenth] > unevenSpread;
 }
 
 } // namespace vellumix::ScreenImage

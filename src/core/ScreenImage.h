@@ -20,6 +20,11 @@ QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions = n
 // null on failure.
 QImage scale(const QImage& grey, double factor, bool sharpen);
 
+// Whether the paper of dark-on-light grey changes much across the image (a gradient, a photo),
+// judged by the lightest level in each small area: Tesseract's global threshold then loses
+// the text on the darker side.
+bool unevenPaper(const QImage& grey);
+
 } // namespace ScreenImage
 
 } // namespace vellumix

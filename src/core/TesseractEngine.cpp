@@ -578,15 +578,20 @@ TesseractEngine::readText(const QImage& image,
     session.setScanResolution(options.scanResolution);
 
     std::vector<Line> lines;
+    bool unevenPaper = false;
     if (prepared) {
         for (const TextLine& line : *prepared)
             lines.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
                              line.letters, line.unknown});
+        if (judge)
+            unevenPaper = ScreenImage::unevenPaper(
+                ScreenImage::normalizePolarity(ScreenImage::grey(image), polarityRadius));
     } else {
         QImage grey = ScreenImage::grey(image);
         QImage darkRegions;
         if (m_tuning.normalizePolarity)
             grey = ScreenImage::normalizePolarity(grey, polarityRadius, &darkRegions);
+        unevenPaper = ScreenImage::unevenPaper(grey);
         if (!options.fast && m_tuning.upscale)
             grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler, m_tuning.maximumUpscale);
         const double scale = double(grey.width()) / image.width();
@@ -620,8 +625,10 @@ TesseractEngine::readText(const QImage& image,
             }
             regions.push_back(region);
         }
-        // A capture of a few lines costs little to read whole, and reads better whole.
-        if (!regions.empty() && (lines.size() < 12 || regions.size() * 2 > lines.size())) {
+        // A capture of a few lines costs little to read whole, and reads better whole. On uneven
+        // paper the prepared reading can lose the text on the darker side while what it kept
+        // reads sure, and Tesseract's own reading of the colours does not.
+        if ((!regions.empty() && (lines.size() < 12 || regions.size() * 2 > lines.size())) || unevenPaper) {
             lines = better(lines, session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
         } else if (lines.empty()) {
             lines = session.read(image, tesseract::PSM_AUTO, true, 1.0, {});
