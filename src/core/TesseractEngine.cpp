@@ -75,18 +75,7 @@ bool cancelRequested(void* token, int /*words*/)
     return static_cast<const CancelToken*>(token)->isCancelled();
 }
 
-// One line of a reading, its box in pixels of the image given to recognize().
-struct Line
-{
-    QString text;
-    QRectF box;
-    float confidence = 0.0f; // mean of its words
-    float weakest = 100.0f;  // its least sure word
-    double score = 0.0;
-    int words = 0;
-    int letters = 0;
-    int unknown = 0;
-};
+using Line = TesseractEngine::TextLine;
 
 // A word's worth: positive when Tesseract is surer than a coin toss, so that an empty reading
 // beats garbage and a longer sure reading beats a shorter one.
@@ -580,9 +569,7 @@ TesseractEngine::readText(const QImage& image,
     std::vector<Line> lines;
     bool unevenPaper = false;
     if (prepared) {
-        for (const TextLine& line : *prepared)
-            lines.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
-                             line.letters, line.unknown});
+        lines = std::move(*prepared);
         if (judge)
             unevenPaper = ScreenImage::unevenPaper(
                 ScreenImage::normalizePolarity(ScreenImage::grey(image), polarityRadius));
@@ -591,7 +578,7 @@ TesseractEngine::readText(const QImage& image,
         QImage darkRegions;
         if (m_tuning.normalizePolarity)
             grey = ScreenImage::normalizePolarity(grey, polarityRadius, &darkRegions);
-        unevenPaper = ScreenImage::unevenPaper(grey);
+        unevenPaper = judge && ScreenImage::unevenPaper(grey);
         if (!options.fast && m_tuning.upscale)
             grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler, m_tuning.maximumUpscale);
         const double scale = double(grey.width()) / image.width();
@@ -644,12 +631,7 @@ TesseractEngine::readText(const QImage& image,
             lines = better(lines, plain);
         }
     }
-
-    std::vector<TextLine> result;
-    for (const Line& line : lines)
-        result.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
-                          line.letters, line.unknown});
-    return result;
+    return lines;
 }
 
 QString TesseractEngine::chooseLanguages(const QImage& image,
@@ -773,15 +755,10 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
         cancel.throwIfCancelled();
         // Sure words, and letters in words the language's dictionary knows. The first guess has
         // read the sample already, in the reading it was taken from.
-        std::vector<Line> read;
-        if (language == first) {
-            for (const TextLine& line : sample)
-                read.push_back({line.text, line.box, line.confidence, line.weakest, line.score, line.words,
-                                line.letters, line.unknown});
-        } else {
-            Session session(*this, {language, true, options.vocabulary}, cancel);
-            read = session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {});
-        }
+        const std::vector<Line> read = language == first
+                                           ? sample
+                                           : Session(*this, {language, true, options.vocabulary}, cancel)
+                                                 .read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {});
         double score = 0.0;
         int known = 0, letters = 0;
         for (const Line& line : read) {

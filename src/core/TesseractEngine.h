@@ -51,20 +51,22 @@ public:
     // Throws PlatformError naming a language that is unknown or not installed.
     QString languageString(const OCROptions& options) const;
 
-private:
-    class Pool;
-    class Session;
+    // One line of a reading, as the engine weighs it against others.
     struct TextLine
     {
         QString text;
-        QRectF box; // pixels of the image read
-        float confidence = 0.0f;
-        float weakest = 100.0f;
+        QRectF box;              // pixels of the image read
+        float confidence = 0.0f; // mean of its words
+        float weakest = 100.0f;  // its least sure word
         double score = 0.0;
         int words = 0;
         int letters = 0; // in words of three letters or more
         int unknown = 0; // of those, in words no dictionary knows or read unsurely
     };
+
+private:
+    class Pool;
+    class Session;
 
     static bool tiled(const QImage& image);
     // The prepared reading (or `prepared`, when already made), and with `judge` the plain
