@@ -13,6 +13,8 @@
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QtEndian>
@@ -665,6 +667,130 @@ QList<EvaluationImage> evaluationSet()
                     QStringLiteral("gradient-") + number(i),
                     banner,
                     lines.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+    // Looks of their own generator again: aliased fonts, a web page with a heading and links,
+    // subtitles over a photograph, and an article in two columns.
+    QRandomGenerator more(20261208);
+    for (int size : {10, 12, 14}) {
+        for (const Theme& theme : {themes.at(0), themes.at(1)}) {
+            const QStringList lines = licenceLines(more, 4, 45 + int(more.bounded(20)));
+            QFont font = pixelFont(proportional.at(face++ % 4), size);
+            font.setStyleStrategy(QFont::NoAntialias);
+            font.setHintingPreference(QFont::PreferFullHinting);
+            set.append({QStringLiteral("aliased"),
+                        QStringLiteral("aliased-%1-%2").arg(size).arg(QLatin1String(theme.name)),
+                        renderLines(lines, font, theme, 1.0),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        const Theme& theme = themes.at(i % 2);
+        const QColor link = i % 2 ? QColor(0x8a, 0xb4, 0xf8) : QColor(0x1a, 0x0d, 0xab);
+        QFont heading = pixelFont(proportional.at(face % 4), 22 + 2 * i);
+        heading.setBold(true);
+        const QFont body = pixelFont(proportional.at(face++ % 4), 13 + i % 3);
+        const QFontMetrics headingMetrics(heading), bodyMetrics(body);
+        const QStringList title = licenceLines(more, 1, 24);
+        const QStringList lines = licenceLines(more, 5, 55 + int(more.bounded(15)));
+        int width = headingMetrics.horizontalAdvance(title.first());
+        for (const QString& line : lines)
+            width = std::max(width, bodyMetrics.horizontalAdvance(line));
+        const int lineHeight = int(bodyMetrics.height() * 1.5);
+        QImage image(width + 32, headingMetrics.height() * 2 + lineHeight * int(lines.size()) + 16,
+                     QImage::Format_RGB32);
+        image.fill(theme.background);
+        QPainter painter(&image);
+        painter.setFont(heading);
+        painter.setPen(theme.text);
+        painter.drawText(16, 12 + headingMetrics.ascent(), title.first());
+        int y = 12 + headingMetrics.height() * 2;
+        for (const QString& line : lines) {
+            int x = 16;
+            const QStringList parts = line.split(QLatin1Char(' '));
+            for (int w = 0; w < parts.size(); ++w) {
+                const bool linked = (w + i) % 5 == 2;
+                QFont font = body;
+                font.setUnderline(linked);
+                painter.setFont(font);
+                painter.setPen(linked ? link : theme.text);
+                painter.drawText(x, y + bodyMetrics.ascent(), parts.at(w));
+                x += bodyMetrics.horizontalAdvance(parts.at(w) + QLatin1Char(' '));
+            }
+            y += lineHeight;
+        }
+        painter.end();
+        set.append({QStringLiteral("web"),
+                    QStringLiteral("web-") + number(i),
+                    image,
+                    (title + lines).join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+    for (int i = 0; i < 4; ++i) {
+        // A photograph stands in as soft blobs of colour with sensor noise.
+        QImage photo(960, 300, QImage::Format_RGB32);
+        photo.fill(QColor::fromHsv(int(more.bounded(360)), 80, 60 + int(more.bounded(120))));
+        QPainter painter(&photo);
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (int b = 0; b < 14; ++b) {
+            const QPointF centre(more.bounded(960), more.bounded(300));
+            QRadialGradient blob(centre, 60 + more.bounded(160));
+            blob.setColorAt(0, QColor::fromHsv(int(more.bounded(360)), int(more.bounded(200)),
+                                               40 + int(more.bounded(215))));
+            blob.setColorAt(1, Qt::transparent);
+            painter.fillRect(photo.rect(), blob);
+        }
+        painter.end();
+        for (int y = 0; y < photo.height(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(photo.scanLine(y));
+            for (int x = 0; x < photo.width(); ++x) {
+                const int n = int(more.bounded(25)) - 12;
+                row[x] = qRgb(std::clamp(qRed(row[x]) + n, 0, 255), std::clamp(qGreen(row[x]) + n, 0, 255),
+                              std::clamp(qBlue(row[x]) + n, 0, 255));
+            }
+        }
+        const QStringList lines = pick(more, catalogue({}), 2);
+        QFont font = pixelFont(proportional.at(face++ % 2), 24 + 2 * i);
+        font.setBold(i % 2 == 0);
+        const QFontMetrics metrics(font);
+        painter.begin(&photo);
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (int l = 0; l < lines.size(); ++l) {
+            QPainterPath path;
+            const int x = (photo.width() - metrics.horizontalAdvance(lines.at(l))) / 2;
+            path.addText(x, 180 + l * int(metrics.height() * 1.25), font, lines.at(l));
+            painter.strokePath(path, QPen(Qt::black, 3 + i % 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.fillPath(path, i == 3 ? QColor(0xff, 0xe0, 0x40) : QColor(Qt::white));
+        }
+        painter.end();
+        set.append({QStringLiteral("subtitle"),
+                    QStringLiteral("subtitle-") + number(i),
+                    photo,
+                    lines.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+    for (int i = 0; i < 4; ++i) {
+        const Theme& theme = themes.at(i % 3 == 2 ? 1 : 0);
+        const QFont font = pixelFont(proportional.at(face++ % 4), 12 + i);
+        const QStringList left = licenceLines(more, 8, 34);
+        const QStringList right = licenceLines(more, 8, 34);
+        const QImage a = renderLines(left, font, theme, 1.0);
+        const QImage b = renderLines(right, font, theme, 1.0);
+        QImage page(a.width() + b.width() + 24 + 8 * i, std::max(a.height(), b.height()), QImage::Format_RGB32);
+        page.fill(theme.background);
+        QPainter painter(&page);
+        painter.drawImage(0, 0, a);
+        painter.drawImage(page.width() - b.width(), 0, b);
+        painter.end();
+        set.append({QStringLiteral("columns"),
+                    QStringLiteral("columns-") + number(i),
+                    page,
+                    (left + right).join(QLatin1Char('\n')),
                     {},
                     {}});
     }
