@@ -17,6 +17,19 @@ TextBlock block(const QString& text, double x, double y, double height = 0.05)
     return TextBlock{.text = text, .x = x, .y = y, .width = 0.2, .height = height};
 }
 
+// Lines of two columns at the same heights, as a page of an article or paper is set.
+QList<TextBlock> columns(const QStringList& left, const QStringList& right, double top)
+{
+    QList<TextBlock> blocks;
+    for (qsizetype i = 0; i < left.size(); ++i)
+        blocks.append(
+            {.text = left[i], .x = 0.05, .y = top - 0.05 * double(i), .width = 0.4, .height = 0.04});
+    for (qsizetype i = 0; i < right.size(); ++i)
+        blocks.append(
+            {.text = right[i], .x = 0.55, .y = top - 0.05 * double(i), .width = 0.4, .height = 0.04});
+    return blocks;
+}
+
 } // namespace
 
 class TestTextProcessing : public QObject
@@ -52,6 +65,38 @@ private Q_SLOTS:
             << u"a\n   \nb"_s << u"a  b"_s;
         QTest::newRow("empty text still a line")
             << QList<TextBlock>{block(QString(), 0, 0.9), block(u"b"_s, 0, 0.85)} << u"\nb"_s << u" b"_s;
+
+        const QStringList left = {u"the first column starts here"_s, u"and it runs on for a while"_s,
+                                  u"before it ends at the bottom"_s};
+        const QStringList right = {u"then the second column starts"_s, u"and goes on in the same way"_s,
+                                   u"until the page is done"_s};
+        QTest::newRow("prose columns one after the other")
+            << columns(left, right, 0.9) << (left + right).join(u'\n') << (left + right).join(u' ');
+        QList<TextBlock> page = columns(left, right, 0.8);
+        page.prepend(
+            {.text = u"A heading over both columns"_s, .x = 0.05, .y = 0.9, .width = 0.9, .height = 0.06});
+        page.append(
+            {.text = u"A footnote across the page"_s, .x = 0.05, .y = 0.5, .width = 0.9, .height = 0.04});
+        QTest::newRow("heading and footnote across columns")
+            << page
+            << (QStringList{page.first().text} + left + right + QStringList{page.last().text}).join(u'\n')
+            << u"A heading over both columns "_s + (left + right).join(u' ') +
+                   u"\n\nA footnote across the page"_s;
+        QTest::newRow("settings values stay beside their labels")
+            << columns(left, {u"120 MB"_s, u"4 GB"_s, u"Off"_s}, 0.9)
+            << u"the first column starts here\n120 MB\nand it runs on for a while\n4 GB\n"
+               "before it ends at the bottom\nOff"_s
+            << u"the first column starts here 120 MB and it runs on for a while 4 GB "
+               "before it ends at the bottom Off"_s;
+        // Chat bubbles on both sides, one below the other: the conversation's order is the rows'.
+        QList<TextBlock> chat = columns(left, right, 0.9);
+        for (qsizetype i = 0; i < 3; ++i) {
+            chat[i].y = 0.9 - 0.1 * double(i);
+            chat[i + 3].y = 0.85 - 0.1 * double(i);
+        }
+        QTest::newRow("alternating bubbles stay in rows")
+            << chat << QStringList{left[0], right[0], left[1], right[1], left[2], right[2]}.join(u'\n')
+            << QStringList{left[0], right[0], left[1], right[1], left[2], right[2]}.join(u' ');
     }
     void compose()
     {

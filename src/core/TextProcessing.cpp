@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace vellumix::TextProcessing {
 
@@ -34,6 +35,149 @@ bool isLineBreak(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+std::vector<std::size_t> rowOrder(const QList<TextBlock>& blocks)
+{
+    return stableOrder(std::size_t(blocks.size()), [&blocks](std::size_t a, std::size_t b) {
+        return readsBefore(blocks[qsizetype(a)], blocks[qsizetype(b)]);
+    });
+}
+
+struct Gutter
+{
+    double left = 0.0;
+    double right = 0.0;
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+double characterWidth(const QList<TextBlock>& blocks, const std::vector<std::size_t>& indices)
+{
+    std::vector<double> widths;
+    for (std::size_t i : indices) {
+        const TextBlock& b = blocks[qsizetype(i)];
+        widths.push_back(b.width / double(std::max<qsizetype>(1, b.text.trimmed().size())));
+    }
+    return median(std::move(widths));
+}
+
+// The widest vertical strip that no line narrower than most of the text's width crosses,
+// at least a couple of characters wide: where columns could sit side by side.
+std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vector<std::size_t>& indices)
+{
+    if (indices.size() < 6)
+        return std::nullopt;
+    double left = 1e300, right = -1e300;
+    for (std::size_t i : indices) {
+        left = std::min(left, blocks[qsizetype(i)].x);
+        right = std::max(right, blocks[qsizetype(i)].x + blocks[qsizetype(i)].width);
+    }
+    std::vector<std::size_t> narrow;
+    for (std::size_t i : indices)
+        if (blocks[qsizetype(i)].width <= 0.6 * (right - left))
+            narrow.push_back(i);
+    if (narrow.size() < 6)
+        return std::nullopt;
+    std::sort(narrow.begin(), narrow.end(), [&blocks](std::size_t a, std::size_t b) {
+        return blocks[qsizetype(a)].x < blocks[qsizetype(b)].x;
+    });
+    const double minimum = 1.5 * characterWidth(blocks, narrow);
+    std::optional<Gutter> widest;
+    double reach = blocks[qsizetype(narrow.front())].x + blocks[qsizetype(narrow.front())].width;
+    for (std::size_t i : narrow) {
+        const TextBlock& b = blocks[qsizetype(i)];
+        if (b.x - reach >= minimum && (!widest || b.x - reach > widest->right - widest->left))
+            widest = Gutter{reach, b.x};
+        reach = std::max(reach, b.x + b.width);
+    }
+    return widest;
+}
+
+int wordCount(const QString& text)
+{
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    return int(text.split(space, Qt::SkipEmptyParts).size());
+}
+
+bool overlapsVertically(const TextBlock& a, const TextBlock& b)
+{
+    return a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+// Prose on both sides, each side mostly starting at one edge, and the two sides running beside
+// each other line for line. Settings lists and tables fail the first test (short values), chat
+// bubbles the last (their lines alternate), so those stay in rows.
+bool sideBySideProse(const QList<TextBlock>& blocks,
+                     const std::vector<std::size_t>& a,
+                     const std::vector<std::size_t>& b)
+{
+    auto prose = [&blocks](const std::vector<std::size_t>& side) {
+        if (side.size() < 3)
+            return false;
+        std::vector<double> words;
+        double edge = 1e300;
+        for (std::size_t i : side) {
+            words.push_back(wordCount(blocks[qsizetype(i)].text));
+            edge = std::min(edge, blocks[qsizetype(i)].x);
+        }
+        const double slack = 2.0 * characterWidth(blocks, side);
+        const auto aligned = std::count_if(
+            side.begin(), side.end(), [&](std::size_t i) { return blocks[qsizetype(i)].x - edge <= slack; });
+        return median(std::move(words)) >= 4 && 3 * std::size_t(aligned) >= 2 * side.size();
+    };
+    auto beside = [&blocks](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
+        const auto paired = std::count_if(side.begin(), side.end(), [&](std::size_t i) {
+            return std::any_of(other.begin(), other.end(), [&](std::size_t j) {
+                return overlapsVertically(blocks[qsizetype(i)], blocks[qsizetype(j)]);
+            });
+        });
+        return 5 * std::size_t(paired) >= 3 * side.size();
+    };
+    return prose(a) && prose(b) && beside(a, b) && beside(b, a);
+}
+
+// Appends `rows` (in row order) to `out`, reading side-by-side prose columns one after the
+// other. Lines that cross the gutter, such as a heading over both columns, end a run of columns.
+void arrange(const QList<TextBlock>& blocks,
+             const std::vector<std::size_t>& rows,
+             std::vector<std::size_t>& out)
+{
+    const std::optional<Gutter> gutter = findGutter(blocks, rows);
+    if (!gutter) {
+        out.insert(out.end(), rows.begin(), rows.end());
+        return;
+    }
+    std::vector<std::size_t> section, left, right;
+    auto flush = [&] {
+        if (sideBySideProse(blocks, left, right)) {
+            arrange(blocks, left, out);
+            arrange(blocks, right, out);
+        } else {
+            out.insert(out.end(), section.begin(), section.end());
+        }
+        section.clear();
+        left.clear();
+        right.clear();
+    };
+    for (std::size_t i : rows) {
+        const TextBlock& b = blocks[qsizetype(i)];
+        if (b.x + b.width > gutter->left && b.x < gutter->right) {
+            flush();
+            out.push_back(i);
+            continue;
+        }
+        section.push_back(i);
+        (b.x < gutter->left ? left : right).push_back(i);
+    }
+    flush();
 }
 
 } // namespace
@@ -76,9 +220,9 @@ std::vector<std::size_t> stableOrder(std::size_t count,
 
 QString compose(const QList<TextBlock>& blocks, bool preserve)
 {
-    const auto order = stableOrder(std::size_t(blocks.size()), [&blocks](std::size_t a, std::size_t b) {
-        return readsBefore(blocks[qsizetype(a)], blocks[qsizetype(b)]);
-    });
+    std::vector<std::size_t> order;
+    order.reserve(std::size_t(blocks.size()));
+    arrange(blocks, rowOrder(blocks), order);
 
     QString result;
     if (preserve) {

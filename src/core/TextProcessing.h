@@ -11,8 +11,9 @@
 
 namespace vellumix::TextProcessing {
 
-// Reading order (top to bottom, left to right within a line), then joined: one line per block
-// when preserving, otherwise paragraphs reflowed onto single lines.
+// Reading order (top to bottom, left to right within a line; prose set in columns side by side
+// one column after the other), then joined: one line per block when preserving, otherwise
+// paragraphs reflowed onto single lines.
 QString compose(const QList<TextBlock>& blocks, bool preserve);
 
 // The user's explicit clean-up: NFC, straight quotes, then literal "find => replace" rules.
