@@ -7,6 +7,7 @@
 #include <leptonica/allheaders.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,9 @@ namespace {
 
 // Levels between the lighter and the darker paper of an image beyond which it counts as uneven.
 constexpr int unevenSpread = 64;
+
+// How far below the lightest level a caption's fill may be: closer than a picture's noise.
+constexpr int outlinedFillMargin = 24;
 
 struct PixDeleter
 {
@@ -124,6 +128,57 @@ QImage scale(const QImage& grey, double factor, bool sharpen)
     if (scaled && sharpen)
         scaled.reset(pixUnsharpMasking(scaled.get(), 1, 0.3f));
     return scaled ? fromPix(scaled.get()) : QImage();
+}
+
+QImage outlinedInk(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return {};
+    std::array<qsizetype, 256> histogram{};
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            ++histogram[row[x]];
+    }
+    // The fill's level: what the lightest half percent of the image reaches.
+    qsizetype above = 0;
+    int fill = 255;
+    const qsizetype share = qsizetype(grey.width()) * grey.height() / 200;
+    while (fill > 0 && (above += histogram[std::size_t(fill)]) < share)
+        --fill;
+    if (fill < 128)
+        return {};
+    const PixPtr pix = toPix(grey);
+    if (!pix)
+        return {};
+    const PixPtr below(pixThresholdToBinary(pix.get(), fill - outlinedFillMargin));
+    if (!below)
+        return {};
+    const PixPtr light(pixInvert(nullptr, below.get()));
+    if (!light)
+        return {};
+    const PixPtr enclosed(pixRemoveBorderConnComps(light.get(), 8));
+    if (!enclosed)
+        return {};
+    // Letters lie within a stroke of their outline; specks of bright paper do not.
+    const PixPtr outline(pixThresholdToBinary(pix.get(), std::max(1, fill / 3)));
+    if (!outline)
+        return {};
+    const PixPtr near(pixDilateBrick(nullptr, outline.get(), 7, 7));
+    if (!near)
+        return {};
+    const PixPtr letters(pixAnd(nullptr, enclosed.get(), near.get()));
+    // Dark text on light paper closes off only its letters' counters; the paper around its
+    // strokes, open to the edges, is the larger share.
+    const PixPtr paper(pixSubtract(nullptr, light.get(), enclosed.get()));
+    const PixPtr paperNear(paper ? pixAnd(nullptr, paper.get(), near.get()) : nullptr);
+    l_int32 inside = 0, outside = 0;
+    if (!letters || !paperNear || pixCountPixels(letters.get(), &inside, nullptr) != 0 ||
+        pixCountPixels(paperNear.get(), &outside, nullptr) != 0 || inside == 0 || inside <= outside)
+        return {};
+    QImage ink = fromMask(letters.get());
+    ink.invertPixels();
+    return ink;
 }
 
 bool unevenPaper(const QImage& grey)

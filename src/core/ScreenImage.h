@@ -25,6 +25,11 @@ QImage scale(const QImage& grey, double factor, bool sharpen);
 // the text on the darker side.
 bool unevenPaper(const QImage& grey);
 
+// Light letters inside dark outlines (captions over a picture) as black on white, the picture
+// gone: the lightest areas that the outlines close off from the image's edges, within a stroke
+// of them. Null when there are none.
+QImage outlinedInk(const QImage& grey);
+
 } // namespace ScreenImage
 
 } // namespace vellumix

@@ -630,6 +630,17 @@ TesseractEngine::readText(const QImage& image,
             }
             lines = better(lines, plain);
         }
+        // Captions over a picture, a light fill inside a dark outline, read best as the fill
+        // alone: any threshold of the whole picture cuts through the letters somewhere.
+        if (unevenPaper) {
+            const QImage ink = ScreenImage::outlinedInk(ScreenImage::grey(image));
+            if (!ink.isNull()) {
+                const QImage large =
+                    SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
+                lines = better(lines, session.read(large, tesseract::PSM_AUTO, false,
+                                                   double(large.width()) / image.width(), {}));
+            }
+        }
     }
     return lines;
 }
