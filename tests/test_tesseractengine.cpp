@@ -116,6 +116,24 @@ private Q_SLOTS:
         }
         QTest::newRow("dark text on a gradient") << gradient << false << banner << none;
 
+        // Text drawn without anti-aliasing, as some terminals and older toolkits do.
+        const QStringList stepped = {u"The licenses for most software and other practical works"_s,
+                                     u"are designed to take away your freedom to share and change"_s,
+                                     u"the works. By contrast, the GNU General Public License is"_s};
+        QImage aliased(400, 60, QImage::Format_RGB32);
+        {
+            aliased.fill(dark);
+            QPainter painter(&aliased);
+            QFont font(u"DejaVu Sans"_s);
+            font.setPixelSize(10);
+            font.setStyleStrategy(QFont::NoAntialias);
+            painter.setFont(font);
+            painter.setPen(pale);
+            for (int l = 0; l < stepped.size(); ++l)
+                painter.drawText(8, 16 + 16 * l, stepped.at(l));
+        }
+        QTest::newRow("aliased 10 px text on dark") << aliased << false << stepped << none;
+
         // A caption over a picture: a white fill in a black outline, on soft blobs of colour
         // with grain, where every threshold of the whole image cuts through some letters.
         const QStringList caption = {u"wrong number of fields on Expires line"_s,

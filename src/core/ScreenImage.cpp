@@ -181,6 +181,37 @@ QImage outlinedInk(const QImage& grey)
     return ink;
 }
 
+bool hardEdged(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return false;
+    std::array<qsizetype, 256> histogram{};
+    qsizetype total = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            ++histogram[row[x]];
+        total += grey.width();
+    }
+    const int paper = int(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
+    int ink = -1;
+    for (int level = 0; level < 256; ++level)
+        if (std::abs(level - paper) > 64 &&
+            (ink < 0 || histogram[std::size_t(level)] > histogram[std::size_t(ink)]))
+            ink = level;
+    if (ink < 0)
+        return false;
+    auto count = [&histogram](int from, int to) {
+        qsizetype sum = 0;
+        for (int level = std::max(0, from); level <= std::min(255, to); ++level)
+            sum += histogram[std::size_t(level)];
+        return sum;
+    };
+    const qsizetype inked = count(ink - 12, ink + 12);
+    const qsizetype between = count(std::min(paper, ink) + 13, std::max(paper, ink) - 13);
+    return inked * 1000 >= total && between * 10 < inked;
+}
+
 bool unevenPaper(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)

@@ -25,6 +25,10 @@ QImage scale(const QImage& grey, double factor, bool sharpen);
 // the text on the darker side.
 bool unevenPaper(const QImage& grey);
 
+// Whether text is drawn without anti-aliasing: nearly every pixel is paper or ink, hardly any
+// lies between them.
+bool hardEdged(const QImage& grey);
+
 // Light letters inside dark outlines (captions over a picture) as black on white, the picture
 // gone: the lightest areas that the outlines close off from the image's edges, within a stroke
 // of them. Null when there are none.

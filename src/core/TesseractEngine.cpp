@@ -40,6 +40,10 @@ constexpr std::size_t maximumIdleInstances = 6;
 // Tesseract refuses images with a side above 32767 pixels; longer ones are read in tiles.
 constexpr int maximumTile = 16000;
 constexpr int tileOverlap = 400;
+// Text drawn without anti-aliasing reads best at most doubled: smoothed further, its steps
+// blur into shapes the model was not trained on.
+constexpr double hardEdgedUpscale = 2.0;
+
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
 constexpr int languageSampleLetters = 24;
@@ -580,7 +584,10 @@ TesseractEngine::readText(const QImage& image,
             grey = ScreenImage::normalizePolarity(grey, polarityRadius, &darkRegions);
         unevenPaper = judge && ScreenImage::unevenPaper(grey);
         if (!options.fast && m_tuning.upscale)
-            grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler, m_tuning.maximumUpscale);
+            grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler,
+                                                 ScreenImage::hardEdged(grey)
+                                                     ? std::min(hardEdgedUpscale, m_tuning.maximumUpscale)
+                                                     : m_tuning.maximumUpscale);
         const double scale = double(grey.width()) / image.width();
         // Fast mode reads the region as one block of text, without the inverted second look at
         // unsure lines: those are most of the time.
