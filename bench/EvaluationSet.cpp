@@ -781,7 +781,8 @@ QList<EvaluationImage> evaluationSet()
         const QStringList right = licenceLines(more, 8, 34);
         const QImage a = renderLines(left, font, theme, 1.0);
         const QImage b = renderLines(right, font, theme, 1.0);
-        QImage page(a.width() + b.width() + 24 + 8 * i, std::max(a.height(), b.height()), QImage::Format_RGB32);
+        QImage page(a.width() + b.width() + 24 + 8 * i, std::max(a.height(), b.height()),
+                    QImage::Format_RGB32);
         page.fill(theme.background);
         QPainter painter(&page);
         painter.drawImage(0, 0, a);
@@ -791,6 +792,52 @@ QList<EvaluationImage> evaluationSet()
                     QStringLiteral("columns-") + number(i),
                     page,
                     (left + right).join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+    // A chat: bubbles on both sides, one below the other, read in the conversation's order.
+    for (int i = 0; i < 4; ++i) {
+        const bool darkTheme = i % 2 == 1;
+        const QFont font = pixelFont(proportional.at(face++ % 2), 13 + i % 3);
+        const QFontMetrics metrics(font);
+        const QStringList said = pick(more, catalogue({}), 6);
+        QImage image(720, 30 + 6 * (2 * metrics.height() + 34), QImage::Format_RGB32);
+        image.fill(darkTheme ? QColor(0x12, 0x12, 0x14) : QColor(0xff, 0xff, 0xff));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setFont(font);
+        QStringList expected;
+        int y = 16;
+        for (int m = 0; m < said.size(); ++m) {
+            const bool mine = (m + i) % 2 == 1;
+            // Long messages wrap onto a second line, as a bubble's width allows.
+            const QStringList words = said.at(m).split(QLatin1Char(' '));
+            const qsizetype half = words.size() > 5 ? words.size() / 2 : words.size();
+            QStringList lines = {words.mid(0, half).join(QLatin1Char(' '))};
+            if (half < words.size())
+                lines.append(words.mid(half).join(QLatin1Char(' ')));
+            int width = 0;
+            for (const QString& line : lines)
+                width = std::max(width, metrics.horizontalAdvance(line));
+            const QRect bubble(mine ? image.width() - width - 40 : 12, y, width + 28,
+                               int(lines.size()) * metrics.height() + 16);
+            const QColor fill = mine ? QColor(0x00, 0x7a, 0xff)
+                                     : (darkTheme ? QColor(0x2c, 0x2c, 0x2e) : QColor(0xe9, 0xe9, 0xeb));
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(fill);
+            painter.drawRoundedRect(bubble, 14, 14);
+            painter.setPen(mine || darkTheme ? QColor(Qt::white) : QColor(0x1d, 0x1d, 0x1f));
+            for (int l = 0; l < lines.size(); ++l)
+                painter.drawText(bubble.left() + 14,
+                                 bubble.top() + 8 + metrics.ascent() + l * metrics.height(), lines.at(l));
+            expected += lines;
+            y = bubble.bottom() + 10;
+        }
+        painter.end();
+        set.append({QStringLiteral("chat"),
+                    QStringLiteral("chat-") + number(i),
+                    image.copy(0, 0, image.width(), std::min(image.height(), y + 6)),
+                    expected.join(QLatin1Char('\n')),
                     {},
                     {}});
     }

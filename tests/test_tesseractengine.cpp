@@ -216,6 +216,36 @@ private Q_SLOTS:
         expectedCodes.sort();
         QCOMPARE(payloads, expectedCodes);
     }
+    void readsTextOnPanels()
+    {
+        // A chat in a dark window: white text on blue bubbles, whose shade a global threshold
+        // once turned solid, text and all. The bubbles' rounded ends may read as a bracket.
+        const QStringList said = {u"cannot read invalidate ACK"_s, u"unknown binary-files type"_s,
+                                  u"multiple -i options specified"_s, u"Object with same name exists"_s};
+        QImage chat(720, 230, QImage::Format_RGB32);
+        chat.fill(QColor(0x12, 0x12, 0x14));
+        QPainter painter(&chat);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QFont font(u"DejaVu Sans"_s);
+        font.setPixelSize(14);
+        painter.setFont(font);
+        for (int m = 0; m < said.size(); ++m) {
+            const int width = painter.fontMetrics().horizontalAdvance(said.at(m)) + 28;
+            const QRect bubble(m % 2 ? 12 : chat.width() - width - 12, 12 + 52 * m, width, 40);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(m % 2 ? QColor(0x2c, 0x2c, 0x2e) : QColor(0x00, 0x7a, 0xff));
+            painter.drawRoundedRect(bubble, 14, 14);
+            painter.setPen(Qt::white);
+            painter.drawText(bubble, Qt::AlignCenter, said.at(m));
+        }
+        painter.end();
+        const Recognition recognition = m_engine.recognize(chat, {}, CancelToken());
+        QCOMPARE(recognition.blocks.size(), said.size());
+        for (const QString& message : said)
+            QVERIFY2(std::any_of(recognition.blocks.begin(), recognition.blocks.end(),
+                                 [&](const TextBlock& block) { return block.text.contains(message); }),
+                     qPrintable(message));
+    }
     void boxesDescribeTheInput()
     {
         const Recognition recognition = m_engine.recognize(

@@ -181,6 +181,16 @@ QImage outlinedInk(const QImage& grey)
     return ink;
 }
 
+QImage evenPaper(const QImage& grey)
+{
+    const PixPtr pix = toPix(grey);
+    if (!pix)
+        return grey;
+    // Closings at half size over 5 pixels: wider than a stroke, narrower than a bubble's padding.
+    const PixPtr even(pixBackgroundNormMorph(pix.get(), nullptr, 2, 5, 230));
+    return even ? fromPix(even.get()) : grey;
+}
+
 bool hardEdged(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
@@ -212,13 +222,16 @@ bool hardEdged(const QImage& grey)
     return inked * 1000 >= total && between * 10 < inked;
 }
 
-bool unevenPaper(const QImage& grey)
+namespace {
+
+// The lightest level of each area a little taller than a line of text, so that each holds some
+// paper; sorted.
+std::vector<int> paperLevels(const QImage& grey)
 {
-    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
-        return false;
-    // Areas a little taller than a line of text, so that each holds some paper.
-    const int side = 24;
     std::vector<int> lightest;
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return lightest;
+    const int side = 24;
     for (int top = 0; top + side <= grey.height(); top += side) {
         for (int left = 0; left + side <= grey.width(); left += side) {
             int most = 0;
@@ -229,11 +242,28 @@ bool unevenPaper(const QImage& grey)
             lightest.push_back(most);
         }
     }
+    std::sort(lightest.begin(), lightest.end());
+    return lightest;
+}
+
+} // namespace
+
+bool unevenPaper(const QImage& grey)
+{
+    const std::vector<int> lightest = paperLevels(grey);
     if (lightest.size() < 4)
         return false;
-    std::sort(lightest.begin(), lightest.end());
     const std::size_t tenth = lightest.size() / 10;
     return lightest[lightest.size() - 1 - tenth] - lightest[tenth] > unevenSpread;
+}
+
+bool paperPanels(const QImage& grey)
+{
+    const std::vector<int> lightest = paperLevels(grey);
+    if (lightest.size() < 4)
+        return false;
+    return lightest[lightest.size() - 1 - lightest.size() / 10] - lightest[lightest.size() / 50] >
+           unevenSpread;
 }
 
 } // namespace vellumix::ScreenImage

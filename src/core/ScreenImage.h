@@ -25,6 +25,14 @@ QImage scale(const QImage& grey, double factor, bool sharpen);
 // the text on the darker side.
 bool unevenPaper(const QImage& grey);
 
+// Whether a few areas of dark-on-light grey have a much darker paper than the rest: bubbles,
+// panels and selected rows, whose text a global threshold turns into solid blocks.
+bool paperPanels(const QImage& grey);
+
+// The paper brought to one level everywhere (Leptonica's background normalisation by
+// morphological closing), for text on panels of their own shade.
+QImage evenPaper(const QImage& grey);
+
 // Whether text is drawn without anti-aliasing: nearly every pixel is paper or ink, hardly any
 // lies between them.
 bool hardEdged(const QImage& grey);

@@ -571,18 +571,18 @@ TesseractEngine::readText(const QImage& image,
     session.setScanResolution(options.scanResolution);
 
     std::vector<Line> lines;
-    bool unevenPaper = false;
+    // Dark-on-light grey at the image's size, and where it was inverted.
+    QImage normalised, darkRegions;
+    if (!prepared || judge) {
+        normalised = ScreenImage::grey(image);
+        if (m_tuning.normalizePolarity)
+            normalised = ScreenImage::normalizePolarity(normalised, polarityRadius, &darkRegions);
+    }
+    const bool unevenPaper = judge && ScreenImage::unevenPaper(normalised);
     if (prepared) {
         lines = std::move(*prepared);
-        if (judge)
-            unevenPaper = ScreenImage::unevenPaper(
-                ScreenImage::normalizePolarity(ScreenImage::grey(image), polarityRadius));
     } else {
-        QImage grey = ScreenImage::grey(image);
-        QImage darkRegions;
-        if (m_tuning.normalizePolarity)
-            grey = ScreenImage::normalizePolarity(grey, polarityRadius, &darkRegions);
-        unevenPaper = judge && ScreenImage::unevenPaper(grey);
+        QImage grey = normalised;
         if (!options.fast && m_tuning.upscale)
             grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler,
                                                  ScreenImage::hardEdged(grey)
@@ -639,14 +639,21 @@ TesseractEngine::readText(const QImage& image,
         }
         // Captions over a picture, a light fill inside a dark outline, read best as the fill
         // alone: any threshold of the whole picture cuts through the letters somewhere.
-        if (unevenPaper) {
-            const QImage ink = ScreenImage::outlinedInk(ScreenImage::grey(image));
-            if (!ink.isNull()) {
-                const QImage large =
-                    SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
-                lines = better(lines, session.read(large, tesseract::PSM_AUTO, false,
-                                                   double(large.width()) / image.width(), {}));
-            }
+        const QImage ink = unevenPaper ? ScreenImage::outlinedInk(ScreenImage::grey(image)) : QImage();
+        if (!ink.isNull()) {
+            const QImage large =
+                SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
+            lines = better(lines, session.read(large, tesseract::PSM_AUTO, false,
+                                               double(large.width()) / image.width(), {}));
+        }
+        if (ScreenImage::paperPanels(normalised)) {
+            // Bubbles and selected rows in a shade of their own: Tesseract's one threshold
+            // turns some of them solid, text and all.
+            const QImage large = SmallTextPreparation::prepare(ScreenImage::evenPaper(normalised),
+                                                               m_tuning.upscaler, m_tuning.maximumUpscale);
+            lines = better(lines, session.read(large, tesseract::PageSegMode(m_tuning.pageSegmentation),
+                                               m_tuning.retryInverted, double(large.width()) / image.width(),
+                                               darkRegions));
         }
     }
     return lines;
