@@ -134,6 +134,20 @@ private Q_SLOTS:
         }
         QTest::newRow("aliased 10 px text on dark") << aliased << false << stepped << none;
 
+        // A dark list with its selected row in an accent colour, the row only a little taller
+        // than its text.
+        const QStringList rows = {u"Not enough free disk space"_s, u"Unable to fetch some archives"_s,
+                                  u"The following packages will be upgraded"_s};
+        QImage list = textImage({400, 80}, dark, pale, rows, 13, {12, 6});
+        {
+            QImage selected =
+                textImage({400, 20}, QColor(0xe9, 0x54, 0x20), Qt::white, {rows.at(1)}, 13, {12, 2});
+            QPainter painter(&list);
+            painter.drawImage(0, 25, selected);
+        }
+        QTest::newRow("selected row in a dark list")
+            << list << false << QStringList{rows.at(0), rows.at(2), rows.at(1)} << none;
+
         // A caption over a picture: a white fill in a black outline, on soft blobs of colour
         // with grain, where every threshold of the whole image cuts through some letters.
         const QStringList caption = {u"wrong number of fields on Expires line"_s,

@@ -224,20 +224,19 @@ bool hardEdged(const QImage& grey)
 
 namespace {
 
-// The lightest level of each area a little taller than a line of text, so that each holds some
-// paper; sorted.
-std::vector<int> paperLevels(const QImage& grey)
+// The lightest level of each area of the given size, sorted. Areas a little taller than a line
+// of text each hold some paper, and so do low ones wide enough to reach between letters.
+std::vector<int> paperLevels(const QImage& grey, QSize area)
 {
     std::vector<int> lightest;
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return lightest;
-    const int side = 24;
-    for (int top = 0; top + side <= grey.height(); top += side) {
-        for (int left = 0; left + side <= grey.width(); left += side) {
+    for (int top = 0; top + area.height() <= grey.height(); top += area.height()) {
+        for (int left = 0; left + area.width() <= grey.width(); left += area.width()) {
             int most = 0;
-            for (int y = top; y < top + side; ++y) {
+            for (int y = top; y < top + area.height(); ++y) {
                 const uchar* row = grey.constScanLine(y);
-                most = std::max(most, int(*std::max_element(row + left, row + left + side)));
+                most = std::max(most, int(*std::max_element(row + left, row + left + area.width())));
             }
             lightest.push_back(most);
         }
@@ -250,7 +249,7 @@ std::vector<int> paperLevels(const QImage& grey)
 
 bool unevenPaper(const QImage& grey)
 {
-    const std::vector<int> lightest = paperLevels(grey);
+    const std::vector<int> lightest = paperLevels(grey, {24, 24});
     if (lightest.size() < 4)
         return false;
     const std::size_t tenth = lightest.size() / 10;
@@ -259,7 +258,8 @@ bool unevenPaper(const QImage& grey)
 
 bool paperPanels(const QImage& grey)
 {
-    const std::vector<int> lightest = paperLevels(grey);
+    // Low areas, to fit inside a selected row.
+    const std::vector<int> lightest = paperLevels(grey, {48, 8});
     if (lightest.size() < 4)
         return false;
     return lightest[lightest.size() - 1 - lightest.size() / 10] - lightest[lightest.size() / 50] >
