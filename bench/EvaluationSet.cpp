@@ -2,6 +2,7 @@
 #include "EvaluationSet.h"
 
 #include "Code128Image.h"
+#include "PictureImage.h"
 
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
@@ -731,33 +732,13 @@ QList<EvaluationImage> evaluationSet()
                     {}});
     }
     for (int i = 0; i < 4; ++i) {
-        // A photograph stands in as soft blobs of colour with sensor noise.
-        QImage photo(960, 300, QImage::Format_RGB32);
-        photo.fill(QColor::fromHsv(int(more.bounded(360)), 80, 60 + int(more.bounded(120))));
-        QPainter painter(&photo);
-        painter.setRenderHint(QPainter::Antialiasing);
-        for (int b = 0; b < 14; ++b) {
-            const QPointF centre(more.bounded(960), more.bounded(300));
-            QRadialGradient blob(centre, 60 + more.bounded(160));
-            blob.setColorAt(0, QColor::fromHsv(int(more.bounded(360)), int(more.bounded(200)),
-                                               40 + int(more.bounded(215))));
-            blob.setColorAt(1, Qt::transparent);
-            painter.fillRect(photo.rect(), blob);
-        }
-        painter.end();
-        for (int y = 0; y < photo.height(); ++y) {
-            QRgb* row = reinterpret_cast<QRgb*>(photo.scanLine(y));
-            for (int x = 0; x < photo.width(); ++x) {
-                const int n = int(more.bounded(25)) - 12;
-                row[x] = qRgb(std::clamp(qRed(row[x]) + n, 0, 255), std::clamp(qGreen(row[x]) + n, 0, 255),
-                              std::clamp(qBlue(row[x]) + n, 0, 255));
-            }
-        }
+        const QColor base = QColor::fromHsv(int(more.bounded(360)), 80, 60 + int(more.bounded(120)));
+        QImage photo = pictureImage(more, {960, 300}, base);
         const QStringList lines = pick(more, catalogue({}), 2);
         QFont font = pixelFont(proportional.at(face++ % 2), 24 + 2 * i);
         font.setBold(i % 2 == 0);
         const QFontMetrics metrics(font);
-        painter.begin(&photo);
+        QPainter painter(&photo);
         painter.setRenderHint(QPainter::Antialiasing);
         for (int l = 0; l < lines.size(); ++l) {
             QPainterPath path;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Code128Image.h"
+#include "PictureImage.h"
 #include "core/Errors.h"
 #include "core/TesseractEngine.h"
 
@@ -11,7 +12,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -152,33 +152,13 @@ private Q_SLOTS:
         // with grain, where every threshold of the whole image cuts through some letters.
         const QStringList caption = {u"wrong number of fields on Expires line"_s,
                                      u"Type dpkg-trigger --help for help about this utility."_s};
-        QImage picture(960, 300, QImage::Format_RGB32);
+        QRandomGenerator random(3);
+        QImage picture = pictureImage(random, {960, 300}, QColor::fromHsv(150, 80, 110));
         {
-            QRandomGenerator random(3);
-            picture.fill(QColor::fromHsv(150, 80, 110));
             QPainter painter(&picture);
-            for (int b = 0; b < 14; ++b) {
-                QRadialGradient blob(QPointF(random.bounded(960), random.bounded(300)),
-                                     60 + random.bounded(160));
-                blob.setColorAt(0, QColor::fromHsv(int(random.bounded(360)), int(random.bounded(200)),
-                                                   40 + int(random.bounded(215))));
-                blob.setColorAt(1, Qt::transparent);
-                painter.fillRect(picture.rect(), blob);
-            }
-            painter.end();
-            for (int y = 0; y < picture.height(); ++y) {
-                QRgb* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-                for (int x = 0; x < picture.width(); ++x) {
-                    const int n = int(random.bounded(25)) - 12;
-                    row[x] =
-                        qRgb(std::clamp(qRed(row[x]) + n, 0, 255), std::clamp(qGreen(row[x]) + n, 0, 255),
-                             std::clamp(qBlue(row[x]) + n, 0, 255));
-                }
-            }
             QFont font(u"DejaVu Sans"_s);
             font.setPixelSize(28);
             font.setBold(true);
-            painter.begin(&picture);
             painter.setRenderHint(QPainter::Antialiasing);
             for (int l = 0; l < caption.size(); ++l) {
                 QPainterPath path;
