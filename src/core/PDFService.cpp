@@ -126,12 +126,20 @@ QList<PDFPageResult> recognize(const QString& path,
             progress(double(page.number - first + 1) / count);
         pending.pop_front();
     };
+    // A cancel is noticed only after the pages that ended before it are reported, whatever the
+    // timing of the threads.
+    auto throwIfCancelled = [&] {
+        while (!pending.empty() &&
+               pending.front().recognition.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+            finishOldest();
+        cancel.throwIfCancelled();
+    };
 
     // Pages are rendered here while the engine recognises earlier ones on worker threads, one per
     // core, so every core stays busy. On failure or cancellation the pages still in the engine
     // are waited for (they see the same token) and everything is discarded.
     for (int number = first; number <= last; ++number) {
-        cancel.throwIfCancelled();
+        throwIfCancelled();
         const QSizeF size = displayedSize(document, number - 1);
         if (size.isEmpty())
             continue; // a page the document cannot supply is skipped
@@ -149,7 +157,7 @@ QList<PDFPageResult> recognize(const QString& path,
         // the oldest page to end: pages take unequal time, and a core must not idle meanwhile.
         while (qsizetype(pending.size()) >= 2 * inFlight)
             finishOldest();
-        cancel.throwIfCancelled(); // earlier pages may have taken a while
+        throwIfCancelled(); // earlier pages may have taken a while
         auto promise = std::make_shared<std::promise<Recognition>>();
         pending.push_back(PendingPage{number, size, promise->get_future()});
         workers.start([&engine, options, scanned, cancel, promise, size, image = std::move(image)] {
