@@ -822,6 +822,71 @@ QList<EvaluationImage> evaluationSet()
                     {},
                     {}});
     }
+    // Toolbars and side lists: small drawn icons beside their labels, and a large heading.
+    for (int i = 0; i < 4; ++i) {
+        const bool darkTheme = i % 2 == 1;
+        const Theme& theme = themes.at(darkTheme ? 1 : 0);
+        const QFont font = pixelFont(proportional.at(face++ % 2), 13 + i % 2);
+        QFont heading = font;
+        heading.setPixelSize(30 + 4 * i);
+        heading.setBold(true);
+        const QFontMetrics metrics(font), headingMetrics(heading);
+        const QStringList title = pick(more, catalogue({}), 1);
+        const QStringList labels = pick(more, catalogue({}), 5);
+        const int rowHeight = metrics.height() + 14;
+        int width = headingMetrics.horizontalAdvance(title.first());
+        for (const QString& label : labels)
+            width = std::max(width, 40 + metrics.horizontalAdvance(label));
+        QImage image(width + 40, headingMetrics.height() + 30 + rowHeight * int(labels.size()),
+                     QImage::Format_RGB32);
+        image.fill(theme.background);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setFont(heading);
+        painter.setPen(theme.text);
+        painter.drawText(16, 10 + headingMetrics.ascent(), title.first());
+        for (int r = 0; r < labels.size(); ++r) {
+            const int y = headingMetrics.height() + 24 + r * rowHeight;
+            const QRectF icon(16, y + 2, rowHeight - 18, rowHeight - 18);
+            painter.setPen(QPen(theme.text, 1.6));
+            painter.setBrush(Qt::NoBrush);
+            switch ((r + i) % 5) {
+            case 0: // a magnifier
+                painter.drawEllipse(icon.adjusted(0, 0, -4, -4));
+                painter.drawLine(icon.bottomRight() - QPointF(5, 5), icon.bottomRight());
+                break;
+            case 1: // a menu
+                for (int l = 0; l < 3; ++l)
+                    painter.drawLine(QPointF(icon.left(), icon.top() + 2 + l * icon.height() / 3),
+                                     QPointF(icon.right(), icon.top() + 2 + l * icon.height() / 3));
+                break;
+            case 2: // a folder
+                painter.drawPolygon(QPolygonF{icon.bottomLeft(), icon.topLeft() + QPointF(0, 3),
+                                              icon.topLeft() + QPointF(5, 3), icon.topLeft() + QPointF(7, 5),
+                                              icon.topRight() + QPointF(0, 5), icon.bottomRight()});
+                break;
+            case 3: // a check mark
+                painter.drawPolyline(QPolygonF{icon.topLeft() + QPointF(1, icon.height() / 2),
+                                               icon.topLeft() + QPointF(icon.width() / 3, icon.height() - 2),
+                                               icon.topRight() + QPointF(-1, 2)});
+                break;
+            default: // a filled dot, as a status light
+                painter.setBrush(QColor(0x34, 0xc7, 0x59));
+                painter.setPen(Qt::NoPen);
+                painter.drawEllipse(icon.adjusted(2, 2, -2, -2));
+            }
+            painter.setFont(font);
+            painter.setPen(theme.text);
+            painter.drawText(int(icon.right()) + 12, y + 7 + metrics.ascent() - 4, labels.at(r));
+        }
+        painter.end();
+        set.append({QStringLiteral("icons"),
+                    QStringLiteral("icons-") + number(i),
+                    image,
+                    (title + labels).join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
     return set;
 }
 

@@ -148,6 +148,22 @@ private Q_SLOTS:
         QTest::newRow("selected row in a dark list")
             << list << false << QStringList{rows.at(0), rows.at(2), rows.at(1)} << none;
 
+        // Drawn icons before labels are no text; a prompt before a command is.
+        const QStringList labels = {u"Search in all documents"_s, u"Open the main menu"_s,
+                                    u"$ git commit --amend"_s};
+        QImage toolbar = textImage({300, 90}, light, ink, labels, 13, {34, 8});
+        {
+            QPainter painter(&toolbar);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(ink, 1.6));
+            painter.drawEllipse(QRectF(10, 8, 11, 11)); // a magnifier
+            painter.drawLine(QPointF(19, 17), QPointF(24, 22));
+            for (int l = 0; l < 3; ++l) // a menu
+                painter.drawLine(QPointF(10, 30 + 4.5 * l), QPointF(24, 30 + 4.5 * l));
+        }
+        QTest::newRow("icons before labels")
+            << toolbar << false << QStringList{labels.at(2), labels.at(1), labels.at(0)} << none;
+
         // A caption over a picture: a white fill in a black outline, on soft blobs of colour
         // with grain, where every threshold of the whole image cuts through some letters.
         const QStringList caption = {u"wrong number of fields on Expires line"_s,

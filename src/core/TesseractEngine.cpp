@@ -358,27 +358,80 @@ public:
         // Lines are assembled from words so that a line never spans a light and a dark area:
         // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
         // the text beside it.
+        struct Word
+        {
+            QString text;
+            QRect box;
+            float confidence = 0.0f;
+            bool known = false;
+        };
         std::vector<Line> lines;
-        Line line;
-        int words = 0;
+        std::vector<Word> words; // of the line being read
         bool dark = false;
-        // For runs of underscores: the width of a character in the line's longer words, the
-        // previous word's right edge, and whether it was such a run.
-        double pitch = 0.0;
-        int pitchWords = 0, previousRight = 0;
-        bool previousRun = false;
         auto flush = [&] {
-            if (words > 0) {
-                line.confidence /= float(words);
-                line.words = words;
+            // A drawn icon before a label reads as a sign or a letter of its own: taller than
+            // the words beside it, and further from them than a space. Prompts, bullets, quotes
+            // and numbers that begin a line are no icons.
+            static const QString leaders = QStringLiteral("$#>%*+-/\u2022\u00b7\u2013\u2014\"'([{<");
+            if (words.size() >= 2 && words.front().text.size() <= 2 &&
+                !std::all_of(words.front().text.begin(), words.front().text.end(),
+                             [](QChar c) { return c.isDigit() || leaders.contains(c); })) {
+                std::vector<int> heights;
+                for (auto word = words.begin() + 1; word != words.end(); ++word)
+                    heights.push_back(word->box.height());
+                std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
+                                 heights.end());
+                const int usual = heights[heights.size() / 2];
+                // Read as signs, a wide icon (a menu's three bars) is as telling as a tall one.
+                const Word& icon = words.front();
+                const bool sign =
+                    std::none_of(icon.text.begin(), icon.text.end(), [](QChar c) { return c.isLetter(); });
+                const int size = sign ? std::max(icon.box.width(), icon.box.height()) : icon.box.height();
+                if (size * 10 >= usual * 11 && (words[1].box.left() - icon.box.right()) * 5 >= usual * 4)
+                    words.erase(words.begin());
+            }
+            // For runs of underscores: the width of a character in the line's longer words.
+            double pitch = 0.0;
+            int pitchWords = 0;
+            Line line;
+            for (std::size_t i = 0; i < words.size(); ++i) {
+                Word& word = words[i];
+                // Tesseract reads a run of underscores (an identifier's "__first") as one, often
+                // split from its word: in evenly spaced text its width tells how many there are,
+                // and a gap narrower than a character is no space.
+                const auto isRun = [](const QString& text) {
+                    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u'_'; });
+                };
+                const bool run = isRun(word.text);
+                const double cell = pitchWords > 0 ? pitch / pitchWords : 0.0;
+                if (run && cell > 0.0)
+                    word.text = QString(
+                        std::max(word.text.size(), qsizetype(std::lround(word.box.width() / cell))), u'_');
+                const bool joined = i > 0 && cell > 0.0 && (run || isRun(words[i - 1].text)) &&
+                                    word.box.left() - words[i - 1].box.right() < 0.5 * cell;
+                if (!run && word.text.size() >= 4) {
+                    pitch += double(word.box.width()) / double(word.text.size());
+                    ++pitchWords;
+                }
+                line.text += (i > 0 && !joined ? QStringLiteral(" ") : QString()) + word.text;
+                line.box |= QRectF(word.box);
+                line.confidence += word.confidence;
+                line.weakest = std::min(line.weakest, word.confidence);
+                line.score += wordScore(word.text, word.confidence);
+                if (word.text.size() >= 3 &&
+                    std::all_of(word.text.begin(), word.text.end(), [](QChar c) { return c.isLetter(); })) {
+                    line.letters += int(word.text.size());
+                    if (!word.known || word.confidence < unsureWord)
+                        line.unknown += int(word.text.size());
+                }
+            }
+            if (!words.empty()) {
+                line.words = int(words.size());
+                line.confidence /= float(line.words);
                 line.box = QRectF(line.box.topLeft() / scale, line.box.size() / scale);
                 lines.push_back(line);
             }
-            line = {};
-            words = 0;
-            pitch = 0.0;
-            pitchWords = 0;
-            previousRun = false;
+            words.clear();
         };
         std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
         if (it && !it->Empty(tesseract::RIL_WORD)) {
@@ -387,42 +440,15 @@ public:
                 int left = 0, top = 0, right = 0, bottom = 0;
                 if (!text || !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
                     continue;
-                QString word = QString::fromUtf8(text.get()).trimmed();
+                const QString word = QString::fromUtf8(text.get()).trimmed();
                 if (word.isEmpty())
                     continue;
                 const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
                 const bool wordIsDark = isDark(box);
-                if (words > 0 && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
+                if (!words.empty() && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
                     flush();
                 dark = wordIsDark;
-                const float confidence = it->Confidence(tesseract::RIL_WORD);
-                // Tesseract reads a run of underscores (an identifier's "__first") as one, often
-                // split from its word: in evenly spaced text its width tells how many there are,
-                // and a gap narrower than a character is no space.
-                const bool run = std::all_of(word.begin(), word.end(), [](QChar c) { return c == u'_'; });
-                const double cell = pitchWords > 0 ? pitch / pitchWords : 0.0;
-                if (run && cell > 0.0)
-                    word = QString(std::max(word.size(), qsizetype(std::lround(box.width() / cell))), u'_');
-                const bool joined = words > 0 && cell > 0.0 && (run || previousRun) &&
-                                    box.left() - previousRight < 0.5 * cell;
-                if (!run && word.size() >= 4) {
-                    pitch += double(box.width()) / double(word.size());
-                    ++pitchWords;
-                }
-                previousRun = run;
-                previousRight = box.right();
-                line.text += (words > 0 && !joined ? QStringLiteral(" ") : QString()) + word;
-                line.box |= QRectF(box);
-                line.confidence += confidence;
-                line.weakest = std::min(line.weakest, confidence);
-                line.score += wordScore(word, confidence);
-                if (word.size() >= 3 &&
-                    std::all_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); })) {
-                    line.letters += int(word.size());
-                    if (!it->WordIsFromDictionary() || confidence < unsureWord)
-                        line.unknown += int(word.size());
-                }
-                ++words;
+                words.push_back({word, box, it->Confidence(tesseract::RIL_WORD), it->WordIsFromDictionary()});
             } while (it->Next(tesseract::RIL_WORD));
         }
         flush();
