@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRect>
 
 #include <leptonica/allheaders.h>
 
@@ -181,16 +182,6 @@ QImage outlinedInk(const QImage& grey)
     return ink;
 }
 
-QImage evenPaper(const QImage& grey)
-{
-    const PixPtr pix = toPix(grey);
-    if (!pix)
-        return grey;
-    // Closings at half size over 5 pixels: wider than a stroke, narrower than a bubble's padding.
-    const PixPtr even(pixBackgroundNormMorph(pix.get(), nullptr, 2, 5, 230));
-    return even ? fromPix(even.get()) : grey;
-}
-
 bool hardEdged(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
@@ -256,14 +247,96 @@ bool unevenPaper(const QImage& grey)
     return lightest[lightest.size() - 1 - tenth] - lightest[tenth] > unevenSpread;
 }
 
-bool paperPanels(const QImage& grey)
+QImage stretchToPaper(const QImage& grey)
 {
-    // Low areas, to fit inside a selected row.
-    const std::vector<int> lightest = paperLevels(grey, {48, 8});
-    if (lightest.size() < 4)
-        return false;
-    return lightest[lightest.size() - 1 - lightest.size() / 10] - lightest[lightest.size() / 50] >
-           unevenSpread;
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return grey;
+    std::array<qsizetype, 256> histogram{};
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            ++histogram[row[x]];
+    }
+    const qsizetype total = qsizetype(grey.width()) * grey.height();
+    int ink = 0, paper = 0;
+    for (qsizetype seen = 0; ink < 255 && (seen += histogram[std::size_t(ink)]) < total / 100;)
+        ++ink;
+    for (qsizetype seen = 0; paper < 255 && (seen += histogram[std::size_t(paper)]) < total / 2;)
+        ++paper;
+    // Light text on the panel: its ink is lighter than the paper.
+    qsizetype lighter = 0, darker = 0;
+    for (int level = 0; level < 256; ++level) {
+        if (level > paper + 48)
+            lighter += histogram[std::size_t(level)];
+        else if (level < paper - 48)
+            darker += histogram[std::size_t(level)];
+    }
+    if (lighter > darker) {
+        QImage inverted = grey;
+        inverted.invertPixels();
+        return stretchToPaper(inverted);
+    }
+    if (paper - ink < 16)
+        return grey;
+    QImage stretched(grey.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* in = grey.constScanLine(y);
+        uchar* out = stretched.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            out[x] = uchar(std::clamp((int(in[x]) - ink) * 255 / (paper - ink), 0, 255));
+    }
+    return stretched;
+}
+
+std::vector<QRect> panels(const QImage& grey)
+{
+    std::vector<QRect> found;
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return found;
+    // Low, wide cells: each reaches between the letters of a line to its paper, and fits inside
+    // a selected row.
+    const QSize cell(16, 4);
+    const int columns = grey.width() / cell.width(), rows = grey.height() / cell.height();
+    if (columns < 3 || rows < 3)
+        return found;
+    std::vector<int> lightest(std::size_t(columns) * std::size_t(rows));
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            int most = 0;
+            for (int y = r * cell.height(); y < (r + 1) * cell.height(); ++y) {
+                const uchar* row = grey.constScanLine(y) + c * cell.width();
+                most = std::max(most, int(*std::max_element(row, row + cell.width())));
+            }
+            lightest[std::size_t(r) * std::size_t(columns) + std::size_t(c)] = most;
+        }
+    }
+    std::vector<int> sorted = lightest;
+    const auto tenth = sorted.end() - 1 - std::ptrdiff_t(sorted.size() / 10);
+    std::nth_element(sorted.begin(), tenth, sorted.end());
+    const int paper = *tenth;
+    const PixPtr mask(pixCreate(columns, rows, 1));
+    if (!mask)
+        return found;
+    const int wpl = pixGetWpl(mask.get());
+    l_uint32* data = pixGetData(mask.get());
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            if (lightest[std::size_t(r) * std::size_t(columns) + std::size_t(c)] < paper - unevenSpread)
+                SET_DATA_BIT(data + qsizetype(r) * wpl, c);
+    BOXA* boxes = pixConnCompBB(mask.get(), 4);
+    if (!boxes)
+        return found;
+    for (l_int32 i = 0; i < boxaGetCount(boxes); ++i) {
+        l_int32 x = 0, y = 0, w = 0, h = 0;
+        if (boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h) != 0 || w < 3 || h < 3 || 2 * w * h > columns * rows)
+            continue;
+        found.emplace_back(x * cell.width(), y * cell.height(), w * cell.width(), h * cell.height());
+    }
+    boxaDestroy(&boxes);
+    // Many patches of darker paper make a picture, not a few panels.
+    if (found.size() > 16)
+        found.clear();
+    return found;
 }
 
 } // namespace vellumix::ScreenImage

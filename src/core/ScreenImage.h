@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <vector>
+
 class QImage;
+class QRect;
 
 namespace vellumix {
 
@@ -25,13 +28,13 @@ QImage scale(const QImage& grey, double factor, bool sharpen);
 // the text on the darker side.
 bool unevenPaper(const QImage& grey);
 
-// Whether a few areas of dark-on-light grey have a much darker paper than the rest: bubbles,
-// panels and selected rows, whose text a global threshold turns into solid blocks.
-bool paperPanels(const QImage& grey);
+// Areas of dark-on-light grey whose paper is much darker than the rest: bubbles, panels and
+// selected rows, whose text a global threshold turns into solid blocks. Empty for a picture.
+std::vector<QRect> panels(const QImage& grey);
 
-// The paper brought to one level everywhere (Leptonica's background normalisation by
-// morphological closing), for text on panels of their own shade.
-QImage evenPaper(const QImage& grey);
+// A panel's grey made dark on light (its usual level is the paper) and stretched so that the
+// paper is white, and anything lighter (the panel's rim) white too.
+QImage stretchToPaper(const QImage& grey);
 
 // Whether text is drawn without anti-aliasing: nearly every pixel is paper or ink, hardly any
 // lies between them.

@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMutex>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryFile>
 
@@ -672,15 +673,26 @@ TesseractEngine::readText(const QImage& image,
             lines = better(lines, session.read(large, tesseract::PSM_AUTO, false,
                                                double(large.width()) / image.width(), {}));
         }
-        if (ScreenImage::paperPanels(normalised)) {
-            // Bubbles and selected rows in a shade of their own: Tesseract's one threshold
-            // turns some of them solid, text and all.
-            const QImage large = SmallTextPreparation::prepare(ScreenImage::evenPaper(normalised),
-                                                               m_tuning.upscaler, m_tuning.maximumUpscale);
-            lines = better(lines, session.read(large, tesseract::PageSegMode(m_tuning.pageSegmentation),
-                                               m_tuning.retryInverted, double(large.width()) / image.width(),
-                                               darkRegions));
+        // Bubbles and selected rows in a shade of their own: Tesseract's one threshold turns
+        // some of them solid, text and all, so each is also read on its own.
+        std::vector<Line> panelLines;
+        const QImage plainGrey = ScreenImage::grey(image);
+        for (const QRect& panel : ScreenImage::panels(normalised)) {
+            const QImage large =
+                SmallTextPreparation::prepare(ScreenImage::stretchToPaper(plainGrey.copy(panel)),
+                                              m_tuning.upscaler, m_tuning.maximumUpscale);
+            for (Line line : session.read(large, tesseract::PSM_SINGLE_BLOCK, m_tuning.retryInverted,
+                                          double(large.width()) / panel.width(), {})) {
+                // A panel's rounded rim can read as a stray sign; a line needs a word.
+                static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]{2}"));
+                if (!line.text.contains(word))
+                    continue;
+                line.box.translate(panel.topLeft());
+                panelLines.push_back(line);
+            }
         }
+        if (!panelLines.empty())
+            lines = better(lines, panelLines);
     }
     return lines;
 }
