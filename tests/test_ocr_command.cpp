@@ -131,6 +131,12 @@ private Q_SLOTS:
             << QString();
         QTest::newRow("no timeout") << QStringList{u"--timeout=0"_s, m_image} << 2 << QString()
                                     << u"invalid timeout"_s;
+        // libpng reports a header of size 0 by itself unless kept quiet.
+        const QString broken = m_dir.filePath(u"zero.png"_s);
+        pdftest::writeFile(broken, QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAAAAAAACAAAAAAe4CPOAAAADE"
+                                                          "lEQVR4nGNgoAwAAABAAAG3NHzvAAAAAElFTkSuQmCC"));
+        QTest::newRow("undecodable file") << QStringList{m_image, broken} << 1
+                                          << u"==> %1 <==\n"_s.arg(m_image) + hello << broken + u": "_s;
     }
 
     void exitStatus()
@@ -145,7 +151,8 @@ private Q_SLOTS:
         QCOMPARE(result.status, status);
         QCOMPARE(result.out, out);
         QVERIFY2(err.isEmpty() ? result.err.isEmpty()
-                               : (result.err.startsWith(u"vellumix-ocr: "_s) && result.err.contains(err)),
+                               : (result.err.startsWith(u"vellumix-ocr: "_s) && result.err.contains(err) &&
+                                  result.err.count(u'\n') == 1), // one message, none from the decoders
                  qPrintable(result.err));
     }
 
@@ -170,19 +177,6 @@ private Q_SLOTS:
         QCOMPARE(result.out.simplified(), text);
         QCOMPARE(run({out, u"-"_s}, {}, "pdftotext").out.simplified(), text);
         QCOMPARE(run({u"--check"_s, out}, {}, "qpdf").status, 0);
-    }
-    void oneMessagePerBrokenFile()
-    {
-        // libpng prints "Invalid IHDR data" for a header of size 0 by itself.
-        const QString broken = m_dir.filePath(u"zero.png"_s);
-        QVERIFY(pdftest::writeFile(
-            broken,
-            QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAAAAAAACAAAAAAe4CPOAAAADElEQVR4nGNgoAwAAABAAA"
-                                   "G3NHzvAAAAAElFTkSuQmCC")));
-        const Run result = run({broken, m_image});
-        QCOMPARE(result.status, 1);
-        QCOMPARE(result.err.count(u'\n'), 1);
-        QVERIFY2(result.err.startsWith(u"vellumix-ocr: "_s + broken + u": "_s), qPrintable(result.err));
     }
     void timeoutGivesUpOnEachFileAndGoesOn()
     {
