@@ -117,7 +117,11 @@ void TestX11CaptureFlow::regionsToClipboard()
     QVERIFY2(!model.message(), qPrintable(model.message().value_or(QString())));
     QCOMPARE(clipboard->text(), u"Quiet meadow 42\n\nHarbour lantern"_s);
     QCOMPARE(model.source(), AppModel::sourceMultipleRegions);
-    QCOMPARE(model.history().entries().size(), 1);
+    // What reached history.json, read back as a later launch would, with the engine's confidence.
+    const QList<HistoryEntry> stored = HistoryStore(history.path()).entries();
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.first().text, clipboard->text());
+    QVERIFY(stored.first().confidence > 0.5f);
     // The focus is back where it was before the overlay.
     QTRY_COMPARE(activator->activeWindow(), quint64(window.winId()));
 }
