@@ -131,6 +131,7 @@ class TestPortal : public QObject
     Q_OBJECT
 
     Fake fake;
+    QTemporaryDir m_files;
 
 private Q_SLOTS:
     void initTestCase()
@@ -206,7 +207,13 @@ private Q_SLOTS:
         QTest::newRow("cancelled by the user")
             << QJsonObject{{u"screenshot_response"_s, 1}} << u"cancelled"_s << false;
         QTest::newRow("refused") << QJsonObject{{u"screenshot_response"_s, 2}} << denied << false;
-        QTest::newRow("ended otherwise") << QJsonObject{{u"screenshot_response"_s, 3}} << failed << false;
+        // With a readable file, so that only the response code can fail it.
+        const QString picture = m_files.filePath(u"screen.png"_s);
+        QImage(4, 4, QImage::Format_RGB32).save(picture);
+        QTest::newRow("ended otherwise")
+            << QJsonObject{{u"screenshot_response"_s, 3},
+                           {u"screenshot_uri"_s, QUrl::fromLocalFile(picture).toString()}}
+            << failed << false;
         QTest::newRow("call refused")
             << QJsonObject{{u"screenshot_error"_s, u"org.freedesktop.portal.Error.NotAllowed"_s}} << failed
             << false;
