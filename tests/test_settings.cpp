@@ -2,6 +2,7 @@
 // The settings window, the shortcut recorder, onboarding and the launch sequence on a private
 // Xvfb with openbox: real key presses through XTEST, real keyboard and key grabs, real hints.
 #include "ModelFixture.h"
+#include "WidgetFinders.h"
 #include "XClients.h"
 #include "model/HistoryStore.h"
 #include "platform/null/NullHotKeyBackend.h"
@@ -111,28 +112,6 @@ struct Launch : ModelFixture
     bool tray = true;
 };
 
-QMessageBox* openConfirmation()
-{
-    QMessageBox* box = nullptr;
-    const bool shown = QTest::qWaitFor([&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* found = qobject_cast<QMessageBox*>(widget); found && found->isVisible())
-                box = found;
-        }
-        return box != nullptr;
-    });
-    return shown ? box : nullptr;
-}
-
-QPushButton* buttonTitled(QWidget* parent, const QString& title)
-{
-    for (QPushButton* button : parent->findChildren<QPushButton*>()) {
-        if (button->text() == title)
-            return button;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class TestSettings : public QObject
@@ -232,12 +211,12 @@ private Q_SLOTS:
         // "Clear All History…" asks first; Cancel keeps, Delete All removes.
         s.view->setSection(u"History"_s);
         s.find<QPushButton>(u"clearHistory"_s)->click();
-        QMessageBox* box = openConfirmation();
+        QMessageBox* box = openedWindow<QMessageBox>();
         QVERIFY(box);
         buttonTitled(box, u"Cancel"_s)->click();
         QCOMPARE(s.model.history().entries().size(), 1);
         s.find<QPushButton>(u"clearHistory"_s)->click();
-        box = openConfirmation();
+        box = openedWindow<QMessageBox>();
         QVERIFY(box);
         buttonTitled(box, u"Delete All"_s)->click();
         QVERIFY(s.model.history().entries().isEmpty());

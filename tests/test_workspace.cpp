@@ -3,6 +3,7 @@
 // drops, the file dialog.
 #include "ModelFixture.h"
 #include "PdfTestFiles.h"
+#include "WidgetFinders.h"
 #include "core/Errors.h"
 #include "model/HistoryStore.h"
 #include "ui/FileDialogs.h"
@@ -62,14 +63,6 @@ struct Workspace : ModelFixture
         }
         menu->close();
     }
-    static QPushButton* buttonOf(QWidget* parent, const QString& text)
-    {
-        for (QPushButton* button : parent->findChildren<QPushButton*>()) {
-            if (button->text() == text && button->isVisible())
-                return button;
-        }
-        return nullptr;
-    }
     // Shortcuts need the window active; a busy window manager may let a request pass unheard.
     bool exposed()
     {
@@ -85,19 +78,6 @@ struct Workspace : ModelFixture
 
     WorkspaceView view;
 };
-
-QFileDialog* openFileDialog()
-{
-    QFileDialog* found = nullptr;
-    static_cast<void>(QTest::qWaitFor([&found] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
-                found = dialog;
-        }
-        return found != nullptr;
-    }));
-    return found;
-}
 
 // Receives what "Open URL" hands to the desktop instead of starting a browser.
 class UrlCatcher : public QObject
@@ -216,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(name->text(), u"first words"_s);
         name->clear();
         QTest::keyClicks(name, typed);
-        Workspace::buttonOf(dialog, button)->click();
+        buttonTitled(dialog, button)->click();
         QTRY_VERIFY(!w.view.renameDialog());
         QCOMPARE(w.history().first().title, title);
         QCOMPARE(w.rowTitle(0), title);
@@ -236,10 +216,10 @@ private Q_SLOTS:
         QTest::keyClick(w.view.list(), Qt::Key_Delete);
         QMessageBox* box = w.view.confirmation();
         QVERIFY(box && box->isVisible());
-        Workspace::buttonOf(box, u"Cancel"_s)->click();
+        buttonTitled(box, u"Cancel"_s)->click();
         QCOMPARE(w.rows(), 1);
         QTest::keyClick(w.view.list(), Qt::Key_Delete);
-        Workspace::buttonOf(w.view.confirmation(), u"Delete"_s)->click();
+        buttonTitled(w.view.confirmation(), u"Delete"_s)->click();
         QCOMPARE(w.rows(), 0);
         QVERIFY(w.history().isEmpty());
     }
@@ -253,10 +233,10 @@ private Q_SLOTS:
         w.view.clearButton()->click();
         QMessageBox* box = w.view.confirmation();
         QVERIFY(box && box->isVisible());
-        Workspace::buttonOf(box, u"Cancel"_s)->click();
+        buttonTitled(box, u"Cancel"_s)->click();
         QCOMPARE(w.history().size(), 2);
         w.view.clearButton()->click();
-        Workspace::buttonOf(w.view.confirmation(), u"Delete All"_s)->click();
+        buttonTitled(w.view.confirmation(), u"Delete All"_s)->click();
         QVERIFY(w.history().isEmpty());
         QCOMPARE(w.view.count()->text(), u"0"_s);
     }
@@ -282,11 +262,11 @@ private Q_SLOTS:
         QVERIFY(w.model.capture(CaptureKind::Region));
         w.capture.deliver({keyed(7)});
         QVERIFY(w.idle());
-        QPushButton* copy = Workspace::buttonOf(w.detail().codes(), u"Copy"_s);
+        QPushButton* copy = buttonTitled(w.detail().codes(), u"Copy"_s);
         QVERIFY(copy);
         copy->click();
         QCOMPARE(ModelFixture::clipboard(), value);
-        QPushButton* open = Workspace::buttonOf(w.detail().codes(), u"Open URL"_s);
+        QPushButton* open = buttonTitled(w.detail().codes(), u"Open URL"_s);
         QCOMPARE(open != nullptr, web);
         if (open) {
             open->click();
@@ -314,7 +294,7 @@ private Q_SLOTS:
         QAction* item = w.detail().exportAction(format);
         QVERIFY(item->isEnabled());
         item->trigger();
-        QFileDialog* dialog = openFileDialog();
+        QFileDialog* dialog = openedWindow<QFileDialog>();
         QVERIFY(dialog);
         const QString path = w.folder.filePath(name);
         auto* fileName = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
