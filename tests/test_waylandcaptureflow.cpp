@@ -113,8 +113,6 @@ void TestWaylandCaptureFlow::captures_data()
         << u"Quiet meadow 42\n\nHarbour lantern"_s;
     QTest::newRow("one region at scale 2")
         << QStringList{u"capture"_s} << QList{right} << QString() << u"Quiet meadow 42"_s;
-    QTest::newRow("one region at scale 1")
-        << QStringList{u"capture"_s} << QList{left} << QString() << u"Harbour lantern"_s;
     QTest::newRow("escape") << QStringList{u"capture"_s, u"--multiple"_s} << QList{left} << u"Escape"_s
                             << QString();
 }
