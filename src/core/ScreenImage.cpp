@@ -19,6 +19,9 @@ namespace {
 // Levels between the lighter and the darker paper of an image beyond which it counts as uneven.
 constexpr int unevenSpread = 64;
 
+// How many levels a panel's paper steps up to the rest at its edge, at the least.
+constexpr int panelEdge = 32;
+
 // How far below the lightest level a caption's fill may be: closer than a picture's noise.
 constexpr int outlinedFillMargin = 24;
 
@@ -329,6 +332,27 @@ std::vector<QRect> panels(const QImage& grey)
     for (l_int32 i = 0; i < boxaGetCount(boxes); ++i) {
         l_int32 x = 0, y = 0, w = 0, h = 0;
         if (boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h) != 0 || w < 3 || h < 3 || 2 * w * h > columns * rows)
+            continue;
+        // A panel has an edge: its paper steps up to the rest at once, where a picture's darker
+        // patches shade into it.
+        std::vector<int> steps;
+        auto at = [&](int r, int c) {
+            return lightest[std::size_t(r) * std::size_t(columns) + std::size_t(c)];
+        };
+        for (int r = y; r < y + h; ++r) {
+            for (int c = x; c < x + w; ++c) {
+                if (at(r, c) >= paper - unevenSpread)
+                    continue;
+                for (const auto& [dr, dc] : {std::pair{0, 1}, {0, -1}, {1, 0}, {-1, 0}}) {
+                    const int nr = r + dr, nc = c + dc;
+                    if (nr >= 0 && nr < rows && nc >= 0 && nc < columns && at(nr, nc) >= paper - unevenSpread)
+                        steps.push_back(at(nr, nc) - at(r, c));
+                }
+            }
+        }
+        const auto middle = steps.begin() + std::ptrdiff_t(steps.size() / 2);
+        std::nth_element(steps.begin(), middle, steps.end());
+        if (steps.empty() || *middle < panelEdge)
             continue;
         found.emplace_back(x * cell.width(), y * cell.height(), w * cell.width(), h * cell.height());
     }
