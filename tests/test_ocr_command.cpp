@@ -111,8 +111,8 @@ private Q_SLOTS:
         QTest::newRow("standard input") << QStringList{u"-"_s} << 0 << hello << QString();
         QTest::newRow("missing language")
             << QStringList{u"--languages"_s, u"tlh"_s, m_image} << 2 << QString() << u"\u201ctlh\u201d"_s;
-        QTest::newRow("one bad file among good ones, with the system's message")
-            << QStringList{m_image, missing} << 1 << u"==> %1 <==\n"_s.arg(m_image) + hello
+        QTest::newRow("a bad file before a good one, with the system's message")
+            << QStringList{missing, m_image} << 1 << u"==> %1 <==\n"_s.arg(m_image) + hello
             << missing + u": "_s + QString::fromLocal8Bit(std::strerror(ENOENT));
         QTest::newRow("open range, an empty line between pages")
             << QStringList{u"--pages=2-"_s, m_pdf} << 0 << u"Bravo on page two\n\nCharlie on page three\n"_s

@@ -348,6 +348,7 @@ int main(int argc, char* argv[])
 
     int status = Success;
     bool abandoned = false; // a worker still stuck in a decoder when its file timed out
+    bool headed = false;    // a file's text was printed: the next one's header follows an empty line
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString& file = files.at(i);
         const QString name = file == QLatin1String("-") ? QStringLiteral("(standard input)") : file;
@@ -386,7 +387,8 @@ int main(int argc, char* argv[])
                 out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
             } else {
                 if (files.size() > 1)
-                    out << (i > 0 ? "\n" : "") << "==> " << name << " <==\n";
+                    out << (headed ? "\n" : "") << "==> " << name << " <==\n";
+                headed = true;
                 const QString text =
                     pdf ? PDFService::joinedText(result.pages) : result.recognition.text(preserve);
                 if (!text.isEmpty())
