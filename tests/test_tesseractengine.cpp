@@ -256,6 +256,61 @@ private Q_SLOTS:
                                  [&](const TextBlock& block) { return block.text.contains(message); }),
                      qPrintable(message));
     }
+    void readingOrder_data()
+    {
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("right");
+        QTest::addColumn<int>("gutter");
+        QTest::addColumn<QString>("expected");
+        // Two columns of prose a little apart, which Tesseract runs into single lines.
+        const QStringList caps = {
+            u"BY APPLICABLE LAW OR AGREED TO IN WRITING"_s, u"WILL ANY COPYRIGHT HOLDER, OR ANY OTHER"_s,
+            u"PARTY WHO MODIFIES AND/OR CONVEYS THE"_s, u"PROGRAM AS PERMITTED ABOVE, BE LIABLE"_s};
+        const QStringList prose = {
+            u"of warranty and limitation of liability"_s, u"provided above cannot be given local"_s,
+            u"legal effect according to their terms,"_s, u"reviewing courts shall apply local law"_s};
+        QTest::newRow("narrow gutter") << caps << prose << 28 << (caps + prose).join(u'\n');
+        // Comments aligned after code belong to their lines.
+        const QStringList code = {u"int width = 0;"_s, u"const auto path = home();"_s,
+                                  u"bool done = false;"_s, u"auto it = names.begin();"_s};
+        const QStringList comments = {
+            u"// in pixels of the image read"_s, u"// where the settings are kept"_s,
+            u"// set once the last page is in"_s, u"// the first name not yet seen"_s};
+        QStringList joined;
+        for (qsizetype i = 0; i < code.size(); ++i)
+            joined.append(code.at(i) + u' ' + comments.at(i));
+        QTest::newRow("aligned comments") << code << comments << 12 << joined.join(u'\n');
+    }
+    void readingOrder()
+    {
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, right);
+        QFETCH(int, gutter);
+        QFETCH(QString, expected);
+        QFont font(u"DejaVu Sans"_s);
+        font.setPixelSize(13);
+        const QFontMetrics metrics(font);
+        auto widest = [&metrics](const QStringList& lines) {
+            int width = 0;
+            for (const QString& line : lines)
+                width = std::max(width, metrics.horizontalAdvance(line));
+            return width;
+        };
+        const int leftWidth = widest(left), rightWidth = widest(right);
+        QImage page(8 + leftWidth + gutter + rightWidth + 8, 90, QImage::Format_RGB32);
+        page.fill(light);
+        QPainter painter(&page);
+        painter.drawImage(0, 0, textImage({8 + leftWidth, 90}, light, ink, left, 13));
+        painter.drawImage(8 + leftWidth + gutter, 0,
+                          textImage({rightWidth + 8, 90}, light, ink, right, 13, {0, 8}));
+        painter.end();
+        // The order of the lines is the point, not every character: each ends as expected.
+        const QStringList lines = m_engine.recognize(page, {}, CancelToken()).text(true).split(u'\n');
+        const QStringList wanted = expected.split(u'\n');
+        QCOMPARE(lines.size(), wanted.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines.at(i).endsWith(wanted.at(i).right(12)), qPrintable(lines.at(i)));
+    }
     void boxesDescribeTheInput()
     {
         const Recognition recognition = m_engine.recognize(

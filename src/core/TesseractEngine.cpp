@@ -161,6 +161,72 @@ std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>
     return lines;
 }
 
+// A word of a reading, in the pixels of the image read.
+struct Word
+{
+    QString text;
+    QRect box;
+    float confidence = 0.0f;
+    bool known = false; // in the language's dictionary
+};
+
+// Tesseract runs two columns of prose into one line where their gutter is narrow. A gap far
+// wider than the line's spaces, at the same place in three lines or more, with a few words on
+// either side, is a gutter: the lines are split there, and the composer reads the columns.
+void splitAtGutters(std::vector<std::vector<Word>>& lines)
+{
+    struct Gap
+    {
+        std::size_t line, after; // the gap follows words[after]
+        int left, right, height;
+    };
+    std::vector<Gap> gaps;
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+        const std::vector<Word>& words = lines[l];
+        if (words.size() < 6)
+            continue;
+        std::vector<int> spaces, heights;
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            heights.push_back(words[w].box.height());
+            if (w + 1 < words.size())
+                spaces.push_back(words[w + 1].box.left() - words[w].box.right());
+        }
+        std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
+                         heights.end());
+        std::vector<int> sorted = spaces;
+        std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+        const int height = heights[heights.size() / 2], space = std::max(1, sorted[sorted.size() / 2]);
+        for (std::size_t w = 2; w + 3 < words.size(); ++w) {
+            if (spaces[w] >= height && spaces[w] * 2 >= space * 5)
+                gaps.push_back({l, w, words[w].box.right(), words[w + 1].box.left(), height});
+        }
+    }
+    // Code with comments aligned after it is no pair of columns: the comments begin with their
+    // marker, and the code before them ends anywhere, where a column's lines end near its gutter.
+    static const QRegularExpression comment(QStringLiteral("^(//|/\\*|#|--|;)"));
+    std::vector<std::pair<std::size_t, std::size_t>> cuts;
+    for (const Gap& gap : gaps) {
+        int aligned = 0, comments = 0, earliest = gap.left, latest = gap.left;
+        for (const Gap& other : gaps) {
+            if (std::min(gap.right, other.right) - std::max(gap.left, other.left) < gap.height / 2)
+                continue;
+            ++aligned;
+            comments += int(lines[other.line][other.after + 1].text.contains(comment));
+            earliest = std::min(earliest, other.left);
+            latest = std::max(latest, other.left);
+        }
+        if (aligned >= 3 && 2 * comments < aligned && latest - earliest <= 8 * gap.height)
+            cuts.emplace_back(gap.line, gap.after);
+    }
+    // From the last, so that earlier positions stay valid.
+    std::sort(cuts.begin(), cuts.end(), std::greater<>());
+    for (const auto& [line, after] : cuts) {
+        std::vector<Word> right(lines[line].begin() + std::ptrdiff_t(after + 1), lines[line].end());
+        lines[line].erase(lines[line].begin() + std::ptrdiff_t(after + 1), lines[line].end());
+        lines.push_back(std::move(right));
+    }
+}
+
 // Codes read as stray characters and their inverted quiet zones upset layout analysis: paint
 // each over with the colour around it.
 QImage withoutCodes(const QImage& image, const QList<BarcodeReader::Code>& codes)
@@ -359,17 +425,8 @@ public:
         // Lines are assembled from words so that a line never spans a light and a dark area:
         // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
         // the text beside it.
-        struct Word
-        {
-            QString text;
-            QRect box;
-            float confidence = 0.0f;
-            bool known = false;
-        };
         std::vector<Line> lines;
-        std::vector<Word> words; // of the line being read
-        bool dark = false;
-        auto flush = [&] {
+        auto build = [&](std::vector<Word> words) {
             // A drawn icon before a label reads as a sign or a letter of its own: taller than
             // the words beside it, and further from them than a space. Prompts, bullets, quotes
             // and numbers that begin a line are no icons.
@@ -432,6 +489,13 @@ public:
                 line.box = QRectF(line.box.topLeft() / scale, line.box.size() / scale);
                 lines.push_back(line);
             }
+        };
+        std::vector<std::vector<Word>> read;
+        std::vector<Word> words; // of the line being read
+        bool dark = false;
+        auto flush = [&] {
+            if (!words.empty())
+                read.push_back(std::move(words));
             words.clear();
         };
         std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
@@ -453,6 +517,9 @@ public:
             } while (it->Next(tesseract::RIL_WORD));
         }
         flush();
+        splitAtGutters(read);
+        for (std::vector<Word>& line : read)
+            build(std::move(line));
         return lines;
     }
 
