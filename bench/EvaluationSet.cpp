@@ -887,6 +887,42 @@ QList<EvaluationImage> evaluationSet()
                     {},
                     {}});
     }
+    // Tiny and huge text, a terminal's coloured code on black, and a tab bar of spaced labels.
+    for (int i = 0; i < 4; ++i) {
+        const Theme& theme = themes.at(i % 2);
+        const QStringList small = licenceLines(more, 3, 40);
+        set.append({QStringLiteral("tiny"),
+                    QStringLiteral("tiny-") + number(i),
+                    renderLines(small, pixelFont(proportional.at(face++ % 4), 8), theme, 1.0),
+                    small.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+        const QStringList big = licenceLines(more, 2, 18);
+        set.append({QStringLiteral("huge"),
+                    QStringLiteral("huge-") + number(i),
+                    renderLines(big, pixelFont(proportional.at(face++ % 4), 44 + 8 * i), theme, 1.0),
+                    big.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+        const QStringList session = headerLines(more, 6);
+        const Theme terminal{"terminal", QColor(0x0c, 0x0c, 0x0c),
+                             i % 2 ? QColor(0x33, 0xff, 0x66) : QColor(0xff, 0xb0, 0x00)};
+        set.append(
+            {QStringLiteral("terminal"),
+             QStringLiteral("terminal-") + number(i),
+             renderLines(session, pixelFont(QStringLiteral("DejaVu Sans Mono"), 12 + i), terminal, 1.0),
+             session.join(QLatin1Char('\n')),
+             {},
+             {}});
+        const QStringList tabs = pick(more, words(), 6);
+        set.append({QStringLiteral("tabs"),
+                    QStringLiteral("tabs-") + number(i),
+                    renderLines({tabs.join(QStringLiteral("      "))},
+                                pixelFont(proportional.at(face++ % 2), 13), theme, 1.0),
+                    tabs.join(QLatin1Char(' ')),
+                    {},
+                    {}});
+    }
     return set;
 }
 
