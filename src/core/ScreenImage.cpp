@@ -75,6 +75,40 @@ QImage fromMask(PIX* mask)
     return image;
 }
 
+using Histogram = std::array<qsizetype, 256>;
+
+Histogram levels(const QImage& grey)
+{
+    Histogram counts{};
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            ++counts[row[x]];
+    }
+    return counts;
+}
+
+// The lightest level of each whole area of the given size, row by row. Areas a little taller
+// than a line of text each hold some paper, and so do low ones wide enough to reach between
+// letters.
+std::vector<int> lightestPerArea(const QImage& grey, QSize area)
+{
+    std::vector<int> lightest;
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return lightest;
+    for (int top = 0; top + area.height() <= grey.height(); top += area.height()) {
+        for (int left = 0; left + area.width() <= grey.width(); left += area.width()) {
+            int most = 0;
+            for (int y = top; y < top + area.height(); ++y) {
+                const uchar* row = grey.constScanLine(y) + left;
+                most = std::max(most, int(*std::max_element(row, row + area.width())));
+            }
+            lightest.push_back(most);
+        }
+    }
+    return lightest;
+}
+
 } // namespace
 
 QImage grey(const QImage& image)
@@ -138,12 +172,7 @@ QImage outlinedInk(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return {};
-    std::array<qsizetype, 256> histogram{};
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            ++histogram[row[x]];
-    }
+    const Histogram histogram = levels(grey);
     // The fill's level: what the lightest half percent of the image reaches.
     qsizetype above = 0;
     int fill = 255;
@@ -189,14 +218,8 @@ bool hardEdged(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return false;
-    std::array<qsizetype, 256> histogram{};
-    qsizetype total = 0;
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            ++histogram[row[x]];
-        total += grey.width();
-    }
+    const Histogram histogram = levels(grey);
+    const qsizetype total = qsizetype(grey.width()) * grey.height();
     const int paper = int(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
     int ink = -1;
     for (int level = 0; level < 256; ++level)
@@ -216,36 +239,12 @@ bool hardEdged(const QImage& grey)
     return inked * 1000 >= total && between * 10 < inked;
 }
 
-namespace {
-
-// The lightest level of each area of the given size, sorted. Areas a little taller than a line
-// of text each hold some paper, and so do low ones wide enough to reach between letters.
-std::vector<int> paperLevels(const QImage& grey, QSize area)
-{
-    std::vector<int> lightest;
-    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
-        return lightest;
-    for (int top = 0; top + area.height() <= grey.height(); top += area.height()) {
-        for (int left = 0; left + area.width() <= grey.width(); left += area.width()) {
-            int most = 0;
-            for (int y = top; y < top + area.height(); ++y) {
-                const uchar* row = grey.constScanLine(y);
-                most = std::max(most, int(*std::max_element(row + left, row + left + area.width())));
-            }
-            lightest.push_back(most);
-        }
-    }
-    std::sort(lightest.begin(), lightest.end());
-    return lightest;
-}
-
-} // namespace
-
 bool unevenPaper(const QImage& grey)
 {
-    const std::vector<int> lightest = paperLevels(grey, {24, 24});
+    std::vector<int> lightest = lightestPerArea(grey, {24, 24});
     if (lightest.size() < 4)
         return false;
+    std::sort(lightest.begin(), lightest.end());
     const std::size_t tenth = lightest.size() / 10;
     return lightest[lightest.size() - 1 - tenth] - lightest[tenth] > unevenSpread;
 }
@@ -254,12 +253,7 @@ QImage stretchToPaper(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return grey;
-    std::array<qsizetype, 256> histogram{};
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            ++histogram[row[x]];
-    }
+    const Histogram histogram = levels(grey);
     const qsizetype total = qsizetype(grey.width()) * grey.height();
     int ink = 0, paper = 0;
     for (qsizetype seen = 0; ink < 255 && (seen += histogram[std::size_t(ink)]) < total / 100;)
@@ -302,17 +296,8 @@ std::vector<QRect> panels(const QImage& grey)
     const int columns = grey.width() / cell.width(), rows = grey.height() / cell.height();
     if (columns < 3 || rows < 3)
         return found;
-    std::vector<int> lightest(std::size_t(columns) * std::size_t(rows));
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            int most = 0;
-            for (int y = r * cell.height(); y < (r + 1) * cell.height(); ++y) {
-                const uchar* row = grey.constScanLine(y) + c * cell.width();
-                most = std::max(most, int(*std::max_element(row, row + cell.width())));
-            }
-            lightest[std::size_t(r) * std::size_t(columns) + std::size_t(c)] = most;
-        }
-    }
+    const std::vector<int> lightest = lightestPerArea(grey, cell);
+    auto at = [&](int r, int c) { return lightest[std::size_t(r) * std::size_t(columns) + std::size_t(c)]; };
     std::vector<int> sorted = lightest;
     const auto tenth = sorted.end() - 1 - std::ptrdiff_t(sorted.size() / 10);
     std::nth_element(sorted.begin(), tenth, sorted.end());
@@ -324,7 +309,7 @@ std::vector<QRect> panels(const QImage& grey)
     l_uint32* data = pixGetData(mask.get());
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
-            if (lightest[std::size_t(r) * std::size_t(columns) + std::size_t(c)] < paper - unevenSpread)
+            if (at(r, c) < paper - unevenSpread)
                 SET_DATA_BIT(data + qsizetype(r) * wpl, c);
     BOXA* boxes = pixConnCompBB(mask.get(), 4);
     if (!boxes)
@@ -336,9 +321,6 @@ std::vector<QRect> panels(const QImage& grey)
         // A panel has an edge: its paper steps up to the rest at once, where a picture's darker
         // patches shade into it.
         std::vector<int> steps;
-        auto at = [&](int r, int c) {
-            return lightest[std::size_t(r) * std::size_t(columns) + std::size_t(c)];
-        };
         for (int r = y; r < y + h; ++r) {
             for (int c = x; c < x + w; ++c) {
                 if (at(r, c) >= paper - unevenSpread)

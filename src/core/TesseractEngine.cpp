@@ -161,6 +161,14 @@ std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>
     return lines;
 }
 
+// The middle one of values.
+int median(std::vector<int> values)
+{
+    const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
 // A word of a reading, in the pixels of the image read.
 struct Word
 {
@@ -191,11 +199,7 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
             if (w + 1 < words.size())
                 spaces.push_back(words[w + 1].box.left() - words[w].box.right());
         }
-        std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
-                         heights.end());
-        std::vector<int> sorted = spaces;
-        std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
-        const int height = heights[heights.size() / 2], space = std::max(1, sorted[sorted.size() / 2]);
+        const int height = median(std::move(heights)), space = std::max(1, median(spaces));
         for (std::size_t w = 2; w + 3 < words.size(); ++w) {
             if (spaces[w] >= height && spaces[w] * 2 >= space * 5)
                 gaps.push_back({l, w, words[w].box.right(), words[w + 1].box.left(), height});
@@ -437,9 +441,7 @@ public:
                 std::vector<int> heights;
                 for (auto word = words.begin() + 1; word != words.end(); ++word)
                     heights.push_back(word->box.height());
-                std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
-                                 heights.end());
-                const int usual = heights[heights.size() / 2];
+                const int usual = median(std::move(heights));
                 // Read as signs, a wide icon (a menu's three bars) is as telling as a tall one.
                 const Word& icon = words.front();
                 const bool sign =
@@ -665,12 +667,12 @@ TesseractEngine::readText(const QImage& image,
     session.setScanResolution(options.scanResolution);
 
     std::vector<Line> lines;
-    // Dark-on-light grey at the image's size, and where it was inverted.
-    QImage normalised, darkRegions;
+    // The image in grey; dark-on-light at the image's size, and where it was inverted.
+    QImage greyscale, normalised, darkRegions;
     if (!prepared || judge) {
-        normalised = ScreenImage::grey(image);
+        greyscale = normalised = ScreenImage::grey(image);
         if (m_tuning.normalizePolarity)
-            normalised = ScreenImage::normalizePolarity(normalised, polarityRadius, &darkRegions);
+            normalised = ScreenImage::normalizePolarity(greyscale, polarityRadius, &darkRegions);
     }
     const bool unevenPaper = judge && ScreenImage::unevenPaper(normalised);
     if (prepared) {
@@ -733,7 +735,7 @@ TesseractEngine::readText(const QImage& image,
         }
         // Captions over a picture, a light fill inside a dark outline, read best as the fill
         // alone: any threshold of the whole picture cuts through the letters somewhere.
-        const QImage ink = unevenPaper ? ScreenImage::outlinedInk(ScreenImage::grey(image)) : QImage();
+        const QImage ink = unevenPaper ? ScreenImage::outlinedInk(greyscale) : QImage();
         if (!ink.isNull()) {
             const QImage large =
                 SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
@@ -743,10 +745,9 @@ TesseractEngine::readText(const QImage& image,
         // Bubbles and selected rows in a shade of their own: Tesseract's one threshold turns
         // some of them solid, text and all, so each is also read on its own.
         std::vector<Line> panelLines;
-        const QImage plainGrey = ScreenImage::grey(image);
         for (const QRect& panel : ScreenImage::panels(normalised)) {
             const QImage large =
-                SmallTextPreparation::prepare(ScreenImage::stretchToPaper(plainGrey.copy(panel)),
+                SmallTextPreparation::prepare(ScreenImage::stretchToPaper(greyscale.copy(panel)),
                                               m_tuning.upscaler, m_tuning.maximumUpscale);
             for (Line line : session.read(large, tesseract::PSM_SINGLE_BLOCK, m_tuning.retryInverted,
                                           double(large.width()) / panel.width(), {})) {
