@@ -134,6 +134,24 @@ private Q_SLOTS:
         }
         QTest::newRow("aliased 10 px text on dark") << aliased << false << stepped << none;
 
+        // A terminal's code: Tesseract drops underscores or splits them from their word, and a
+        // leading operator is no icon. In sorted order.
+        const QStringList code = {u"&& std::equal(__x.begin(), __x.end(), __y.begin())); }"_s,
+                                  u"if (__last - __first > int(_S_threshold))"_s,
+                                  u"std::__insertion_sort(__first, __last, __comp);"_s};
+        QImage terminal(520, 70, QImage::Format_RGB32);
+        {
+            terminal.fill(Qt::black);
+            QPainter painter(&terminal);
+            QFont font(u"DejaVu Sans Mono"_s);
+            font.setPixelSize(13);
+            painter.setFont(font);
+            painter.setPen(QColor(0x4e, 0xe0, 0x6a));
+            for (int l = 0; l < code.size(); ++l)
+                painter.drawText(10, 20 + 20 * l, code.at(l));
+        }
+        QTest::newRow("underscores in code on black") << terminal << false << code << none;
+
         // A dark list with its selected row in an accent colour, the row only a little taller
         // than its text.
         const QStringList rows = {u"Not enough free disk space"_s, u"Unable to fetch some archives"_s,

@@ -3,6 +3,7 @@
 
 #include "core/BarcodeReader.h"
 #include "core/Errors.h"
+#include "core/MonospaceText.h"
 #include "core/RecognizedLine.h"
 #include "core/ScreenImage.h"
 #include "core/SmallTextPreparation.h"
@@ -176,6 +177,7 @@ struct Word
     QRect box;
     float confidence = 0.0f;
     bool known = false; // in the language's dictionary
+    int baseline = 0;
 };
 
 // Tesseract runs two columns of prose into one line where their gutter is narrow. A gap far
@@ -430,11 +432,13 @@ public:
         // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
         // the text beside it.
         std::vector<Line> lines;
+        QImage grey; // of image, for what Tesseract left out
+        double characterWidth = 0.0;
         auto build = [&](std::vector<Word> words) {
             // A drawn icon before a label reads as a sign or a letter of its own: taller than
-            // the words beside it, and further from them than a space. Prompts, bullets, quotes
-            // and numbers that begin a line are no icons.
-            static const QString leaders = QStringLiteral("$#>%*+-/\u2022\u00b7\u2013\u2014\"'([{<");
+            // the words beside it, and further from them than a space. Prompts, bullets, quotes,
+            // numbers and the operators that begin a line of code are no icons.
+            static const QString leaders = QStringLiteral("$#>%*+-/&|\u2022\u00b7\u2013\u2014\"'([{<");
             if (words.size() >= 2 && words.front().text.size() <= 2 &&
                 !std::all_of(words.front().text.begin(), words.front().text.end(),
                              [](QChar c) { return c.isDigit() || leaders.contains(c); })) {
@@ -485,6 +489,15 @@ public:
                         line.unknown += int(word.text.size());
                 }
             }
+            if (characterWidth > 0.0) {
+                if (grey.isNull())
+                    grey = ScreenImage::grey(image);
+                std::vector<int> baselines;
+                for (const Word& word : words)
+                    baselines.push_back(word.baseline);
+                line.text = MonospaceText::withUnderscores(grey, line.box.toAlignedRect(), median(baselines),
+                                                           characterWidth, line.text);
+            }
             if (!words.empty()) {
                 line.words = int(words.size());
                 line.confidence /= float(line.words);
@@ -515,11 +528,24 @@ public:
                 if (!words.empty() && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
                     flush();
                 dark = wordIsDark;
-                words.push_back({word, box, it->Confidence(tesseract::RIL_WORD), it->WordIsFromDictionary()});
+                int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+                const int baseline =
+                    it->Baseline(tesseract::RIL_WORD, &x1, &y1, &x2, &y2) ? (y1 + y2) / 2 : box.bottom();
+                words.push_back(
+                    {word, box, it->Confidence(tesseract::RIL_WORD), it->WordIsFromDictionary(), baseline});
             } while (it->Next(tesseract::RIL_WORD));
         }
         flush();
         splitAtGutters(read);
+        // The width of a character, were the text evenly spaced: words that lost an underscore
+        // are wider than their letters, so the narrower words tell.
+        std::vector<double> widths;
+        for (const std::vector<Word>& line : read)
+            for (const Word& word : line)
+                if (word.text.size() >= 4 && !word.text.contains(u'_'))
+                    widths.push_back(double(word.box.width()) / double(word.text.size()));
+        std::sort(widths.begin(), widths.end());
+        characterWidth = widths.empty() ? 0.0 : widths[widths.size() / 4];
         for (std::vector<Word>& line : read)
             build(std::move(line));
         return lines;
