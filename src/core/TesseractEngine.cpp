@@ -55,6 +55,7 @@ constexpr float unsureWord = 85.0f;
 constexpr double languageMargin = 1.1;
 constexpr double knownMargin = 0.15;
 constexpr double mostKnown = 0.6;
+constexpr double sureKnown = 0.8;
 // Below this share of characters in words of letters, a reading is not prose.
 constexpr double prose = 0.4;
 constexpr std::size_t remembered = 32;
@@ -551,6 +552,24 @@ public:
         return lines;
     }
 
+    // Letters of the words of three letters or more in lines, and of those the letters of words
+    // the language's dictionary holds. Tesseract's own mark on a word read is no help here: its
+    // models mark most words they read sure, whatever the language.
+    std::pair<int, int> dictionaryLetters(const std::vector<Line>& lines)
+    {
+        static const QRegularExpression word(QStringLiteral("\\p{L}{3,}"));
+        int letters = 0, known = 0;
+        for (const Line& line : lines) {
+            for (const QRegularExpressionMatch& match : word.globalMatch(line.text)) {
+                const qsizetype size = match.capturedLength();
+                letters += int(size);
+                if (m_api->IsValidWord(match.captured().toUtf8().constData()))
+                    known += int(size);
+            }
+        }
+        return {letters, known};
+    }
+
     // The script of an image as the osd data names it, empty when unsure; on a session of
     // the osd data.
     QString script(const QImage& image)
@@ -799,17 +818,29 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
                                          const CancelToken& cancel)
 {
     QStringList candidates = TesseractLanguages::installed(m_dataPath);
-    int allLetters = 0, unknown = 0;
-    qsizetype characters = 0;
-    for (const TextLine& line : lines) {
-        allLetters += line.letters;
-        unknown += line.unknown;
-        characters += line.text.size() - line.text.count(QLatin1Char(' '));
-    }
-    const bool words = allLetters > 0 && allLetters >= prose * double(characters);
-    const bool sure = unknown * 4 < allLetters;
     if (candidates.size() < 2)
         return {};
+    int allLetters = 0;
+    qsizetype characters = 0;
+    QStringList texts;
+    for (const TextLine& line : lines) {
+        allLetters += line.letters;
+        characters += line.text.size() - line.text.count(QLatin1Char(' '));
+        texts.append(line.text);
+    }
+    const bool words = allLetters > 0 && allLetters >= prose * double(characters);
+    // English has next to no accented letters, while the English model reads them well and its
+    // dictionary knows many French words: a few of them are a reason to measure.
+    auto accentedEnglish = [](const QString& language, const QString& text) {
+        return language.section(QLatin1Char('+'), 0, 0) == QLatin1String("eng") &&
+               std::count_if(text.begin(), text.end(),
+                             [](QChar c) { return c.isLetter() && c.unicode() > 0x7f; }) >= 2;
+    };
+    // A reading whose words the first guess's dictionary mostly holds.
+    const auto [dictionaryLetters, listed] =
+        Session(*this, {first, true, options.vocabulary}, cancel).dictionaryLetters(lines);
+    const bool sure = dictionaryLetters > 0 && listed * 4 >= dictionaryLetters * 3 &&
+                      !accentedEnglish(first, texts.join(QLatin1Char(' ')));
     // The language another must beat: with a guess from an earlier capture, the usual one, as a
     // dictionary knows many foreign words; text that is not prose goes back to the usual one.
     const QString baseline = (usual.isEmpty() ? first : usual).section(QLatin1Char('+'), 0, 0);
@@ -848,14 +879,14 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     };
 
     // Where the packs span several scripts, the text's script rules out the packs of the others,
-    // even for a reading that looks sure or not like prose: a Russian text read with an English
-    // model comes out as confident Latin garbage. And a usual language of another script is no
-    // baseline to beat.
+    // even for a reading that is not like prose: a Russian text read with an English model comes
+    // out as confident Latin garbage. And a usual language of another script is no baseline to
+    // beat. Prose that the dictionary holds is in the first guess's script.
     QSet<QString> scripts;
     for (const QString& candidate : std::as_const(candidates))
         scripts.insert(TesseractLanguages::script(candidate));
     QString script;
-    if (scripts.size() > 1 && !sample.empty() &&
+    if (scripts.size() > 1 && !sample.empty() && !(words && sure) &&
         QFileInfo::exists(m_dataPath + QLatin1String("/osd.traineddata"))) {
         cancel.throwIfCancelled();
         makeBlock();
@@ -874,16 +905,29 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     const bool baselineOut = !script.isEmpty() && !baseScript.isEmpty() && baseScript != script &&
                              ofScript(candidates) != candidates;
     if (baselineOut) {
-        // Detection on a line or three can name the wrong script (English taken for Cyrillic):
-        // the usual language stays the one to beat, measured against the detected script's packs.
-        candidates = ofScript(candidates);
+        // Detection on a line or three can name the wrong script (English or Spanish taken for
+        // Cyrillic): the usual language stays the one to beat, measured against the packs of
+        // both scripts.
+        QStringList both = ofScript(candidates);
+        for (const QString& pack : std::as_const(candidates))
+            if (TesseractLanguages::script(pack) == baseScript && !both.contains(pack))
+                both.append(pack);
+        candidates = both;
         candidates.prepend(baseline);
     } else {
         if (!usual.isEmpty()) {
             if (!words)
                 return usual;
-            if (sure)
+            if (sure) {
+                // The earlier guess's dictionary holds the words it read, the usual one's clearly
+                // fewer of them: the guess stands, measured on all of the text and not a sample.
+                const int usualListed = Session(*this, {baseline, true, options.vocabulary}, cancel)
+                                            .dictionaryLetters(lines)
+                                            .second;
+                if (listed >= usualListed + std::max(6.0, knownMargin * dictionaryLetters))
+                    return first;
                 candidates = QStringList{baseline, first};
+            }
         } else if (!words || sure) {
             // A reading whose words the dictionary mostly knows has nothing to gain from another
             // language, nor has one that is mostly not words (program code, numbers, addresses).
@@ -893,8 +937,8 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     }
     makeBlock();
 
-    // The baseline is measured first, then the first guess (already read), so that a clear
-    // winner can end the search early.
+    // The baseline is measured first, then the first guess, so that a clear winner can end the
+    // search early.
     QStringList order = candidates;
     for (const QString& early : {first, baseline})
         if (order.removeAll(early) > 0)
@@ -910,18 +954,30 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     };
     for (const QString& language : std::as_const(order)) {
         cancel.throwIfCancelled();
-        // Sure words, and letters in words the language's dictionary knows. The first guess has
-        // read the sample already, in the reading it was taken from.
-        const std::vector<Line> read = language == first
-                                           ? sample
-                                           : Session(*this, {language, true, options.vocabulary}, cancel)
-                                                 .read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {});
+        // Every language reads the same block of sample lines. The first guess has also read
+        // them in place, where the whole pipeline may have read them better, and keeps the
+        // better of the two.
+        Session session(*this, {language, true, options.vocabulary}, cancel);
+        std::vector<std::vector<Line>> readings{
+            session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {})};
+        if (language == first)
+            readings.push_back(sample);
         double score = 0.0;
         int known = 0, letters = 0;
-        for (const Line& line : read) {
-            score += line.score + line.letters - line.unknown;
-            known += line.letters - line.unknown;
-            letters += line.letters;
+        QString text;
+        for (const std::vector<Line>& read : readings) {
+            // Sure words, and letters in words the language's dictionary holds.
+            double readScore = 0.0;
+            QStringList readText;
+            for (const Line& line : read) {
+                readScore += line.score + line.letters - line.unknown;
+                readText.append(line.text.simplified());
+            }
+            if (text.isNull() || readScore > score) {
+                score = readScore;
+                std::tie(letters, known) = session.dictionaryLetters(read);
+                text = readText.join(QLatin1Char(' '));
+            }
         }
         sampleLetters = std::max(sampleLetters, letters);
         if (language == baseline) {
@@ -934,8 +990,11 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
             bestKnown = known;
         }
         // A language that knows most words of the sample will not be beaten: wrong languages
-        // measured well under half.
-        if (language == best && known >= mostKnown * letters && clearlyBetter())
+        // measured well under half. The one to beat, measured first, must know nearly all: the
+        // English dictionary holds two thirds of many a French line.
+        if (language == best &&
+            ((known >= mostKnown * letters && clearlyBetter()) ||
+             (language == baseline && known >= sureKnown * letters && !accentedEnglish(language, text))))
             break;
     }
     if (!clearlyBetter())
