@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace vellumix::MonospaceText {
@@ -127,87 +128,95 @@ withUnderscores(const QImage& grey, const QRect& line, int baseline, double pitc
     if (far < 48)
         return text;
 
-    Columns columns{std::vector<int>(std::size_t(x1 - x0 + 1), 0),
-                    std::vector<int>(std::size_t(x1 - x0 + 1), 0)};
-    for (int y = top; y <= bottom; ++y) {
-        const uchar* row = grey.constScanLine(y);
-        std::vector<int>& counts = y <= split ? columns.upper : columns.lower;
-        for (int x = x0; x <= x1; ++x)
-            if (std::abs(row[x] - paper) * 20 >= far * 9)
-                ++counts[std::size_t(x - x0)];
-    }
-    // Nothing below the line alone: no underscore can be missing.
-    bool lowAlone = false;
-    for (std::size_t i = 0; i < columns.lower.size() && !lowAlone; ++i)
-        lowAlone = columns.lower[i] > 0 && columns.upper[i] == 0;
-    if (!lowAlone)
-        return text;
-
-    const Grid grid = fitGrid(columns.upper, line.left() - x0, line.right() - x0, pitch);
-    if (!grid.fits())
-        return text;
-    const int width = x1 - x0 + 1;
-    auto cellAt = [&](int k) {
-        const double start = grid.origin + k * grid.pitch;
-        const int from = int(std::ceil(start + 0.2 * grid.pitch));
-        const int to = int(std::floor(start + 0.8 * grid.pitch));
-        if (start < 0 || start + grid.pitch > width || to < from)
-            return Cell::Unclear;
-        int low = 0;
-        for (int c = from; c <= to; ++c) {
-            if (columns.upper[std::size_t(c)] > 0)
-                return Cell::Glyph;
-            low += columns.lower[std::size_t(c)] > 0 ? 1 : 0;
+    // Syntax colours give some words far less contrast than others: where the strongest ink's
+    // measure finds nothing to mend, a fainter one is tried.
+    auto attempt = [&](int percent) -> std::optional<QString> {
+        Columns columns{std::vector<int>(std::size_t(x1 - x0 + 1), 0),
+                        std::vector<int>(std::size_t(x1 - x0 + 1), 0)};
+        for (int y = top; y <= bottom; ++y) {
+            const uchar* row = grey.constScanLine(y);
+            std::vector<int>& counts = y <= split ? columns.upper : columns.lower;
+            for (int x = x0; x <= x1; ++x)
+                if (std::abs(row[x] - paper) * 100 >= far * percent)
+                    ++counts[std::size_t(x - x0)];
         }
-        if (low == 0)
-            return Cell::Empty;
-        return low * 5 >= (to - from + 1) * 3 ? Cell::Underscore : Cell::Unclear;
+        // Nothing below the line alone: no underscore can be missing.
+        bool lowAlone = false;
+        for (std::size_t i = 0; i < columns.lower.size() && !lowAlone; ++i)
+            lowAlone = columns.lower[i] > 0 && columns.upper[i] == 0;
+        if (!lowAlone)
+            return std::nullopt;
+
+        const Grid grid = fitGrid(columns.upper, line.left() - x0, line.right() - x0, pitch);
+        if (!grid.fits())
+            return std::nullopt;
+        const int width = x1 - x0 + 1;
+        auto cellAt = [&](int k) {
+            const double start = grid.origin + k * grid.pitch;
+            const int from = int(std::ceil(start + 0.2 * grid.pitch));
+            const int to = int(std::floor(start + 0.8 * grid.pitch));
+            if (start < 0 || start + grid.pitch > width || to < from)
+                return Cell::Unclear;
+            int low = 0;
+            for (int c = from; c <= to; ++c) {
+                if (columns.upper[std::size_t(c)] > 0)
+                    return Cell::Glyph;
+                low += columns.lower[std::size_t(c)] > 0 ? 1 : 0;
+            }
+            if (low == 0)
+                return Cell::Empty;
+            return low * 5 >= (to - from + 1) * 3 ? Cell::Underscore : Cell::Unclear;
+        };
+        // The cells the words cover, and any underscores that Tesseract left out at either end.
+        int first = int(std::floor((line.left() - x0 + 0.2 * grid.pitch - grid.origin) / grid.pitch));
+        int last = int(std::floor((line.right() - x0 - 0.2 * grid.pitch - grid.origin) / grid.pitch));
+        while (cellAt(first - 1) == Cell::Underscore)
+            --first;
+        while (cellAt(last + 1) == Cell::Underscore)
+            ++last;
+
+        QString glyphs = text;
+        glyphs.remove(QLatin1Char(' ')).remove(QLatin1Char('_'));
+        QString rebuilt;
+        qsizetype next = 0;
+        for (int k = first; k <= last; ++k) {
+            switch (cellAt(k)) {
+            case Cell::Glyph:
+                if (next == glyphs.size())
+                    return std::nullopt;
+                rebuilt += glyphs.at(next++);
+                break;
+            case Cell::Underscore:
+                rebuilt += QLatin1Char('_');
+                break;
+            case Cell::Empty:
+                if (!rebuilt.isEmpty() && !rebuilt.endsWith(QLatin1Char(' ')))
+                    rebuilt += QLatin1Char(' ');
+                break;
+            case Cell::Unclear:
+                return std::nullopt;
+            }
+        }
+        rebuilt = rebuilt.trimmed();
+        if (next != glyphs.size())
+            return std::nullopt;
+        // Underscores are only ever added: between any two characters, an underscore stays and a
+        // space may become one, but unless the grid is sure no space appears or goes. Where one
+        // would, the cells may not be the characters' (short proportional text that fit a grid).
+        const QList<QStringView> before = separators(text), after = separators(rebuilt);
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            const bool spaced = before[i].contains(QLatin1Char(' '));
+            if (after[i].count(QLatin1Char('_')) < before[i].count(QLatin1Char('_')) ||
+                (!grid.sure() &&
+                 ((spaced && after[i].isEmpty()) || (!spaced && after[i].contains(QLatin1Char(' '))))))
+                return std::nullopt;
+        }
+        return rebuilt;
     };
-    // The cells the words cover, and any underscores that Tesseract left out at either end.
-    int first = int(std::floor((line.left() - x0 + 0.2 * grid.pitch - grid.origin) / grid.pitch));
-    int last = int(std::floor((line.right() - x0 - 0.2 * grid.pitch - grid.origin) / grid.pitch));
-    while (cellAt(first - 1) == Cell::Underscore)
-        --first;
-    while (cellAt(last + 1) == Cell::Underscore)
-        ++last;
-
-    QString glyphs = text;
-    glyphs.remove(QLatin1Char(' ')).remove(QLatin1Char('_'));
-    QString rebuilt;
-    qsizetype next = 0;
-    for (int k = first; k <= last; ++k) {
-        switch (cellAt(k)) {
-        case Cell::Glyph:
-            if (next == glyphs.size())
-                return text;
-            rebuilt += glyphs.at(next++);
-            break;
-        case Cell::Underscore:
-            rebuilt += QLatin1Char('_');
-            break;
-        case Cell::Empty:
-            if (!rebuilt.isEmpty() && !rebuilt.endsWith(QLatin1Char(' ')))
-                rebuilt += QLatin1Char(' ');
-            break;
-        case Cell::Unclear:
-            return text;
-        }
-    }
-    rebuilt = rebuilt.trimmed();
-    if (next != glyphs.size())
-        return text;
-    // Underscores are only ever added: between any two characters, an underscore stays and a
-    // space may become one, but unless the grid is sure no space appears or goes. Where one
-    // would, the cells may not be the characters' (short proportional text that fit a grid).
-    const QList<QStringView> before = separators(text), after = separators(rebuilt);
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        const bool spaced = before[i].contains(QLatin1Char(' '));
-        if (after[i].count(QLatin1Char('_')) < before[i].count(QLatin1Char('_')) ||
-            (!grid.sure() &&
-             ((spaced && after[i].isEmpty()) || (!spaced && after[i].contains(QLatin1Char(' '))))))
-            return text;
-    }
-    return rebuilt;
+    for (const int percent : {45, 30})
+        if (const std::optional<QString> rebuilt = attempt(percent))
+            return *rebuilt;
+    return text;
 }
 
 } // namespace vellumix::MonospaceText
