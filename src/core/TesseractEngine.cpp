@@ -1040,9 +1040,13 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             else if (const QString last = m_pool->lastMeasured(); !last.isEmpty())
                 languages = last;
         }
-        // The plain reading that judges the prepared one waits until the language is settled.
+        // The plain reading that judges the prepared one waits until the language is settled;
+        // but the prepared reading of captions over a picture (uneven paper) is too garbled to
+        // tell the language by, and every language would be measured for nothing.
         const bool choosing = automatic && !known;
-        const bool defer = choosing && !tiled(text);
+        const bool defer = choosing && !tiled(text) &&
+                           !ScreenImage::unevenPaper(
+                               ScreenImage::normalizePolarity(ScreenImage::grey(text), polarityRadius));
         std::vector<TextLine> lines = readText(text, languages, options, cancel, !defer);
         if (choosing) {
             const QString chosen = chooseLanguages(text, languages, languages == usual ? QString() : usual,
