@@ -499,6 +499,12 @@ public:
                 line.text = MonospaceText::withUnderscores(grey, line.box.toAlignedRect(), median(baselines),
                                                            characterWidth, line.text);
             }
+            // The models read a zero in code as the letter: a hexadecimal number's ("Ox7f") and
+            // one alone between an operator and a terminator ("i = O;").
+            static const QRegularExpression zero(
+                QStringLiteral("(?<![\\p{L}\\p{N}_])[Oo](?=x[0-9A-Fa-f]+(?![\\p{L}\\p{N}_]))|"
+                               "(?:(?<=[=(\\[,] )|(?<=[=(\\[,]))O(?=[;,)\\]])"));
+            line.text.replace(zero, QStringLiteral("0"));
             if (!words.empty()) {
                 line.words = int(words.size());
                 line.confidence /= float(line.words);
