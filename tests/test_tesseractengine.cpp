@@ -24,21 +24,33 @@ namespace {
 
 const QColor light(Qt::white), ink(0x1d, 0x1d, 0x1f), dark(0x1e, 0x1e, 0x1e), pale(0xd4, 0xd4, 0xd4);
 
+QFont pixelFont(const QString& family, int px, QFont::StyleStrategy strategy = QFont::PreferDefault)
+{
+    QFont font(family);
+    font.setPixelSize(px);
+    font.setStyleStrategy(strategy);
+    return font;
+}
+
 // Lines of text drawn from `at`, one and a half lines apart.
-QImage
-textImage(QSize size, QColor paper, QColor colour, const QStringList& lines, int px = 14, QPoint at = {8, 8})
+QImage textImage(
+    QSize size, QColor paper, QColor colour, const QStringList& lines, const QFont& font, QPoint at = {8, 8})
 {
     QImage image(size, paper.alpha() == 255 ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     image.fill(paper);
     QPainter painter(&image);
-    QFont font(u"DejaVu Sans"_s);
-    font.setPixelSize(px);
     painter.setFont(font);
     painter.setPen(colour);
     const QFontMetrics metrics = painter.fontMetrics();
     for (int i = 0; i < lines.size(); ++i)
         painter.drawText(at + QPoint(0, metrics.ascent() + int(metrics.height() * 1.5) * i), lines.at(i));
     return image;
+}
+
+QImage
+textImage(QSize size, QColor paper, QColor colour, const QStringList& lines, int px = 14, QPoint at = {8, 8})
+{
+    return textImage(size, paper, colour, lines, pixelFont(u"DejaVu Sans"_s, px), at);
 }
 
 QImage qr(const QString& payload)
@@ -120,18 +132,8 @@ private Q_SLOTS:
         const QStringList stepped = {u"The licenses for most software and other practical works"_s,
                                      u"are designed to take away your freedom to share and change"_s,
                                      u"the works. By contrast, the GNU General Public License is"_s};
-        QImage aliased(400, 60, QImage::Format_RGB32);
-        {
-            aliased.fill(dark);
-            QPainter painter(&aliased);
-            QFont font(u"DejaVu Sans"_s);
-            font.setPixelSize(10);
-            font.setStyleStrategy(QFont::NoAntialias);
-            painter.setFont(font);
-            painter.setPen(pale);
-            for (int l = 0; l < stepped.size(); ++l)
-                painter.drawText(8, 16 + 16 * l, stepped.at(l));
-        }
+        const QImage aliased =
+            textImage({400, 60}, dark, pale, stepped, pixelFont(u"DejaVu Sans"_s, 10, QFont::NoAntialias));
         QTest::newRow("aliased 10 px text on dark") << aliased << false << stepped << none;
 
         // A terminal's code: Tesseract drops underscores or splits them from their word, and a
@@ -139,32 +141,13 @@ private Q_SLOTS:
         const QStringList code = {u"&& std::equal(__x.begin(), __x.end(), __y.begin())); }"_s,
                                   u"if (__last - __first > int(_S_threshold))"_s,
                                   u"std::__insertion_sort(__first, __last, __comp);"_s};
-        QImage terminal(520, 70, QImage::Format_RGB32);
-        {
-            terminal.fill(Qt::black);
-            QPainter painter(&terminal);
-            QFont font(u"DejaVu Sans Mono"_s);
-            font.setPixelSize(13);
-            painter.setFont(font);
-            painter.setPen(QColor(0x4e, 0xe0, 0x6a));
-            for (int l = 0; l < code.size(); ++l)
-                painter.drawText(10, 20 + 20 * l, code.at(l));
-        }
+        const QImage terminal = textImage({520, 76}, Qt::black, QColor(0x4e, 0xe0, 0x6a), code,
+                                          pixelFont(u"DejaVu Sans Mono"_s, 13));
         QTest::newRow("underscores in code on black") << terminal << false << code << none;
 
         // Zeros in code that the models read as the letter.
         const QStringList zeros = {u"for (int i = 0; i < count; ++i)"_s, u"mask = flags & 0x7f;"_s};
-        QImage numbers(360, 60, QImage::Format_RGB32);
-        {
-            numbers.fill(light);
-            QPainter painter(&numbers);
-            QFont font(u"Nimbus Mono PS"_s);
-            font.setPixelSize(15);
-            painter.setFont(font);
-            painter.setPen(ink);
-            for (int l = 0; l < zeros.size(); ++l)
-                painter.drawText(10, 22 + 22 * l, zeros.at(l));
-        }
+        const QImage numbers = textImage({360, 64}, light, ink, zeros, pixelFont(u"Nimbus Mono PS"_s, 15));
         QTest::newRow("zeros in code") << numbers << false << zeros << none;
 
         // A dark list with its selected row in an accent colour, the row only a little taller
