@@ -49,10 +49,14 @@ Grid fitGrid(const std::vector<int>& upper, int from, int to, double pitch)
         const double offsetStep = std::max(0.25, p / 16.0);
         const int offsets = int(p / offsetStep);
         // Cuts for each offset; the middle of the longest run of fewest cuts is the surest fit.
+        // Counting stops where a grid can no longer fit or beat the best: in proportional text
+        // that is after a few edges.
+        const int enough = std::min(int(cells) / 15, best.pitch == 0.0 ? int(cells) : bestCuts) + 1;
         std::vector<int> cuts(std::size_t(offsets), 0);
         for (int i = 0; i < offsets; ++i) {
-            for (double edge = from + i * offsetStep; edge <= to; edge += p)
-                cuts[std::size_t(i)] += upper[std::size_t(std::lround(edge))] > 0 ? 1 : 0;
+            int& cut = cuts[std::size_t(i)];
+            for (double edge = from + i * offsetStep; edge <= to && cut < enough; edge += p)
+                cut += upper[std::size_t(std::lround(edge))] > 0 ? 1 : 0;
         }
         const int fewest = *std::min_element(cuts.begin(), cuts.end());
         int plateau = 0, run = 0, runEnd = 0;
