@@ -505,6 +505,9 @@ public:
                 QStringLiteral("(?<![\\p{L}\\p{N}_])[Oo](?=x[0-9A-Fa-f]+(?![\\p{L}\\p{N}_]))|"
                                "(?:(?<=[=(\\[,] )|(?<=[=(\\[,]))O(?=[;,)\\]])"));
             line.text.replace(zero, QStringLiteral("0"));
+            // And an empty pair of parentheses as "({)" or "{)", which no language writes.
+            static const QRegularExpression parentheses(QStringLiteral("\\(\\{\\)|(?<=\\w)\\{\\)"));
+            line.text.replace(parentheses, QStringLiteral("()"));
             if (!words.empty()) {
                 line.words = int(words.size());
                 line.confidence /= float(line.words);
