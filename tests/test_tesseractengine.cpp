@@ -446,6 +446,9 @@ private Q_SLOTS:
         // Empty parentheses read as "({)".
         QTest::newRow("code, light theme")
             << u"code-light-theme.png"_s << u"eng"_s << u"{ return const_reverse_iterator(this->end()); }"_s;
+        // Underscores just under the letters, where this font draws them.
+        QTest::newRow("code, solarized theme")
+            << u"code-solarized-theme.png"_s << u"eng"_s << u"{ return _M_dataplus; }"_s;
     }
     void screens()
     {

@@ -103,10 +103,11 @@ withUnderscores(const QImage& grey, const QRect& line, int baseline, double pitc
     const int above = baseline - line.top();
     if (above < 6)
         return text;
-    // Rows to the baseline and a little below hold every character but the underscore; the
-    // underscore lies about as deep as the descenders.
+    // Every character but the underscore and the punctuation that sits on the baseline has ink
+    // well above it. The underscore lies on the baseline or below it: just under the letters in
+    // some fonts, as deep as the descenders in others.
     const int top = std::max(0, line.top());
-    const int split = baseline + std::max(1, int(std::lround(0.08 * above)));
+    const int split = baseline - std::max(1, int(std::lround(0.12 * above)));
     const int bottom =
         std::min(grey.height() - 1, std::max(line.bottom(), baseline + int(std::lround(0.4 * above))));
     const int reach = int(std::ceil(3 * pitch));
@@ -169,7 +170,8 @@ withUnderscores(const QImage& grey, const QRect& line, int baseline, double pitc
             }
             if (low == 0)
                 return Cell::Empty;
-            return low * 5 >= (to - from + 1) * 3 ? Cell::Underscore : Cell::Unclear;
+            // A stroke across the cell, or a period or comma.
+            return low * 5 >= (to - from + 1) * 3 ? Cell::Underscore : Cell::Glyph;
         };
         // The cells the words cover, and any underscores that Tesseract left out at either end.
         int first = int(std::floor((line.left() - x0 + 0.2 * grid.pitch - grid.origin) / grid.pitch));
