@@ -154,7 +154,7 @@ withUnderscores(const QImage& grey, const QRect& line, int baseline, double pitc
 
         const Grid grid = fitGrid(columns.upper, line.left() - x0, line.right() - x0, pitch);
         if (!grid.fits())
-            return std::nullopt;
+            return text; // proportional: fainter ink only cuts more
         const int width = x1 - x0 + 1;
         auto cellAt = [&](int k) {
             const double start = grid.origin + k * grid.pitch;
