@@ -684,8 +684,20 @@ bool TesseractEngine::tiled(const QImage& image)
     return image.height() > 2 * maximumTile || image.width() > 2 * maximumTile;
 }
 
+TesseractEngine::Greys TesseractEngine::greysOf(const QImage& image) const
+{
+    Greys greys;
+    greys.greyscale = greys.normalised = ScreenImage::grey(image);
+    if (m_tuning.normalizePolarity)
+        greys.normalised =
+            ScreenImage::normalizePolarity(greys.greyscale, polarityRadius, &greys.darkRegions);
+    greys.unevenPaper = ScreenImage::unevenPaper(greys.normalised);
+    return greys;
+}
+
 std::vector<TesseractEngine::TextLine>
 TesseractEngine::readText(const QImage& image,
+                          const Greys& greys,
                           const QString& languages,
                           const OCROptions& options,
                           const CancelToken& cancel,
@@ -704,7 +716,8 @@ TesseractEngine::readText(const QImage& image,
                                     : QRect(start, 0, end - start, image.height());
             const int keepFrom = start == 0 ? 0 : start + tileOverlap / 2;
             const int keepTo = end == length ? length : end - tileOverlap / 2;
-            for (TextLine line : readText(image.copy(tile), languages, options, cancel)) {
+            const QImage part = image.copy(tile);
+            for (TextLine line : readText(part, greysOf(part), languages, options, cancel)) {
                 line.box.translate(tile.topLeft());
                 const double centre = tall ? line.box.center().y() : line.box.center().x();
                 if (centre >= keepFrom && centre < keepTo)
@@ -721,14 +734,8 @@ TesseractEngine::readText(const QImage& image,
     session.setScanResolution(options.scanResolution);
 
     std::vector<Line> lines;
-    // The image in grey; dark-on-light at the image's size, and where it was inverted.
-    QImage greyscale, normalised, darkRegions;
-    if (!prepared || judge) {
-        greyscale = normalised = ScreenImage::grey(image);
-        if (m_tuning.normalizePolarity)
-            normalised = ScreenImage::normalizePolarity(greyscale, polarityRadius, &darkRegions);
-    }
-    const bool unevenPaper = judge && ScreenImage::unevenPaper(normalised);
+    const auto& [greyscale, normalised, darkRegions, uneven] = greys;
+    const bool unevenPaper = judge && uneven;
     if (prepared) {
         lines = std::move(*prepared);
     } else {
@@ -819,7 +826,7 @@ TesseractEngine::readText(const QImage& image,
     return lines;
 }
 
-QString TesseractEngine::chooseLanguages(const QImage& image,
+QString TesseractEngine::chooseLanguages(const Greys& greys,
                                          const QString& first,
                                          const QString& usual,
                                          const std::vector<TextLine>& lines,
@@ -872,7 +879,9 @@ QString TesseractEngine::chooseLanguages(const QImage& image,
     auto makeBlock = [&] {
         if (!block.isNull())
             return;
-        const QImage grey = ScreenImage::normalizePolarity(ScreenImage::grey(image), polarityRadius);
+        const QImage grey = m_tuning.normalizePolarity
+                                ? greys.normalised
+                                : ScreenImage::normalizePolarity(greys.greyscale, polarityRadius);
         block = QImage(width, height, QImage::Format_Grayscale8);
         block.fill(255);
         {
@@ -1052,22 +1061,22 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         // The plain reading that judges the prepared one waits until the language is settled;
         // but the prepared reading of captions over a picture (uneven paper) is too garbled to
         // tell the language by, and every language would be measured for nothing.
+        const Greys greys = tiled(text) ? Greys{} : greysOf(text);
         const bool choosing = automatic && !known;
-        const bool defer = choosing && !tiled(text) &&
-                           !ScreenImage::unevenPaper(
-                               ScreenImage::normalizePolarity(ScreenImage::grey(text), polarityRadius));
-        std::vector<TextLine> lines = readText(text, languages, options, cancel, !defer);
+        const bool defer = choosing && !tiled(text) && !greys.unevenPaper;
+        std::vector<TextLine> lines = readText(text, greys, languages, options, cancel, !defer);
         if (choosing) {
-            const QString chosen = chooseLanguages(text, languages, languages == usual ? QString() : usual,
-                                                   lines, options, cancel);
+            const QString chosen =
+                chooseLanguages(tiled(text) ? greysOf(text) : greys, languages,
+                                languages == usual ? QString() : usual, lines, options, cancel);
             if (!chosen.isEmpty() && chosen != languages) {
                 languages = chosen;
-                lines = readText(text, languages, options, cancel, !defer);
+                lines = readText(text, greys, languages, options, cancel, !defer);
             }
             m_pool->remember(key, languages, !chosen.isEmpty());
         }
         if (defer)
-            lines = readText(text, languages, options, cancel, true, std::move(lines));
+            lines = readText(text, greys, languages, options, cancel, true, std::move(lines));
         for (const TextLine& line : lines) {
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
             if (auto block = recognized.toBlock(image.size()))

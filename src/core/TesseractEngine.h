@@ -69,9 +69,19 @@ private:
     class Session;
 
     static bool tiled(const QImage& image);
+    // An image in grey, and dark-on-light at its size with where it was inverted: worked out
+    // once per capture, as every reading and the language sample start from them.
+    struct Greys
+    {
+        QImage greyscale, normalised, darkRegions;
+        bool unevenPaper = false;
+    };
+    Greys greysOf(const QImage& image) const;
     // The prepared reading (or `prepared`, when already made), and with `judge` the plain
-    // reading of unsure areas, keeping the better per area.
+    // reading of unsure areas, keeping the better per area. `greys` are image's, unless it is
+    // read in tiles.
     std::vector<TextLine> readText(const QImage& image,
+                                   const Greys& greys,
                                    const QString& languages,
                                    const OCROptions& options,
                                    const CancelToken& cancel,
@@ -81,7 +91,7 @@ private:
     // first of `first`; `first` when none does, empty when the lines are sure enough (or too
     // little prose) to ask. `usual`, when `first` is a guess from an earlier capture, is the
     // language to check it against.
-    QString chooseLanguages(const QImage& image,
+    QString chooseLanguages(const Greys& greys,
                             const QString& first,
                             const QString& usual,
                             const std::vector<TextLine>& lines,
