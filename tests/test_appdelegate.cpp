@@ -213,7 +213,7 @@ private Q_SLOTS:
         f.delegate.reset();
         Q_EMIT f.model.openWorkspace();
         Q_EMIT f.model.toast(u"after"_s);
-        QVERIFY(!panel || !panel->isVisible());
+        QVERIFY(!f.toast.panel() || !f.toast.panel()->isVisible()); // no new toast either
         f.hotKeys.press(4);
         QTest::qWait(20);
     }
