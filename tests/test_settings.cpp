@@ -10,7 +10,6 @@
 #include "platform/x11/X11TaskbarHints.h"
 #include "shell/AppDelegate.h"
 #include "shell/ShortcutManager.h"
-#include "ui/Appearance.h"
 #include "ui/OnboardingView.h"
 #include "ui/SettingsView.h"
 
@@ -560,15 +559,6 @@ private Q_SLOTS:
             l.delegate->aboutWindow()->close();
             QTRY_VERIFY(!window->isVisible());
         }
-    }
-
-    void unknownAppearanceIsLight()
-    {
-        const Appearance appearance;
-        appearance.apply(u"Sepia"_s);
-        QCOMPARE(QApplication::palette().color(QPalette::Window),
-                 Appearance::lightPalette().color(QPalette::Window));
-        appearance.apply(u"System"_s);
     }
 
     void helpAndVersionNeedNoDisplay_data()

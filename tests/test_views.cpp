@@ -96,6 +96,10 @@ private Q_SLOTS:
         QCOMPARE(QApplication::style()->name().toLower(), u"fusion"_s);
         QTRY_VERIFY(label->palette().color(QPalette::Window).lightness() < 100);
         QCOMPARE(label->palette().color(QPalette::Highlight), preferences.accentColor());
+        // A stored name we do not know is light; the system's text is black, the light look's is not.
+        preferences.setAppearance(u"Sepia"_s);
+        QCOMPARE(QApplication::palette().color(QPalette::Text),
+                 Appearance::lightPalette().color(QPalette::Text));
         preferences.setAppearance(u"System"_s);
         QCOMPARE(QApplication::style()->name(), systemStyle);
         QTRY_VERIFY(label->palette().color(QPalette::Window).lightness() > 200);
