@@ -183,7 +183,6 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("days");
         QTest::addColumn<QStringList>("kept");
         QTest::newRow("7") << QVariant(7) << QStringList{u"1 day"_s};
-        QTest::newRow("0") << QVariant(0) << QStringList{u"1 day"_s, u"10 days"_s};
         QTest::newRow("INT_MIN") << QVariant(qlonglong(INT_MIN) - 5) << QStringList{u"1 day"_s, u"10 days"_s};
     }
     void startUpPruningWithAStoredPeriod()

@@ -31,8 +31,6 @@ private Q_SLOTS:
         QTest::newRow("cut at the display's edges before scaling")
             << QRectF(-100, 1000, 200, 200) << QRectF(-1920, 0, 1920, 1080) << QSize(1920, 1080)
             << QRect(1820, 0, 100, 80);
-        QTest::newRow("top-right corner")
-            << QRectF(1430, 890, 40, 40) << retina << QSize(2880, 1800) << QRect(2860, 0, 20, 20);
         QTest::newRow("no overlap") << QRectF(10, 10, 5, 5) << QRectF(100, 100, 50, 50) << QSize(77, 33)
                                     << QRect();
         // 1.25: 10 -> 12.5 floors to 12, 10 + 30 = 40 -> 50 stays; y: (100 - 60) * 1.25 = 50.

@@ -90,7 +90,6 @@ private Q_SLOTS:
         QTest::newRow("LANGUAGE") << u"LANGUAGE=de LANG=en_US.UTF-8"_s << true;
         QTest::newRow("LANGUAGE list, first we have") << u"LANGUAGE=fr:de_AT LANG=C"_s << true;
         QTest::newRow("English before German") << u"LANGUAGE=en:de LANG=de_DE.UTF-8"_s << false;
-        QTest::newRow("LC_MESSAGES") << u"LC_MESSAGES=de_DE.UTF-8 LANG=C.UTF-8"_s << true;
         QTest::newRow("LC_MESSAGES over LANG") << u"LC_MESSAGES=en_GB.UTF-8 LANG=de_DE.UTF-8"_s << false;
         QTest::newRow("LC_ALL over LC_MESSAGES") << u"LC_ALL=de_CH.UTF-8 LC_MESSAGES=en_GB.UTF-8"_s << true;
         QTest::newRow("LANG") << u"LANG=de_DE.UTF-8"_s << true;

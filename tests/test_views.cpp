@@ -69,7 +69,6 @@ private Q_SLOTS:
                                    << u"87% confidence · 1.23s · eng+deu"_s;
         QTest::newRow("automatic") << 1.0f << 0.005 << QString()
                                    << u"100% confidence · 0.01s · Automatic language"_s;
-        QTest::newRow("nothing") << 0.0f << 0.0 << u"fra"_s << u"0% confidence · 0.00s · fra"_s;
     }
     void statusLine()
     {
