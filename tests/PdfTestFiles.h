@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Builds the PDFs the tests need at run time and runs the command-line PDF tools on them.
+// Builds the PDFs the tests need at run time and runs the command-line PDF tools on them; reads
+// and writes plain files.
 #pragma once
 
 #include <QFile>
@@ -72,16 +73,6 @@ inline QByteArray assemble(const QByteArrayList& objects)
     }
     return pdf + xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
            " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(pdf.size()) + "\n%%EOF\n";
-}
-
-// One hand-written page, for page boxes QPdfWriter cannot make: `pageKeys` go into its dictionary.
-inline void writeRawPdf(const QString& path, const QByteArray& pageKeys, const QByteArray& content)
-{
-    writeFile(path,
-              assemble({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                        "<< /Type /Page /Parent 2 0 R /Contents 4 0 R " + pageKeys + " >>",
-                        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
-                            "\nendstream"}));
 }
 
 // Rewrites `path` with qpdf: extra arguments before the output (for example "--rotate=+90").

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ModelFixture.h"
+#include "PdfTestFiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -202,9 +203,7 @@ private Q_SLOTS:
                                         0.5f,
                                         std::nullopt}
                                .toJson());
-        QFile file(QDir(folder.path()).filePath(HistoryStore::fileName));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(entries).toJson()) > 0);
-        file.close();
+        QVERIFY(pdftest::writeFile(folder.filePath(HistoryStore::fileName), QJsonDocument(entries).toJson()));
         MemoryDefaults defaults;
         defaults.set(Preferences::storeKey, QVariantMap{{u"retentionDays"_s, days}});
         FakeEngine engine;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "PdfTestFiles.h"
 #include "model/HistoryStore.h"
 
 #include <QDir>
@@ -19,17 +20,8 @@ namespace {
 
 constexpr double now = 800000000.25; // a fixed moment, fraction included
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
+using pdftest::readFile;
+using pdftest::writeFile;
 
 // An image file of the given apparent size that takes no disk space; returns its name.
 QString sparseImage(const QTemporaryDir& dir, qint64 size)

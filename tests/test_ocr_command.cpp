@@ -121,11 +121,9 @@ private Q_SLOTS:
                                      << u"invalid page range"_s;
         // Text in an SVG needs fonts, which a plain core application cannot give.
         const QString svg = m_dir.filePath(u"text.svg"_s);
-        QFile svgFile(svg);
-        if (svgFile.open(QIODevice::WriteOnly))
-            svgFile.write("<svg xmlns='http://www.w3.org/2000/svg' width='200' height='40'>"
-                          "<rect width='200' height='40' fill='white'/>"
-                          "<text x='5' y='30' font-size='20' fill='white'>hidden</text></svg>");
+        pdftest::writeFile(svg, "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='40'>"
+                                "<rect width='200' height='40' fill='white'/>"
+                                "<text x='5' y='30' font-size='20' fill='white'>hidden</text></svg>");
         QTest::newRow("SVG with text, then an image")
             << QStringList{svg, m_image} << 0 << u"==> %1 <==\n\n==> %2 <==\n"_s.arg(svg, m_image) + hello
             << QString();
