@@ -85,3 +85,15 @@ private:
     QProcess m_windowManager;
     bool m_ready = false;
 };
+
+// main() of a suite on its own session, which must be up before the application connects.
+#define VELLUMIX_XVFB_TEST_MAIN(TestClass, ...)                                                              \
+    int main(int argc, char* argv[])                                                                         \
+    {                                                                                                        \
+        XvfbSession session({__VA_ARGS__});                                                                  \
+        if (!session.isReady())                                                                              \
+            return 1;                                                                                        \
+        QApplication app(argc, argv);                                                                        \
+        TestClass test;                                                                                      \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }

@@ -92,14 +92,6 @@ private:
     QProcess m_app;
 };
 
-int main(int argc, char* argv[])
-{
-    XvfbSession session({"Xvfb", "openbox", "xdotool", "xclip", "xwininfo"});
-    if (!session.isReady())
-        return 1;
-    QApplication app(argc, argv);
-    TestJourney test;
-    return QTest::qExec(&test, argc, argv);
-}
+VELLUMIX_XVFB_TEST_MAIN(TestJourney, "Xvfb", "openbox", "xdotool", "xclip", "xwininfo")
 
 #include "test_journey.moc"

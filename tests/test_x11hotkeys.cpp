@@ -66,14 +66,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    XvfbSession session({"Xvfb", "openbox", "xdotool"});
-    if (!session.isReady())
-        return 1;
-    QApplication app(argc, argv);
-    TestX11HotKeys test;
-    return QTest::qExec(&test, argc, argv);
-}
+VELLUMIX_XVFB_TEST_MAIN(TestX11HotKeys, "Xvfb", "openbox", "xdotool")
 
 #include "test_x11hotkeys.moc"
