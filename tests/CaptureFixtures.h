@@ -11,11 +11,7 @@
 #include <QStringList>
 #include <QTest>
 
-namespace vellumix::test {
-
-using testing::coordinateImage;
-using testing::FakeActivator;
-using testing::FakeGrabber;
+namespace vellumix::testing {
 
 // A region tool running `body` as a shell script inside `folder`; its output path is "$1".
 inline RegionTool fakeTool(const QString& folder, const QString& body)
@@ -47,4 +43,4 @@ inline void drag(QWidget* view, QPoint from, QPoint to)
     QTest::mouseRelease(view, Qt::LeftButton, {}, to);
 }
 
-} // namespace vellumix::test
+} // namespace vellumix::testing

@@ -71,7 +71,7 @@ private Q_SLOTS:
     void snapshotsFollowScreens()
     {
         QCOMPARE(QGuiApplication::primaryScreen()->name(), u"left"_s);
-        test::FakeGrabber grabber;
+        testing::FakeGrabber grabber;
         const auto frames = [&grabber] {
             QList<QRectF> list;
             for (const DisplaySnapshot& snapshot : ScreenCapture::snapshots(grabber).result())

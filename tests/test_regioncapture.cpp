@@ -34,7 +34,7 @@ QString wait(QFuture<QImage> future)
 
 } // namespace
 
-using test::captureFolders;
+using testing::captureFolders;
 
 class TestRegionCapture : public QObject
 {
@@ -43,7 +43,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_fixtures.isValid());
-        QVERIFY(test::coordinateImage(30, 20).save(m_fixtures.filePath(u"fixture.png"_s)));
+        QVERIFY(testing::coordinateImage(30, 20).save(m_fixtures.filePath(u"fixture.png"_s)));
     }
     void judging_data()
     {
@@ -68,7 +68,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, body);
         QFETCH(QString, outcome);
-        NativeRegionCapture capture(test::fakeTool(m_fixtures.path(), body), {});
+        NativeRegionCapture capture(testing::fakeTool(m_fixtures.path(), body), {});
         QCOMPARE(wait(capture.capture()), outcome);
         QCOMPARE(captureFolders(), QStringList{});
     }
@@ -88,7 +88,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, line);
         QFETCH(QString, outcome);
-        RegionTool tool = test::fakeTool(
+        RegionTool tool = testing::fakeTool(
             m_fixtures.path(), u"echo '"_s + QString(line).replace(u"'"_s, u"'\\''"_s) + u"' >&2"_s);
         tool.noiseLines = RegionTool::gnomeScreenshot().noiseLines;
         NativeRegionCapture capture(tool, {});
@@ -97,8 +97,8 @@ private Q_SLOTS:
     void cancelBeforeLaunchNeverLaunches()
     {
         QTemporaryDir folder;
-        NativeCaptureJob job(test::fakeTool(folder.path(), u"touch launched"_s), folder.filePath(u"r.png"_s),
-                             folder.filePath(u"e.txt"_s));
+        NativeCaptureJob job(testing::fakeTool(folder.path(), u"touch launched"_s),
+                             folder.filePath(u"r.png"_s), folder.filePath(u"e.txt"_s));
         job.cancel();
         int cancelled = 0, other = 0;
         job.start([&](NativeCaptureJob::Result result) {
@@ -121,7 +121,7 @@ private Q_SLOTS:
     void privateFolderPerCapture()
     {
         NativeRegionCapture capture(
-            test::fakeTool(
+            testing::fakeTool(
                 m_fixtures.path(),
                 uR"(d=$(dirname "$1"); echo $d $(stat -c %a $d $d/capture-error.txt) >&2; exit 1)"_s),
             {});
@@ -140,7 +140,7 @@ private Q_SLOTS:
             QFile pidFile(m_fixtures.filePath(u"pid"_s));
             pidFile.remove();
             auto capture = std::make_unique<NativeRegionCapture>(
-                test::fakeTool(m_fixtures.path(), u"echo $$ > pid; exec sleep 30"_s),
+                testing::fakeTool(m_fixtures.path(), u"echo $$ > pid; exec sleep 30"_s),
                 NativeRegionCapture::ImageLoad{});
             QFuture<QImage> future = capture->capture();
             QTRY_VERIFY(pidFile.size() > 0);

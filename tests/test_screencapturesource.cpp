@@ -14,8 +14,8 @@
 using namespace vellumix;
 using namespace Qt::StringLiterals;
 using Sizes = QList<QSize>;
-using test::captureFolders;
-using test::drag;
+using testing::captureFolders;
+using testing::drag;
 
 namespace {
 
@@ -54,7 +54,7 @@ public:
     }
     void answer()
     {
-        test::FakeGrabber now;
+        testing::FakeGrabber now;
         promise->addResult(now.grab(asked).result());
         promise->finish();
     }
@@ -73,7 +73,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_fixtures.isValid());
-        QVERIFY(test::coordinateImage(30, 20).save(m_fixtures.filePath(u"fixture.png"_s)));
+        QVERIFY(testing::coordinateImage(30, 20).save(m_fixtures.filePath(u"fixture.png"_s)));
         QImage huge(9000, 9000, QImage::Format_Mono); // a small file over the pixel limit
         huge.fill(0);
         QVERIFY(huge.save(m_fixtures.filePath(u"huge.png"_s)));
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QFETCH(QString, body);
         QFETCH(Sizes, sizes);
         QFETCH(QString, failure);
-        auto capture = source(test::fakeTool(m_fixtures.path(), body));
+        auto capture = source(testing::fakeTool(m_fixtures.path(), body));
         const Ended ended = wait(capture->region());
         QCOMPARE(ended.failure, failure);
         QCOMPARE(ended.sizes, sizes);
@@ -188,8 +188,8 @@ private:
     }
 
     QTemporaryDir m_fixtures;
-    test::FakeActivator m_activator;
-    test::FakeGrabber m_grabber;
+    testing::FakeActivator m_activator;
+    testing::FakeGrabber m_grabber;
 };
 
 QTEST_MAIN(TestScreenCaptureSource)

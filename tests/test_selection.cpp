@@ -19,14 +19,14 @@ namespace {
 // 1 "middle" 1280x1024 at scale 1, 2 "right" 960x600 at scale 2.
 struct Overlay
 {
-    test::FakeActivator activator;
+    testing::FakeActivator activator;
     SelectionController controller{&activator};
     QList<DisplaySnapshot> snapshots;
     QList<QList<QImage>> deliveries;
 
     explicit Overlay(bool multiple)
     {
-        test::FakeGrabber grabber;
+        testing::FakeGrabber grabber;
         snapshots = ScreenCapture::snapshots(grabber).result();
         controller.begin(snapshots, multiple, [this](QList<QImage> images) { deliveries.append(images); });
     }
@@ -80,7 +80,7 @@ private Q_SLOTS:
         QFETCH(QPoint, to);
         QFETCH(QList<QRectF>, regions);
         Overlay overlay(true);
-        test::drag(overlay.panel(display), from, to);
+        testing::drag(overlay.panel(display), from, to);
         QList<QRectF> actual;
         for (const SelectionController::Region& region : overlay.controller.regions())
             actual.append(region.display == display ? region.rect : QRectF());
@@ -90,8 +90,8 @@ private Q_SLOTS:
     {
         Overlay overlay(true);
         SelectionView* right = overlay.panel(2);
-        test::drag(right, {10, 10}, {110, 60});
-        test::drag(overlay.panel(0), {10, 10}, {60, 110});
+        testing::drag(right, {10, 10}, {110, 60});
+        testing::drag(overlay.panel(0), {10, 10}, {60, 110});
         QTest::keyClick(right, Qt::Key_Z, Qt::ControlModifier); // the most recent one, on the left
         QCOMPARE(overlay.controller.regions().size(), 1);
         QCOMPARE(overlay.controller.regions()[0].display, 2);
@@ -115,8 +115,8 @@ private Q_SLOTS:
         QFETCH(bool, delivers);
         Overlay overlay(true);
         // Right display (scale 2) first, then the left one (scale 1.25).
-        test::drag(overlay.panel(2), {100, 50}, {150, 90});
-        test::drag(overlay.panel(0), {400, 160}, {440, 192});
+        testing::drag(overlay.panel(2), {100, 50}, {150, 90});
+        testing::drag(overlay.panel(0), {400, 160}, {440, 192});
         if (key == -1)
             QVERIFY(overlay.panel(1)->windowHandle()->close());
         else if (key == 0)
