@@ -150,6 +150,14 @@ private Q_SLOTS:
         const QImage numbers = textImage({360, 64}, light, ink, zeros, pixelFont(u"Nimbus Mono PS"_s, 15));
         QTest::newRow("zeros in code") << numbers << false << zeros << none;
 
+        // Words cropped tight, as a user drags round a name, which layout analysis dropped as noise.
+        const QFont mono = pixelFont(u"DejaVu Sans Mono"_s, 15);
+        QTest::newRow("tight crop of a word on dark")
+            << textImage({65, 18}, dark, pale, {u"xclip"_s}, mono, {5, -1}) << false
+            << QStringList{u"xclip"_s} << none;
+        QTest::newRow("tight crop of a price") << textImage({55, 19}, light, ink, {u"$8083"_s}, 15, {4, 0})
+                                               << false << QStringList{u"$8083"_s} << none;
+
         // A dark list with its selected row in an accent colour, the row only a little taller
         // than its text.
         const QStringList rows = {u"Not enough free disk space"_s, u"Unable to fetch some archives"_s,

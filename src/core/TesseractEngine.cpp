@@ -45,6 +45,8 @@ constexpr int tileOverlap = 400;
 // Text drawn without anti-aliasing reads best at most doubled: smoothed further, its steps
 // blur into shapes the model was not trained on.
 constexpr double hardEdgedUpscale = 2.0;
+// A capture this high or lower holds a line or two: a word, a button, a field.
+constexpr int shortCapture = 160;
 
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
@@ -822,6 +824,24 @@ TesseractEngine::readText(const QImage& image,
         }
         if (!panelLines.empty())
             lines = better(lines, panelLines);
+        // Layout analysis takes a lone short word for noise at some resolutions, the more so
+        // without a margin around it: where nothing read sure, a short capture is also read as
+        // one block, with paper around it.
+        if (image.height() <= shortCapture &&
+            std::none_of(lines.begin(), lines.end(), [](const Line& line) { return line.score > 0.0; })) {
+            const QImage paper = ScreenImage::stretchToPaper(greyscale);
+            const int margin = std::max(4, paper.height() / 2);
+            QImage padded(paper.width() + 2 * margin, paper.height() + 2 * margin, QImage::Format_Grayscale8);
+            padded.fill(255);
+            QPainter(&padded).drawImage(margin, margin, paper);
+            const QImage large =
+                SmallTextPreparation::prepare(padded, m_tuning.upscaler, m_tuning.maximumUpscale);
+            const double factor = double(large.width()) / padded.width();
+            std::vector<Line> block = session.read(large, tesseract::PSM_SINGLE_BLOCK, true, factor, {});
+            for (Line& line : block)
+                line.box.translate(-margin, -margin);
+            lines = better(lines, block);
+        }
     }
     return lines;
 }
