@@ -82,6 +82,13 @@ private Q_SLOTS:
             << (QStringList{page.first().text} + left + right + QStringList{page.last().text}).join(u'\n')
             << u"A heading over both columns "_s + (left + right).join(u' ') +
                    u"\n\nA footnote across the page"_s;
+        // A column that runs on below the other's end, under a heading narrower than the two.
+        const QStringList longer = left + QStringList{u"where it turns the page"_s, u"and runs on"_s};
+        QList<TextBlock> uneven = columns(longer, right, 0.8);
+        uneven.prepend({.text = u"A heading"_s, .x = 0.05, .y = 0.9, .width = 0.52, .height = 0.06});
+        QTest::newRow("uneven columns under a heading")
+            << uneven << (QStringList{u"A heading"_s} + longer + right).join(u'\n')
+            << u"A heading "_s + (longer + right).join(u' ');
         QTest::newRow("settings values stay beside their labels")
             << columns(left, {u"120 MB"_s, u"4 GB"_s, u"Off"_s}, 0.9)
             << u"the first column starts here\n120 MB\nand it runs on for a while\n4 GB\n"

@@ -80,9 +80,14 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
         left = std::min(left, blocks[qsizetype(i)].x);
         right = std::max(right, blocks[qsizetype(i)].x + blocks[qsizetype(i)].width);
     }
+    // Headings are left out: one over both columns may be narrower than the two.
+    std::vector<double> heights;
+    for (std::size_t i : indices)
+        heights.push_back(blocks[qsizetype(i)].height);
+    const double usual = median(std::move(heights));
     std::vector<std::size_t> narrow;
     for (std::size_t i : indices)
-        if (blocks[qsizetype(i)].width <= 0.6 * (right - left))
+        if (blocks[qsizetype(i)].width <= 0.6 * (right - left) && blocks[qsizetype(i)].height <= 1.3 * usual)
             narrow.push_back(i);
     if (narrow.size() < 6)
         return std::nullopt;
@@ -112,8 +117,8 @@ bool overlapsVertically(const TextBlock& a, const TextBlock& b)
     return a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-// Prose on both sides, each side mostly starting at one edge, and the two sides running beside
-// each other line for line. Settings lists and tables fail the first test (short values), chat
+// Prose on both sides, each side mostly starting at one edge, and the shorter side running
+// beside the other line for line. Settings lists and tables fail the first test (short values), chat
 // bubbles the last (their lines alternate), so those stay in rows.
 bool sideBySideProse(const QList<TextBlock>& blocks,
                      const std::vector<std::size_t>& a,
@@ -141,7 +146,8 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         });
         return 5 * std::size_t(paired) >= 3 * side.size();
     };
-    return prose(a) && prose(b) && beside(a, b) && beside(b, a);
+    // A column may run on below the other's end, so the shorter one tells.
+    return prose(a) && prose(b) && (a.size() <= b.size() ? beside(a, b) : beside(b, a));
 }
 
 // Appends `rows` (in row order) to `out`, reading side-by-side prose columns one after the
@@ -167,15 +173,18 @@ void arrange(const QList<TextBlock>& blocks,
         left.clear();
         right.clear();
     };
+    // A line crosses the gutter where it spans its middle: the gutter's edges come from the
+    // narrow lines alone, and a heading's box may reach a little into it.
+    const double middle = (gutter->left + gutter->right) / 2;
     for (std::size_t i : rows) {
         const TextBlock& b = blocks[qsizetype(i)];
-        if (b.x + b.width > gutter->left && b.x < gutter->right) {
+        if (b.x + b.width > middle && b.x < middle) {
             flush();
             out.push_back(i);
             continue;
         }
         section.push_back(i);
-        (b.x < gutter->left ? left : right).push_back(i);
+        (b.x < middle ? left : right).push_back(i);
     }
     flush();
 }
