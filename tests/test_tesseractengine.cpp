@@ -437,7 +437,7 @@ private Q_SLOTS:
         QCOMPARE(engine.recognize(image, {}, CancelToken()).language, language);
     }
     // Screens once read wrong: the automatic language, where the packs of several scripts are
-    // installed, and code.
+    // installed, code and columns.
     void screens_data()
     {
         QTest::addColumn<QString>("fixture");
@@ -457,6 +457,12 @@ private Q_SLOTS:
         // Underscores just under the letters, where this font draws them.
         QTest::newRow("code, solarized theme")
             << u"code-solarized-theme.png"_s << u"eng"_s << u"{ return _M_dataplus; }"_s;
+        // Two columns, the unsure lines of each read again together, ran into one another.
+        QTest::newRow("blurred columns")
+            << u"blurred-columns.png"_s << u"eng"_s << u"roles in the\nFor example, on rare occasions"_s;
+        // Lines run across the gutter, their left parts ending far apart in a wide column.
+        QTest::newRow("aliased columns")
+            << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
     }
     void screens()
     {

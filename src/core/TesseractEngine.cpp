@@ -184,8 +184,9 @@ struct Word
 };
 
 // Tesseract runs two columns of prose into one line where their gutter is narrow. A gap far
-// wider than the line's spaces, at the same place in three lines or more, with a few words on
-// either side, is a gutter: the lines are split there, and the composer reads the columns.
+// wider than the line's spaces, with a few words on either side, at the same place in three
+// lines or more (or where other lines begin), is a gutter: the lines are split there, and the
+// composer reads the columns.
 void splitAtGutters(std::vector<std::vector<Word>>& lines)
 {
     struct Gap
@@ -216,6 +217,7 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
     std::vector<std::pair<std::size_t, std::size_t>> cuts;
     for (const Gap& gap : gaps) {
         int aligned = 0, comments = 0, earliest = gap.left, latest = gap.left;
+        int start = lines[gap.line].front().box.left();
         for (const Gap& other : gaps) {
             if (std::min(gap.right, other.right) - std::max(gap.left, other.left) < gap.height / 2)
                 continue;
@@ -223,8 +225,11 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
             comments += int(lines[other.line][other.after + 1].text.contains(comment));
             earliest = std::min(earliest, other.left);
             latest = std::max(latest, other.left);
+            start = std::min(start, lines[other.line].front().box.left());
         }
-        if (aligned >= 3 && 2 * comments < aligned && latest - earliest <= 8 * gap.height)
+        // Wrapped prose ends within a long word or so of its gutter, however wide the column.
+        const int ragged = std::max(8 * gap.height, (earliest - start) / 4);
+        if (aligned >= 3 && 2 * comments < aligned && latest - earliest <= ragged)
             cuts.emplace_back(gap.line, gap.after);
     }
     // From the last, so that earlier positions stay valid.
@@ -778,10 +783,30 @@ TesseractEngine::readText(const QImage& image,
             }
             regions.push_back(region);
         }
+        // Read as one block, a region that holds prose side by side, columns, runs their lines
+        // into one: the whole image then goes to Tesseract's own layout analysis. Not so the
+        // cells of a table, whose rows a block keeps.
+        const auto inProse = [&](const Line& line, const QRect& region) {
+            const auto letters =
+                std::count_if(line.text.begin(), line.text.end(), [](QChar c) { return c.isLetter(); });
+            return line.words >= 4 && 2 * letters >= line.text.size() &&
+                   region.contains(line.box.center().toPoint());
+        };
+        const bool columns = std::any_of(regions.begin(), regions.end(), [&](const QRect& region) {
+            return std::any_of(lines.begin(), lines.end(), [&](const Line& a) {
+                return inProse(a, region) && std::any_of(lines.begin(), lines.end(), [&](const Line& b) {
+                           return inProse(b, region) && a.box.right() < b.box.left() &&
+                                  a.box.bottom() > b.box.top() && b.box.bottom() > a.box.top() &&
+                                  std::max(a.box.height(), b.box.height()) <
+                                      2 * std::min(a.box.height(), b.box.height());
+                       });
+            });
+        });
         // A capture of a few lines costs little to read whole, and reads better whole. On uneven
         // paper the prepared reading can lose the text on the darker side while what it kept
         // reads sure, and Tesseract's own reading of the colours does not.
-        if ((!regions.empty() && (lines.size() < 12 || regions.size() * 2 > lines.size())) || unevenPaper) {
+        if ((!regions.empty() && (lines.size() < 12 || regions.size() * 2 > lines.size() || columns)) ||
+            unevenPaper) {
             lines = better(lines, session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
         } else if (lines.empty()) {
             lines = session.read(image, tesseract::PSM_AUTO, true, 1.0, {});
