@@ -833,7 +833,8 @@ TesseractEngine::readText(const QImage& image,
         // Bubbles and selected rows in a shade of their own: Tesseract's one threshold turns
         // some of them solid, text and all, so each is also read on its own.
         std::vector<Line> panelLines;
-        for (const QRect& panel : ScreenImage::panels(normalised)) {
+        const std::vector<QRect> panels = ScreenImage::panels(normalised);
+        for (const QRect& panel : panels) {
             const QImage large =
                 SmallTextPreparation::prepare(ScreenImage::stretchToPaper(greyscale.copy(panel)),
                                               m_tuning.upscaler, m_tuning.maximumUpscale);
@@ -847,8 +848,19 @@ TesseractEngine::readText(const QImage& image,
                 panelLines.push_back(line);
             }
         }
-        if (!panelLines.empty())
-            lines = better(lines, panelLines);
+        // Only the lines on panels compete with the panels' own: elsewhere that reading is no
+        // empty one, it never looked, and a line read unsure there must stay.
+        if (!panelLines.empty()) {
+            std::vector<Line> onPanels, elsewhere;
+            for (Line& line : lines) {
+                const bool on = std::any_of(panels.begin(), panels.end(), [&](const QRect& panel) {
+                    return line.box.intersects(QRectF(panel));
+                });
+                (on ? onPanels : elsewhere).push_back(std::move(line));
+            }
+            lines = better(onPanels, panelLines);
+            lines.insert(lines.end(), elsewhere.begin(), elsewhere.end());
+        }
         // Layout analysis takes a lone short word for noise at some resolutions, the more so
         // without a margin around it: where nothing read sure, a short capture is also read as
         // one block, with paper around it.
