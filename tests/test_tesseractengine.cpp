@@ -437,7 +437,7 @@ private Q_SLOTS:
         QCOMPARE(engine.recognize(image, {}, CancelToken()).language, language);
     }
     // Screens once read wrong: the automatic language, where the packs of several scripts are
-    // installed, code, columns and dialogs.
+    // installed, code, columns, dialogs and names.
     void screens_data()
     {
         QTest::addColumn<QString>("fixture");
@@ -464,6 +464,8 @@ private Q_SLOTS:
         // Fields read unsure in a dialog whose buttons are panels: only the panels' lines
         // compete with the panels' reading.
         QTest::newRow("dark dialog") << u"dark-dialog.png"_s << u"eng"_s << u"Utility libraries"_s;
+        // A short name first in a line, a little taller than the words after it, is no icon.
+        QTest::newRow("name first") << u"name-first.png"_s << u"eng"_s << u"Qt 6 SQL module"_s;
         QTest::newRow("aliased columns")
             << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
     }

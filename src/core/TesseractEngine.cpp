@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <vector>
@@ -459,7 +460,14 @@ public:
                 const bool sign =
                     std::none_of(icon.text.begin(), icon.text.end(), [](QChar c) { return c.isLetter(); });
                 const int size = sign ? std::max(icon.box.width(), icon.box.height()) : icon.box.height();
-                if (size * 10 >= usual * 11 && (words[1].box.left() - icon.box.right()) * 5 >= usual * 4)
+                // Letters no further from the next word than the words are from each other are
+                // a word of the line (a name such as "Qt").
+                int space = std::numeric_limits<int>::max();
+                for (std::size_t w = 2; w < words.size(); ++w)
+                    space = std::min(space, words[w].box.left() - words[w - 1].box.right());
+                const int gap = words[1].box.left() - icon.box.right();
+                const bool apart = sign || words.size() < 3 || gap * 2 > space * 3;
+                if (size * 10 >= usual * 11 && gap * 5 >= usual * 4 && apart)
                     words.erase(words.begin());
             }
             // For runs of underscores: the width of a character in the line's longer words.
