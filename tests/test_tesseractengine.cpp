@@ -155,6 +155,14 @@ private Q_SLOTS:
         QTest::newRow("tight crop of a word on dark")
             << textImage({65, 18}, dark, pale, {u"xclip"_s}, mono, {5, -1}) << false
             << QStringList{u"xclip"_s} << none;
+        // Cropped to its ink, a name the models read less surely than in a line.
+        const QFont nimbus = pixelFont(u"Nimbus Sans"_s, 16);
+        const QFontMetrics nimbusMetrics(nimbus);
+        const QRect bounds = nimbusMetrics.tightBoundingRect(u"libnsl2"_s);
+        QTest::newRow("word cropped to its ink")
+            << textImage(bounds.size() + QSize(1, 1), light, ink, {u"libnsl2"_s}, nimbus,
+                         {-bounds.left(), -bounds.top() - nimbusMetrics.ascent()})
+            << false << QStringList{u"libnsl2"_s} << none;
         QTest::newRow("tight crop of a price") << textImage({55, 19}, light, ink, {u"$8083"_s}, 15, {4, 0})
                                                << false << QStringList{u"$8083"_s} << none;
 

@@ -48,6 +48,7 @@ constexpr int tileOverlap = 400;
 constexpr double hardEdgedUpscale = 2.0;
 // A capture this high or lower holds a line or two: a word, a button, a field.
 constexpr int shortCapture = 160;
+constexpr float loneWord = 25.0f;
 
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
@@ -882,10 +883,16 @@ TesseractEngine::readText(const QImage& image,
             const QImage large =
                 SmallTextPreparation::prepare(padded, m_tuning.upscaler, m_tuning.maximumUpscale);
             const double factor = double(large.width()) / padded.width();
-            std::vector<Line> block = session.read(large, tesseract::PSM_SINGLE_BLOCK, true, factor, {});
-            for (Line& line : block)
+            // Models read a tight crop's word less surely than the same word in a line; the user
+            // dragged round it, so a word read better than at random is kept.
+            static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]{2}"));
+            std::vector<Line> block;
+            for (Line& line : session.read(large, tesseract::PSM_SINGLE_BLOCK, true, factor, {})) {
                 line.box.translate(-margin, -margin);
-            lines = better(lines, block);
+                if (line.weakest >= loneWord && line.text.contains(word))
+                    block.push_back(std::move(line));
+            }
+            lines = lines.empty() ? block : better(lines, block);
         }
     }
     return lines;
