@@ -246,6 +246,173 @@ QStringList headerLines(QRandomGenerator& random, int count)
     return lines.mid(start, count);
 }
 
+// Web addresses in the licences and the names of the packages installed: real strings of the
+// kind that fill a settings dialog's fields.
+QStringList fieldValues()
+{
+    static const QStringList values = [] {
+        QStringList all;
+        static const QRegularExpression address(QStringLiteral("https?://[\\w./-]+[\\w/]"));
+        for (const char* name : {"GPL-3", "Apache-2.0", "MPL-2.0", "LGPL-2.1", "GFDL-1.3"}) {
+            const QString text =
+                readFile(QStringLiteral("/usr/share/common-licenses/") + QLatin1String(name));
+            for (const QRegularExpressionMatch& match : address.globalMatch(text))
+                all.append(match.captured());
+        }
+        for (const QString& package :
+             QDir(QStringLiteral("/usr/share/doc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            all.append(QStringLiteral("/usr/share/doc/%1/copyright").arg(package));
+        all.removeDuplicates();
+        return all;
+    }();
+    return values;
+}
+
+// Tight crops of single words, a name dragged round in a list or a field: identifiers from the
+// library headers, package names and interface words, with a pixel or two of margin at most.
+// Settings dialogs: labels beside bordered fields, a check box and two buttons, one in the accent
+// colour. Prose in two columns of unequal length under a heading narrower than both.
+void appendLaterClasses(QList<EvaluationImage>& set,
+                        QRandomGenerator& random,
+                        const QStringList& proportional)
+{
+    static const QRegularExpression identifier(QStringLiteral("[A-Za-z_][\\w:.-]{3,}"));
+    QStringList names;
+    for (const QString& line : headerLines(random, 40))
+        for (const QRegularExpressionMatch& match : identifier.globalMatch(line))
+            names.append(match.captured());
+    for (const QString& package :
+         QDir(QStringLiteral("/usr/share/doc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        names.append(package);
+    names += words();
+    const QStringList families = proportional + QStringList{QStringLiteral("DejaVu Sans Mono")};
+    for (int i = 0; i < 8; ++i) {
+        const QString word = pick(random, names, 1).value(0);
+        const QFont font = pixelFont(families.at(i % families.size()), 12 + 2 * (i % 4));
+        const QRect tight = QFontMetrics(font).tightBoundingRect(word);
+        const int margin = i % 3;
+        const bool darkTheme = i % 2 == 1;
+        QImage image(tight.width() + 2 * margin + 1, tight.height() + 2 * margin + 1, QImage::Format_RGB32);
+        image.fill(darkTheme ? QColor(0x1e, 0x1e, 0x1e) : QColor(0xff, 0xff, 0xff));
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(darkTheme ? QColor(0xd4, 0xd4, 0xd4) : QColor(0x1d, 0x1d, 0x1f));
+        painter.drawText(margin - tight.left(), margin - tight.top(), word);
+        painter.end();
+        set.append({QStringLiteral("word"), QStringLiteral("word-") + number(i), image, word, {}, {}});
+    }
+
+    const QList<QColor> accents = {QColor(0xe6, 0x61, 0x00), QColor(0x35, 0x84, 0xe4),
+                                   QColor(0x26, 0xa2, 0x69), QColor(0xc0, 0x1c, 0x28)};
+    const QList<QStringList> buttons = {{QStringLiteral("Cancel"), QStringLiteral("Save")},
+                                        {QStringLiteral("Reset"), QStringLiteral("Apply")},
+                                        {QStringLiteral("Close"), QStringLiteral("Export")},
+                                        {QStringLiteral("Back"), QStringLiteral("Install")}};
+    for (int i = 0; i < 4; ++i) {
+        const bool darkTheme = i % 2 == 0;
+        const QColor window = darkTheme ? QColor(0x2b, 0x2b, 0x2b) : QColor(0xf6, 0xf5, 0xf4);
+        const QColor text = darkTheme ? QColor(0xee, 0xee, 0xee) : QColor(0x24, 0x1f, 0x31);
+        const QColor field = darkTheme ? QColor(0x1e, 0x1e, 0x1e) : QColor(0xff, 0xff, 0xff);
+        const QColor border = darkTheme ? QColor(0x4a, 0x4a, 0x4a) : QColor(0xc0, 0xbf, 0xbc);
+        const QFont font = pixelFont(proportional.at(i % proportional.size()), 13 + i % 3);
+        const QFontMetrics metrics(font);
+        const int row = metrics.height() + 18;
+        QStringList expected;
+        QImage image(680, 70 + 6 * row, QImage::Format_RGB32);
+        image.fill(window);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setFont(font);
+        painter.setPen(text);
+        int y = 14;
+        for (int r = 0; r < 4; ++r) {
+            const QStringList label =
+                pick(random, catalogue({}), 1).value(0).split(QLatin1Char(' ')).mid(0, 2);
+            const QString value = pick(random, fieldValues(), 1).value(0);
+            const QRect box(250, y, 400, row - 8);
+            painter.setPen(QPen(border, 1));
+            painter.setBrush(field);
+            painter.drawRoundedRect(box, 4, 4);
+            painter.setPen(text);
+            painter.drawText(24, y + (row - 8 + metrics.ascent() - metrics.descent()) / 2,
+                             label.join(QLatin1Char(' ')) + QLatin1Char(':'));
+            painter.drawText(QRect(box.left() + 8, box.top(), box.width() - 16, box.height()),
+                             Qt::AlignVCenter | Qt::AlignLeft, metrics.elidedText(value, Qt::ElideNone, 384));
+            expected.append(label.join(QLatin1Char(' ')) + QStringLiteral(": ") + value);
+            y += row;
+        }
+        const QString option = pick(random, catalogue({}), 1).value(0);
+        const QRect tick(24, y + 4, row - 20, row - 20);
+        painter.setPen(QPen(darkTheme ? text : border, 1));
+        painter.setBrush(accents.at(i));
+        painter.drawRoundedRect(tick, 3, 3);
+        painter.setPen(text);
+        painter.drawText(tick.right() + 12,
+                         tick.top() + (tick.height() + metrics.ascent() - metrics.descent()) / 2, option);
+        expected.append(option);
+        y += row + 10;
+        const QStringList& pair = buttons.at(i);
+        int x = image.width() - 24;
+        for (int b = int(pair.size()) - 1; b >= 0; --b) {
+            const int width = metrics.horizontalAdvance(pair.at(b)) + 36;
+            x -= width;
+            const QRect button(x, y, width, row);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(b == 1 ? accents.at(i)
+                                    : (darkTheme ? QColor(0x45, 0x45, 0x45) : QColor(0xde, 0xdd, 0xda)));
+            painter.drawRoundedRect(button, 6, 6);
+            painter.setPen(b == 1 ? QColor(Qt::white) : text);
+            painter.drawText(button, Qt::AlignCenter, pair.at(b));
+            x -= 12;
+        }
+        expected.append(pair.join(QLatin1Char(' ')));
+        painter.end();
+        set.append({QStringLiteral("dialog"),
+                    QStringLiteral("dialog-") + number(i),
+                    image.copy(0, 0, image.width(), y + row + 14),
+                    expected.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+
+    for (int i = 0; i < 4; ++i) {
+        const bool darkTheme = i % 2 == 1;
+        const QColor paper = darkTheme ? QColor(0x1e, 0x1e, 0x1e) : QColor(0xff, 0xff, 0xff);
+        const QColor ink = darkTheme ? QColor(0xd4, 0xd4, 0xd4) : QColor(0x1d, 0x1d, 0x1f);
+        const QFont font = pixelFont(proportional.at(i % proportional.size()), 13 + i);
+        QFont heading = font;
+        heading.setPixelSize(font.pixelSize() * 2);
+        heading.setBold(true);
+        const QFontMetrics metrics(font), headingMetrics(heading);
+        const QStringList left = licenceLines(random, 10, 38), right = licenceLines(random, 5 + i, 38);
+        const QString title = licenceLines(random, 1, 14).value(0);
+        int column = 0;
+        for (const QString& line : left + right)
+            column = std::max(column, metrics.horizontalAdvance(line));
+        const int gutter = 20 + 6 * i, top = headingMetrics.height() + 24;
+        QImage image(16 + 2 * column + gutter + 16, top + 10 * metrics.lineSpacing() + 12,
+                     QImage::Format_RGB32);
+        image.fill(paper);
+        QPainter painter(&image);
+        painter.setPen(ink);
+        painter.setFont(heading);
+        painter.drawText(16, 12 + headingMetrics.ascent(), title);
+        painter.setFont(font);
+        for (int l = 0; l < left.size(); ++l)
+            painter.drawText(16, top + metrics.ascent() + l * metrics.lineSpacing(), left.at(l));
+        for (int l = 0; l < right.size(); ++l)
+            painter.drawText(16 + column + gutter, top + metrics.ascent() + l * metrics.lineSpacing(),
+                             right.at(l));
+        painter.end();
+        set.append({QStringLiteral("article"),
+                    QStringLiteral("article-") + number(i),
+                    image,
+                    (QStringList{title} + left + right).join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
+}
+
 } // namespace
 
 QList<EvaluationImage> evaluationSet()
@@ -923,6 +1090,9 @@ QList<EvaluationImage> evaluationSet()
                     {},
                     {}});
     }
+    // Classes added later draw from a generator of their own, so the images above stay as they were.
+    QRandomGenerator later(20261209);
+    appendLaterClasses(set, later, proportional);
     return set;
 }
 
