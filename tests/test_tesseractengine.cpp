@@ -472,6 +472,8 @@ private Q_SLOTS:
         // Fields read unsure in a dialog whose buttons are panels: only the panels' lines
         // compete with the panels' reading.
         QTest::newRow("dark dialog") << u"dark-dialog.png"_s << u"eng"_s << u"Utility libraries"_s;
+        // A grey button's label read in one line with the coloured button's beside it.
+        QTest::newRow("dialog buttons") << u"dialog-buttons.png"_s << u"eng"_s << u"Cancel"_s;
         // A short name first in a line, a little taller than the words after it, is no icon.
         QTest::newRow("name first") << u"name-first.png"_s << u"eng"_s << u"Qt 6 SQL module"_s;
         QTest::newRow("aliased columns")

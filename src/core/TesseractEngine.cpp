@@ -858,15 +858,20 @@ TesseractEngine::readText(const QImage& image,
             }
         }
         // Only the lines on panels compete with the panels' own: elsewhere that reading is no
-        // empty one, it never looked, and a line read unsure there must stay.
+        // empty one, it never looked, and a line read unsure there must stay. A line that only
+        // reaches onto a panel (a grey button's label run into the coloured one's) stays whole.
         if (!panelLines.empty()) {
             std::vector<Line> onPanels, elsewhere;
             for (Line& line : lines) {
                 const bool on = std::any_of(panels.begin(), panels.end(), [&](const QRect& panel) {
-                    return line.box.intersects(QRectF(panel));
+                    return QRectF(panel).contains(line.box.center());
                 });
                 (on ? onPanels : elsewhere).push_back(std::move(line));
             }
+            std::erase_if(panelLines, [&](const Line& line) {
+                return std::any_of(elsewhere.begin(), elsewhere.end(),
+                                   [&](const Line& other) { return overlaps(line.box, other.box); });
+            });
             lines = better(onPanels, panelLines);
             lines.insert(lines.end(), elsewhere.begin(), elsewhere.end());
         }
