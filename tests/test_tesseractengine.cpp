@@ -445,7 +445,7 @@ private Q_SLOTS:
         QCOMPARE(engine.recognize(image, {}, CancelToken()).language, language);
     }
     // Screens once read wrong: the automatic language, where the packs of several scripts are
-    // installed, code, columns, dialogs and names.
+    // installed, code, columns, dialogs, names and chats.
     void screens_data()
     {
         QTest::addColumn<QString>("fixture");
@@ -472,6 +472,9 @@ private Q_SLOTS:
         // Fields read unsure in a dialog whose buttons are panels: only the panels' lines
         // compete with the panels' reading.
         QTest::newRow("dark dialog") << u"dark-dialog.png"_s << u"eng"_s << u"Utility libraries"_s;
+        // A bubble whose line of text left no darker cell across it was two panels, the first
+        // cutting through the letters.
+        QTest::newRow("chat bubbles") << u"chat-bubbles.png"_s << u"eng"_s << u"Changehat AppArmor"_s;
         // A grey button's label read in one line with the coloured button's beside it.
         QTest::newRow("dialog buttons") << u"dialog-buttons.png"_s << u"eng"_s << u"Cancel"_s;
         // A short name first in a line, a little taller than the words after it, is no icon.

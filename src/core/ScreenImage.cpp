@@ -339,6 +339,24 @@ std::vector<QRect> panels(const QImage& grey)
         found.emplace_back(x * cell.width(), y * cell.height(), w * cell.width(), h * cell.height());
     }
     boxaDestroy(&boxes);
+    // A line of light text across a narrow bubble can leave no darker cell in its rows, which
+    // splits the bubble in two; the parts, one right below the other and as wide, are one.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (auto a = found.begin(); a != found.end() && !merged; ++a) {
+            for (auto b = found.begin(); b != found.end(); ++b) {
+                const int common = std::min(a->right(), b->right()) - std::max(a->left(), b->left());
+                const int gap = b->top() - a->bottom() - 1;
+                if (a == b || gap < 0 || gap > 2 * cell.height() ||
+                    10 * common < 9 * std::max(a->width(), b->width()))
+                    continue;
+                *a |= *b;
+                found.erase(b);
+                merged = true;
+                break;
+            }
+        }
+    }
     // Many patches of darker paper make a picture, not a few panels.
     if (found.size() > 16)
         found.clear();
