@@ -89,6 +89,17 @@ private Q_SLOTS:
         QTest::newRow("uneven columns under a heading")
             << uneven << (QStringList{u"A heading"_s} + longer + right).join(u'\n')
             << u"A heading "_s + (longer + right).join(u' ');
+        // Three columns: the widest gutter parts the first from the other two, read in turn.
+        QList<TextBlock> three = columns(left, right, 0.9);
+        for (TextBlock& block : three)
+            block.width = 0.25;
+        const QStringList third = {u"and a third column follows"_s, u"as a newspaper sets its page"_s,
+                                   u"with the last of the text"_s};
+        for (qsizetype i = 0; i < third.size(); ++i)
+            three.append(
+                {.text = third[i], .x = 0.85, .y = 0.9 - 0.05 * double(i), .width = 0.12, .height = 0.04});
+        QTest::newRow("three columns")
+            << three << (left + right + third).join(u'\n') << (left + right + third).join(u' ');
         QTest::newRow("settings values stay beside their labels")
             << columns(left, {u"120 MB"_s, u"4 GB"_s, u"Off"_s}, 0.9)
             << u"the first column starts here\n120 MB\nand it runs on for a while\n4 GB\n"

@@ -117,9 +117,9 @@ bool overlapsVertically(const TextBlock& a, const TextBlock& b)
     return a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-// Prose on both sides, each side mostly starting at one edge, and the shorter side running
-// beside the other line for line. Settings lists and tables fail the first test (short values), chat
-// bubbles the last (their lines alternate), so those stay in rows.
+// Prose on both sides, each side's lines mostly starting at shared edges, and the shorter side
+// running beside the other line for line. Settings lists and tables fail the first test (short
+// values), chat bubbles the last (their lines alternate), so those stay in rows.
 bool sideBySideProse(const QList<TextBlock>& blocks,
                      const std::vector<std::size_t>& a,
                      const std::vector<std::size_t>& b)
@@ -128,14 +128,15 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         if (side.size() < 3)
             return false;
         std::vector<double> words;
-        double edge = 1e300;
-        for (std::size_t i : side) {
+        for (std::size_t i : side)
             words.push_back(wordCount(blocks[qsizetype(i)].text));
-            edge = std::min(edge, blocks[qsizetype(i)].x);
-        }
+        // A line starts at an edge that two more lines share: a side may hold columns of its own.
         const double slack = 2.0 * characterWidth(blocks, side);
-        const auto aligned = std::count_if(
-            side.begin(), side.end(), [&](std::size_t i) { return blocks[qsizetype(i)].x - edge <= slack; });
+        const auto aligned = std::count_if(side.begin(), side.end(), [&](std::size_t i) {
+            return std::count_if(side.begin(), side.end(), [&](std::size_t j) {
+                       return std::abs(blocks[qsizetype(j)].x - blocks[qsizetype(i)].x) <= slack;
+                   }) >= 3;
+        });
         return median(std::move(words)) >= 4 && 3 * std::size_t(aligned) >= 2 * side.size();
     };
     auto beside = [&blocks](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
