@@ -479,6 +479,9 @@ private Q_SLOTS:
         QTest::newRow("dialog buttons") << u"dialog-buttons.png"_s << u"eng"_s << u"Cancel"_s;
         // A short name first in a line, a little taller than the words after it, is no icon.
         QTest::newRow("name first") << u"name-first.png"_s << u"eng"_s << u"Qt 6 SQL module"_s;
+        // A paragraph's last line ends far from the gutter the other lines end near.
+        QTest::newRow("German columns") << u"german-columns.png"_s << u"deu"_s
+                                        << u"Annahme von xz hat, sowie\nAlle im Multi-Thread-Modus"_s;
         QTest::newRow("aliased columns")
             << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
     }

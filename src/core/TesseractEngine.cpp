@@ -218,20 +218,24 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
     static const QRegularExpression comment(QStringLiteral("^(//|/\\*|#|--|;)"));
     std::vector<std::pair<std::size_t, std::size_t>> cuts;
     for (const Gap& gap : gaps) {
-        int aligned = 0, comments = 0, earliest = gap.left, latest = gap.left;
+        int aligned = 0, comments = 0, latest = gap.left;
         int start = lines[gap.line].front().box.left();
+        std::vector<int> ends; // of the lines before their gaps
         for (const Gap& other : gaps) {
             if (std::min(gap.right, other.right) - std::max(gap.left, other.left) < gap.height / 2)
                 continue;
             ++aligned;
             comments += int(lines[other.line][other.after + 1].text.contains(comment));
-            earliest = std::min(earliest, other.left);
+            ends.push_back(other.left);
             latest = std::max(latest, other.left);
             start = std::min(start, lines[other.line].front().box.left());
         }
-        // Wrapped prose ends within a long word or so of its gutter, however wide the column.
-        const int ragged = std::max(8 * gap.height, (earliest - start) / 4);
-        if (aligned >= 3 && 2 * comments < aligned && latest - earliest <= ragged)
+        // Wrapped prose ends within a long word or so of its gutter, however wide the column,
+        // but for a paragraph's last line.
+        const int ragged = std::max(8 * gap.height, (latest - start) / 4);
+        const auto full =
+            std::count_if(ends.begin(), ends.end(), [&](int end) { return latest - end <= ragged; });
+        if (aligned >= 3 && 2 * comments < aligned && full >= 3 && 3 * full >= 2 * aligned)
             cuts.emplace_back(gap.line, gap.after);
     }
     // From the last, so that earlier positions stay valid.
