@@ -475,6 +475,9 @@ private Q_SLOTS:
         // A bubble whose line of text left no darker cell across it was two panels, the first
         // cutting through the letters.
         QTest::newRow("chat bubbles") << u"chat-bubbles.png"_s << u"eng"_s << u"Changehat AppArmor"_s;
+        // Lines of light text across a bubble left only its top and bottom as panels.
+        QTest::newRow("long bubble") << u"long-bubble.png"_s << u"eng"_s
+                                     << u"disponible para compatibilidad con otros"_s;
         // A grey button's label read in one line with the coloured button's beside it.
         QTest::newRow("dialog buttons") << u"dialog-buttons.png"_s << u"eng"_s << u"Cancel"_s;
         // A short name first in a line, a little taller than the words after it, is no icon.

@@ -339,24 +339,59 @@ std::vector<QRect> panels(const QImage& grey)
         found.emplace_back(x * cell.width(), y * cell.height(), w * cell.width(), h * cell.height());
     }
     boxaDestroy(&boxes);
-    // A line of light text across a narrow bubble can leave no darker cell in its rows, which
-    // splits the bubble in two; the parts, one right below the other and as wide, are one.
+    // Lines of light text across a bubble can leave no darker cell in their rows, which splits
+    // the bubble into strips; strips one below the other, as wide, and joined by the bubble's
+    // shade down both sides, are one.
+    // The strips stop short of the bubble's sides, which the cells do not fit in: its edges are
+    // found along a strip's top row, above any text.
+    auto sides = [&](const QRect& strip) {
+        const uchar* row = grey.constScanLine(strip.top() + 1);
+        int left = strip.left(), right = strip.right();
+        while (left > 0 && row[left - 1] < paper - unevenSpread)
+            --left;
+        while (right + 1 < grey.width() && row[right + 1] < paper - unevenSpread)
+            ++right;
+        return std::pair{left, right};
+    };
+    auto joined = [&](const QRect& above, const QRect& below) {
+        const int gap = below.top() - above.bottom() - 1;
+        if (gap <= 2 * cell.height())
+            return true;
+        const auto [left, right] = sides(above);
+        int shaded = 0;
+        for (int y = above.bottom() + 1; y < below.top(); ++y) {
+            const uchar* row = grey.constScanLine(y);
+            shaded += int(row[left + 2] < paper - unevenSpread) + int(row[right - 2] < paper - unevenSpread);
+        }
+        return 10 * shaded >= 9 * 2 * gap;
+    };
     for (bool merged = true; merged;) {
         merged = false;
         for (auto a = found.begin(); a != found.end() && !merged; ++a) {
             for (auto b = found.begin(); b != found.end(); ++b) {
                 const int common = std::min(a->right(), b->right()) - std::max(a->left(), b->left());
-                const int gap = b->top() - a->bottom() - 1;
-                if (a == b || gap < 0 || gap > 2 * cell.height() ||
-                    10 * common < 9 * std::max(a->width(), b->width()))
+                if (a == b || b->top() <= a->bottom() || 10 * common < 9 * std::max(a->width(), b->width()) ||
+                    !joined(*a, *b))
                     continue;
+                // Out to the sides, short of the rim, which reads as a stroke.
+                const auto [left, right] = sides(*a);
                 *a |= *b;
+                a->setLeft(std::min(a->left(), left + 4));
+                a->setRight(std::max(a->right(), right - 4));
                 found.erase(b);
                 merged = true;
                 break;
             }
         }
     }
+    // A strip inside a bubble found whole is read with it.
+    std::erase_if(found, [&](const QRect& panel) {
+        return std::any_of(found.begin(), found.end(), [&](const QRect& other) {
+            const QRect common = panel & other;
+            return other != panel && other.width() * other.height() > panel.width() * panel.height() &&
+                   5 * common.width() * common.height() >= 4 * panel.width() * panel.height();
+        });
+    });
     // Many patches of darker paper make a picture, not a few panels.
     if (found.size() > 16)
         found.clear();
