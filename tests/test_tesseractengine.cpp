@@ -445,7 +445,7 @@ private Q_SLOTS:
         QCOMPARE(engine.recognize(image, {}, CancelToken()).language, language);
     }
     // Screens once read wrong: the automatic language, where the packs of several scripts are
-    // installed, code, columns, dialogs, names and chats.
+    // installed, code, columns, dialogs, names, chats and hashes.
     void screens_data()
     {
         QTest::addColumn<QString>("fixture");
@@ -478,6 +478,8 @@ private Q_SLOTS:
         // Lines of light text across a bubble left only its top and bottom as panels.
         QTest::newRow("long bubble") << u"long-bubble.png"_s << u"eng"_s
                                      << u"disponible para compatibilidad con otros"_s;
+        // A hash both readings agree on, which Tesseract marks as barely possible.
+        QTest::newRow("hashes") << u"hashes.png"_s << u"eng"_s << u"2c49e6d824a734b9a79181c0"_s;
         // A grey button's label read in one line with the coloured button's beside it.
         QTest::newRow("dialog buttons") << u"dialog-buttons.png"_s << u"eng"_s << u"Cancel"_s;
         // A short name first in a line, a little taller than the words after it, is no icon.

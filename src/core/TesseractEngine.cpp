@@ -49,6 +49,7 @@ constexpr double hardEdgedUpscale = 2.0;
 // A capture this high or lower holds a line or two: a word, a button, a field.
 constexpr int shortCapture = 160;
 constexpr float loneWord = 25.0f;
+constexpr float agreedLine = 50.0f;
 
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
@@ -114,8 +115,20 @@ bool sameTextLine(const QRectF& a, const QRectF& b)
 // Per area, the better of two readings: lines that overlap form a group, and each group is
 // taken whole from the reading that scores higher there (a margin for the first measured no
 // better).
-std::vector<Line> better(const std::vector<Line>& first, const std::vector<Line>& second)
+std::vector<Line> better(std::vector<Line> first, std::vector<Line> second)
 {
+    // Two readings of differently prepared images that agree on a line of a few letters or
+    // digits are right, however unsure Tesseract is of it: it marks hashes and identifiers it
+    // reads perfectly as barely possible, and such a line would be dropped.
+    static const QRegularExpression someCharacters(QStringLiteral("(?:[\\p{L}\\p{N}].*){4}"));
+    for (Line& a : first) {
+        for (Line& b : second) {
+            if (!overlaps(a.box, b.box) || a.text.simplified() != b.text.simplified() ||
+                !a.text.contains(someCharacters))
+                continue;
+            a.confidence = b.confidence = std::max({a.confidence, b.confidence, agreedLine});
+        }
+    }
     const std::size_t n = first.size(), count = n + second.size();
     std::vector<std::size_t> parent(count);
     std::iota(parent.begin(), parent.end(), 0);
