@@ -48,6 +48,8 @@ constexpr int tileOverlap = 400;
 constexpr double hardEdgedUpscale = 2.0;
 // A capture this high or lower holds a line or two: a word, a button, a field.
 constexpr int shortCapture = 160;
+// The least sureness of a word read alone in such a capture, and the least reported for a line
+// two readings agree on.
 constexpr float loneWord = 25.0f;
 constexpr float agreedLine = 50.0f;
 
@@ -110,6 +112,13 @@ bool sameTextLine(const QRectF& a, const QRectF& b)
     const double gap = std::max(a.left(), b.left()) - std::min(a.right(), b.right());
     const double height = std::max(a.height(), b.height());
     return overlap > 0.5 * std::min(a.height(), b.height()) && gap < 2.0 * height;
+}
+
+// Two letters or digits in a row: more than a stray sign read from a frame or an icon.
+bool hasWord(const QString& text)
+{
+    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]{2}"));
+    return text.contains(word);
 }
 
 // Per area, the better of two readings: lines that overlap form a group, and each group is
@@ -199,9 +208,8 @@ struct Word
 };
 
 // Tesseract runs two columns of prose into one line where their gutter is narrow. A gap far
-// wider than the line's spaces, with a few words on either side, at the same place in three
-// lines or more (or where other lines begin), is a gutter: the lines are split there, and the
-// composer reads the columns.
+// wider than the line's spaces, at the same place in three lines or more, with a few words on
+// either side, is a gutter: the lines are split there, and the composer reads the columns.
 void splitAtGutters(std::vector<std::vector<Word>>& lines)
 {
     struct Gap
@@ -833,7 +841,7 @@ TesseractEngine::readText(const QImage& image,
         // reads sure, and Tesseract's own reading of the colours does not.
         if ((!regions.empty() && (lines.size() < 12 || regions.size() * 2 > lines.size() || columns)) ||
             unevenPaper) {
-            lines = better(lines, session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
+            lines = better(std::move(lines), session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
         } else if (lines.empty()) {
             lines = session.read(image, tesseract::PSM_AUTO, true, 1.0, {});
         } else if (!regions.empty()) {
@@ -845,7 +853,7 @@ TesseractEngine::readText(const QImage& image,
                     plain.push_back(line);
                 }
             }
-            lines = better(lines, plain);
+            lines = better(std::move(lines), std::move(plain));
         }
         // Captions over a picture, a light fill inside a dark outline, read best as the fill
         // alone: any threshold of the whole picture cuts through the letters somewhere.
@@ -853,8 +861,8 @@ TesseractEngine::readText(const QImage& image,
         if (!ink.isNull()) {
             const QImage large =
                 SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
-            lines = better(lines, session.read(large, tesseract::PSM_AUTO, false,
-                                               double(large.width()) / image.width(), {}));
+            lines = better(std::move(lines), session.read(large, tesseract::PSM_AUTO, false,
+                                                          double(large.width()) / image.width(), {}));
         }
         // Bubbles and selected rows in a shade of their own: Tesseract's one threshold turns
         // some of them solid, text and all, so each is also read on its own.
@@ -867,8 +875,7 @@ TesseractEngine::readText(const QImage& image,
             for (Line line : session.read(large, tesseract::PSM_SINGLE_BLOCK, m_tuning.retryInverted,
                                           double(large.width()) / panel.width(), {})) {
                 // A panel's rounded rim can read as a stray sign; a line needs a word.
-                static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]{2}"));
-                if (!line.text.contains(word))
+                if (!hasWord(line.text))
                     continue;
                 line.box.translate(panel.topLeft());
                 panelLines.push_back(line);
@@ -889,7 +896,7 @@ TesseractEngine::readText(const QImage& image,
                 return std::any_of(elsewhere.begin(), elsewhere.end(),
                                    [&](const Line& other) { return overlaps(line.box, other.box); });
             });
-            lines = better(onPanels, panelLines);
+            lines = better(std::move(onPanels), std::move(panelLines));
             lines.insert(lines.end(), elsewhere.begin(), elsewhere.end());
         }
         // Layout analysis takes a lone short word for noise at some resolutions, the more so
@@ -907,14 +914,13 @@ TesseractEngine::readText(const QImage& image,
             const double factor = double(large.width()) / padded.width();
             // Models read a tight crop's word less surely than the same word in a line; the user
             // dragged round it, so a word read better than at random is kept.
-            static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]{2}"));
             std::vector<Line> block;
             for (Line& line : session.read(large, tesseract::PSM_SINGLE_BLOCK, true, factor, {})) {
                 line.box.translate(-margin, -margin);
-                if (line.weakest >= loneWord && line.text.contains(word))
+                if (line.weakest >= loneWord && hasWord(line.text))
                     block.push_back(std::move(line));
             }
-            lines = lines.empty() ? block : better(lines, block);
+            lines = lines.empty() ? std::move(block) : better(std::move(lines), std::move(block));
         }
     }
     return lines;
