@@ -487,6 +487,10 @@ private Q_SLOTS:
         // A paragraph's last line ends far from the gutter the other lines end near.
         QTest::newRow("German columns") << u"german-columns.png"_s << u"deu"_s
                                         << u"Annahme von xz hat, sowie\nAlle im Multi-Thread-Modus"_s;
+        // Tesseract read an underscore into the gutter, which joined the columns either side.
+        QTest::newRow("underscore in a gutter")
+            << u"gutter-underscore.png"_s << u"eng"_s
+            << u"alternate expression. Precedence\nRepetition takes precedence"_s;
         QTest::newRow("aliased columns")
             << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
     }
@@ -503,6 +507,14 @@ private Q_SLOTS:
         const Recognition recognition = engine.recognize(image, {}, CancelToken());
         QCOMPARE(recognition.language, language);
         QVERIFY2(recognition.text(true).contains(line), qPrintable(recognition.text(true)));
+    }
+    // Layout analysis took light text in dark blue bubbles for pictures, and the rest read sure.
+    void bubblesTakenForPictures()
+    {
+        const QImage image(QFINDTESTDATA(u"fixtures/blue-bubbles.png"_s));
+        QVERIFY(!image.isNull());
+        const QString text = m_engine.recognize(image, {.languages = {u"eng"_s}}, CancelToken()).text(true);
+        QVERIFY2(text.contains(u"prefijo.NofM.deb, siendo N el"_s), qPrintable(text));
     }
     // Tesseract refuses a side above 32767 pixels: a long scrolling screenshot is read in tiles,
     // each line once, including one across a seam.

@@ -25,6 +25,9 @@ constexpr int panelEdge = 32;
 // How far below the lightest level a caption's fill may be: closer than a picture's noise.
 constexpr int outlinedFillMargin = 24;
 
+// How far below its paper a level must lie to count as ink.
+constexpr int inkContrast = 96;
+
 struct PixDeleter
 {
     void operator()(PIX* pix) const { pixDestroy(&pix); }
@@ -86,6 +89,17 @@ Histogram levels(const QImage& grey)
             ++counts[row[x]];
     }
     return counts;
+}
+
+// The usual level of grey: its paper, where paper covers most of it.
+int paperLevel(const QImage& grey)
+{
+    const Histogram histogram = levels(grey);
+    const qsizetype total = qsizetype(grey.width()) * grey.height();
+    int paper = 0;
+    for (qsizetype seen = 0; paper < 255 && (seen += histogram[std::size_t(paper)]) < total / 2;)
+        ++paper;
+    return paper;
 }
 
 // The lightest level of each whole area of the given size, row by row. Areas a little taller
@@ -247,6 +261,32 @@ bool unevenPaper(const QImage& grey)
     std::sort(lightest.begin(), lightest.end());
     const std::size_t tenth = lightest.size() / 10;
     return lightest[lightest.size() - 1 - tenth] - lightest[tenth] > unevenSpread;
+}
+
+double inkOutside(const QImage& grey, const std::vector<QRect>& boxes)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return 0.0;
+    const int ink = paperLevel(grey) - inkContrast;
+    QImage inside(grey.size(), QImage::Format_Grayscale8);
+    inside.fill(0);
+    {
+        QPainter painter(&inside);
+        for (const QRect& box : boxes)
+            painter.fillRect(box, Qt::white);
+    }
+    qsizetype all = 0, outside = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        const uchar* covered = inside.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            if (row[x] >= ink)
+                continue;
+            ++all;
+            outside += covered[x] == 0 ? 1 : 0;
+        }
+    }
+    return all == 0 ? 0.0 : double(outside) / double(all);
 }
 
 QImage stretchToPaper(const QImage& grey)

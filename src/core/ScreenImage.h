@@ -36,6 +36,10 @@ std::vector<QRect> panels(const QImage& grey);
 // paper is white, and anything lighter (the panel's rim) white too.
 QImage stretchToPaper(const QImage& grey);
 
+// Of the ink of dark-on-light grey (levels far below its paper), the share that lies outside
+// boxes: text a reading left out, or a picture.
+double inkOutside(const QImage& grey, const std::vector<QRect>& boxes);
+
 // Whether text is drawn without anti-aliasing: nearly every pixel is paper or ink, hardly any
 // lies between them.
 bool hardEdged(const QImage& grey);

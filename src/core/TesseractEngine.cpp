@@ -52,10 +52,16 @@ constexpr int shortCapture = 160;
 // two readings agree on.
 constexpr float loneWord = 25.0f;
 constexpr float agreedLine = 50.0f;
+// A word of signs alone below this confidence is all but made up.
+constexpr float madeUpSign = 10.0f;
+// The share of the ink outside every line read beyond which layout analysis missed text.
+constexpr double missedInk = 0.9;
 
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
 constexpr int languageSampleLetters = 24;
+// Where a line or three cannot settle between two scripts, this many lines do.
+constexpr std::size_t widerSampleLines = 12;
 constexpr float unsureWord = 85.0f;
 // Another language must read the sample this much better than the first guess to be chosen:
 // names, numbers and addresses read alike in every language.
@@ -112,6 +118,11 @@ bool sameTextLine(const QRectF& a, const QRectF& b)
     const double gap = std::max(a.left(), b.left()) - std::min(a.right(), b.right());
     const double height = std::max(a.height(), b.height());
     return overlap > 0.5 * std::min(a.height(), b.height()) && gap < 2.0 * height;
+}
+
+bool hasLetterOrDigit(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
 // Two letters or digits in a row: more than a stray sign read from a frame or an icon.
@@ -214,30 +225,36 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
 {
     struct Gap
     {
-        std::size_t line, after; // the gap follows words[after]
+        std::size_t line, after, next; // the gap lies between words[after] and words[next]
         int left, right, height;
     };
     std::vector<Gap> gaps;
     for (std::size_t l = 0; l < lines.size(); ++l) {
         const std::vector<Word>& words = lines[l];
-        if (words.size() < 6)
+        // A sign Tesseract all but made up (an underscore in the gutter) does not bridge it.
+        std::vector<std::size_t> solid;
+        for (std::size_t w = 0; w < words.size(); ++w)
+            if (words[w].confidence >= madeUpSign || hasLetterOrDigit(words[w].text))
+                solid.push_back(w);
+        if (solid.size() < 6)
             continue;
         std::vector<int> spaces, heights;
-        for (std::size_t w = 0; w < words.size(); ++w) {
-            heights.push_back(words[w].box.height());
-            if (w + 1 < words.size())
-                spaces.push_back(words[w + 1].box.left() - words[w].box.right());
+        for (std::size_t i = 0; i < solid.size(); ++i) {
+            heights.push_back(words[solid[i]].box.height());
+            if (i + 1 < solid.size())
+                spaces.push_back(words[solid[i + 1]].box.left() - words[solid[i]].box.right());
         }
         const int height = median(std::move(heights)), space = std::max(1, median(spaces));
-        for (std::size_t w = 2; w + 3 < words.size(); ++w) {
-            if (spaces[w] >= height && spaces[w] * 2 >= space * 5)
-                gaps.push_back({l, w, words[w].box.right(), words[w + 1].box.left(), height});
+        for (std::size_t i = 2; i + 3 < solid.size(); ++i) {
+            if (spaces[i] >= height && spaces[i] * 2 >= space * 5)
+                gaps.push_back({l, solid[i], solid[i + 1], words[solid[i]].box.right(),
+                                words[solid[i + 1]].box.left(), height});
         }
     }
     // Code with comments aligned after it is no pair of columns: the comments begin with their
     // marker, and the code before them ends anywhere, where a column's lines end near its gutter.
     static const QRegularExpression comment(QStringLiteral("^(//|/\\*|#|--|;)"));
-    std::vector<std::pair<std::size_t, std::size_t>> cuts;
+    std::vector<const Gap*> cuts;
     for (const Gap& gap : gaps) {
         int aligned = 0, comments = 0, latest = gap.left;
         int start = lines[gap.line].front().box.left();
@@ -246,7 +263,7 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
             if (std::min(gap.right, other.right) - std::max(gap.left, other.left) < gap.height / 2)
                 continue;
             ++aligned;
-            comments += int(lines[other.line][other.after + 1].text.contains(comment));
+            comments += int(lines[other.line][other.next].text.contains(comment));
             ends.push_back(other.left);
             latest = std::max(latest, other.left);
             start = std::min(start, lines[other.line].front().box.left());
@@ -257,13 +274,16 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
         const auto full =
             std::count_if(ends.begin(), ends.end(), [&](int end) { return latest - end <= ragged; });
         if (aligned >= 3 && 2 * comments < aligned && full >= 3 && 3 * full >= 2 * aligned)
-            cuts.emplace_back(gap.line, gap.after);
+            cuts.push_back(&gap);
     }
     // From the last, so that earlier positions stay valid.
-    std::sort(cuts.begin(), cuts.end(), std::greater<>());
-    for (const auto& [line, after] : cuts) {
-        std::vector<Word> right(lines[line].begin() + std::ptrdiff_t(after + 1), lines[line].end());
-        lines[line].erase(lines[line].begin() + std::ptrdiff_t(after + 1), lines[line].end());
+    std::sort(cuts.begin(), cuts.end(), [](const Gap* x, const Gap* y) {
+        return std::tie(x->line, x->after) > std::tie(y->line, y->after);
+    });
+    for (const Gap* cut : cuts) {
+        std::vector<Word>& line = lines[cut->line];
+        std::vector<Word> right(line.begin() + std::ptrdiff_t(cut->next), line.end());
+        line.erase(line.begin() + std::ptrdiff_t(cut->after + 1), line.end());
         lines.push_back(std::move(right));
     }
 }
@@ -424,11 +444,14 @@ public:
 
     // Reads image (8-bit grey or 32-bit colour) and returns its lines with boxes divided by
     // scale. darkRegions, when not null, splits lines where a dark area meets a light one.
+    // cropped: the image is a piece cut from a larger one, whose sides cut through whatever
+    // lay beyond them.
     std::vector<Line> read(const QImage& image,
                            tesseract::PageSegMode mode,
                            bool invertedRetry,
                            double scale,
-                           const QImage& darkRegions)
+                           const QImage& darkRegions,
+                           bool cropped = false)
     {
         m_api->SetPageSegMode(mode);
         m_api->SetVariable("tessedit_do_invert", invertedRetry ? "1" : "0");
@@ -575,6 +598,9 @@ public:
                 if (word.isEmpty())
                     continue;
                 const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                // A piece of a neighbour's letter at a side of a crop reads as a sign.
+                if (cropped && (left <= 1 || right >= image.width() - 1) && !hasLetterOrDigit(word))
+                    continue;
                 const bool wordIsDark = isDark(box);
                 if (!words.empty() && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
                     flush();
@@ -844,16 +870,32 @@ TesseractEngine::readText(const QImage& image,
             lines = better(std::move(lines), session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
         } else if (lines.empty()) {
             lines = session.read(image, tesseract::PSM_AUTO, true, 1.0, {});
-        } else if (!regions.empty()) {
-            std::vector<Line> plain;
-            for (const QRect& region : regions) {
-                for (Line line :
-                     session.read(image.copy(region), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {})) {
-                    line.box.translate(region.topLeft());
-                    plain.push_back(line);
+        } else {
+            if (!regions.empty()) {
+                std::vector<Line> plain;
+                for (const QRect& region : regions) {
+                    for (Line line :
+                         session.read(image.copy(region), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {}, true)) {
+                        line.box.translate(region.topLeft());
+                        plain.push_back(line);
+                    }
+                }
+                lines = better(std::move(lines), std::move(plain));
+            }
+            // Where most of the ink lies outside every line read, Tesseract's layout took text
+            // for a picture (light text in dark bubbles): the plain reading's sure lines where
+            // nothing was read are added, and what was read stays.
+            std::vector<QRect> boxes;
+            for (const Line& line : lines)
+                boxes.push_back(line.box.toAlignedRect());
+            if (ScreenImage::inkOutside(normalised, boxes) > missedInk) {
+                for (Line& line : session.read(image, tesseract::PSM_AUTO, true, 1.0, {})) {
+                    if (line.score > 0.0 && hasWord(line.text) &&
+                        std::none_of(lines.begin(), lines.end(),
+                                     [&](const Line& other) { return overlaps(line.box, other.box); }))
+                        lines.push_back(std::move(line));
                 }
             }
-            lines = better(std::move(lines), std::move(plain));
         }
         // Captions over a picture, a light fill inside a dark outline, read best as the fill
         // alone: any threshold of the whole picture cuts through the letters somewhere.
