@@ -76,6 +76,7 @@ constexpr std::size_t remembered = 32;
 // leaves every pack in the running.
 constexpr float sureScript = 2.0f;
 const QString osd = QStringLiteral("osd");
+const QString english = QStringLiteral("eng");
 
 struct Configuration
 {
@@ -701,7 +702,7 @@ QStringList TesseractEngine::languages() const
 {
     QStringList names = TesseractLanguages::installed(m_dataPath);
     if (names.isEmpty())
-        names.append(QStringLiteral("eng"));
+        names.append(english);
     return names;
 }
 
@@ -736,7 +737,6 @@ QString TesseractEngine::languageString(const OCROptions& options) const
     // No explicit choice: English, and with automatic language the user's own language first,
     // when its pack is installed. A second language costs little: Tesseract only consults it
     // for words the first one reads poorly.
-    const QString english = QStringLiteral("eng");
     if (options.automaticLanguage) {
         const QString own = TesseractLanguages::fromCode(QLocale().name());
         if (!own.isEmpty() && own != english && installed.contains(own))
@@ -1003,39 +1003,46 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
     // dictionary knows many foreign words; text that is not prose goes back to the usual one.
     const QString baseline = (usual.isEmpty() ? first : usual).section(QLatin1Char('+'), 0, 0);
     // The sample: the lines with the most unknown words, stacked into one block.
-    std::vector<TextLine> sample = lines;
-    std::stable_sort(sample.begin(), sample.end(),
+    std::vector<TextLine> ranked = lines;
+    std::stable_sort(ranked.begin(), ranked.end(),
                      [](const TextLine& a, const TextLine& b) { return a.unknown > b.unknown; });
     std::size_t count = 0;
     for (int letters = 0;
-         count < std::min(sample.size(), languageSampleLines) && letters < languageSampleLetters; ++count)
-        letters += sample[count].letters;
-    sample.resize(count);
-    const int gap = 12;
-    int width = 0, height = gap;
-    for (const TextLine& line : sample) {
-        width = std::max(width, int(std::ceil(line.box.width())) + 2 * gap + 4);
-        height += int(std::ceil(line.box.height())) + 4 + gap;
-    }
-    QImage block;
-    auto makeBlock = [&] {
-        if (!block.isNull())
-            return;
-        const QImage grey = m_tuning.normalizePolarity
-                                ? greys.normalised
-                                : ScreenImage::normalizePolarity(greys.greyscale, polarityRadius);
-        block = QImage(width, height, QImage::Format_Grayscale8);
-        block.fill(255);
+         count < std::min(ranked.size(), languageSampleLines) && letters < languageSampleLetters; ++count)
+        letters += ranked[count].letters;
+    const std::vector<TextLine> sample(ranked.begin(), ranked.begin() + std::ptrdiff_t(count));
+    // Lines stacked into one block of paper. A line from a bubble keeps the bubble's shade,
+    // which Tesseract's one threshold can turn solid, so it is stretched to its own paper.
+    QImage grey;
+    auto blockOf = [&](const std::vector<TextLine>& of) {
+        if (grey.isNull())
+            grey = m_tuning.normalizePolarity
+                       ? greys.normalised
+                       : ScreenImage::normalizePolarity(greys.greyscale, polarityRadius);
+        const int gap = 12;
+        int width = 0, height = gap;
+        for (const TextLine& line : of) {
+            width = std::max(width, int(std::ceil(line.box.width())) + 2 * gap + 4);
+            height += int(std::ceil(line.box.height())) + 4 + gap;
+        }
+        QImage stack(width, height, QImage::Format_Grayscale8);
+        stack.fill(255);
         {
-            QPainter painter(&block);
+            QPainter painter(&stack);
             int y = gap;
-            for (const TextLine& line : sample) {
+            for (const TextLine& line : of) {
                 const QRect box = line.box.toAlignedRect().adjusted(-2, -2, 2, 2) & grey.rect();
-                painter.drawImage(QPoint(gap, y), grey.copy(box));
+                const QImage crop = grey.copy(box);
+                painter.drawImage(QPoint(gap, y), ScreenImage::stretchToPaper(crop));
                 y += box.height() + gap;
             }
         }
-        block = SmallTextPreparation::prepare(block, m_tuning.upscaler, m_tuning.maximumUpscale);
+        return SmallTextPreparation::prepare(stack, m_tuning.upscaler, m_tuning.maximumUpscale);
+    };
+    QImage block;
+    auto makeBlock = [&] {
+        if (block.isNull())
+            block = blockOf(sample);
     };
 
     // Where the packs span several scripts, the text's script rules out the packs of the others,
@@ -1108,37 +1115,46 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
     int baseKnown = 0, bestKnown = 0, sampleLetters = 0;
     auto clearlyBetter = [&] {
         // Sureness alone can favour any language on identifiers; the language must also know
-        // clearly more of the words.
-        return best != baseline && bestScore >= baseScore * languageMargin + 1.0 &&
+        // clearly more of the words. One that knows nearly all of them need only read as surely.
+        const bool surer = bestScore >= baseScore * languageMargin + 1.0 ||
+                           (bestScore >= baseScore && bestKnown >= sureKnown * sampleLetters);
+        return best != baseline && surer &&
                bestKnown >= baseKnown + std::max(6.0, knownMargin * sampleLetters);
+    };
+    struct Measure
+    {
+        double score = 0.0; // sure words, and letters in words the language's dictionary holds
+        int known = 0, letters = 0;
+        QString text;
+    };
+    auto measure = [&](const QString& language, const QImage& image, bool inPlace) {
+        Session session(*this, {language, true, options.vocabulary}, cancel);
+        std::vector<std::vector<Line>> readings{
+            session.read(image, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {})};
+        if (inPlace)
+            readings.push_back(sample);
+        Measure result;
+        for (const std::vector<Line>& read : readings) {
+            double score = 0.0;
+            QStringList text;
+            for (const Line& line : read) {
+                score += line.score + line.letters - line.unknown;
+                text.append(line.text.simplified());
+            }
+            if (result.text.isNull() || score > result.score) {
+                result.score = score;
+                std::tie(result.letters, result.known) = session.dictionaryLetters(read);
+                result.text = text.join(QLatin1Char(' '));
+            }
+        }
+        return result;
     };
     for (const QString& language : std::as_const(order)) {
         cancel.throwIfCancelled();
         // Every language reads the same block of sample lines. The first guess has also read
         // them in place, where the whole pipeline may have read them better, and keeps the
         // better of the two.
-        Session session(*this, {language, true, options.vocabulary}, cancel);
-        std::vector<std::vector<Line>> readings{
-            session.read(block, tesseract::PSM_SINGLE_BLOCK, false, 1.0, {})};
-        if (language == first)
-            readings.push_back(sample);
-        double score = 0.0;
-        int known = 0, letters = 0;
-        QString text;
-        for (const std::vector<Line>& read : readings) {
-            // Sure words, and letters in words the language's dictionary holds.
-            double readScore = 0.0;
-            QStringList readText;
-            for (const Line& line : read) {
-                readScore += line.score + line.letters - line.unknown;
-                readText.append(line.text.simplified());
-            }
-            if (text.isNull() || readScore > score) {
-                score = readScore;
-                std::tie(letters, known) = session.dictionaryLetters(read);
-                text = readText.join(QLatin1Char(' '));
-            }
-        }
+        const auto [score, known, letters, text] = measure(language, block, language == first);
         sampleLetters = std::max(sampleLetters, letters);
         if (language == baseline) {
             baseScore = score;
@@ -1157,10 +1173,27 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
              (language == baseline && known >= sureKnown * letters && !accentedEnglish(language, text))))
             break;
     }
+    // Read far surer in another script, yet the dictionary knows none of a line or three: rare
+    // words, not a wrong script, as often as not. More lines decide.
+    if (!clearlyBetter() && best != baseline && bestScore >= baseScore * languageMargin + 1.0 &&
+        TesseractLanguages::script(best) != baseScript && ranked.size() > sample.size()) {
+        ranked.resize(std::min(ranked.size(), widerSampleLines));
+        const QImage wider = blockOf(ranked);
+        const Measure base = measure(baseline, wider, false);
+        const Measure other = measure(best, wider, false);
+        baseScore = base.score;
+        baseKnown = base.known;
+        bestScore = other.score;
+        bestKnown = other.known;
+        sampleLetters = std::max(base.letters, other.letters);
+    }
     if (!clearlyBetter())
         return usual.isEmpty() ? first : usual;
-    // The chosen language alone: its model is loaded already, and English second measured no
-    // better while it costs a model load and a second look at every unsure word.
+    // English second: a Spanish chat or a Russian manual page names its people, programs and
+    // options in English, which a model of another language reads as garbage.
+    if (!best.split(QLatin1Char('+')).contains(english) &&
+        TesseractLanguages::installed(m_dataPath).contains(english))
+        return best + QLatin1Char('+') + english;
     return best;
 }
 
