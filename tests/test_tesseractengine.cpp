@@ -495,6 +495,9 @@ private Q_SLOTS:
         QTest::newRow("underscore in a gutter")
             << u"gutter-underscore.png"_s << u"eng"_s
             << u"alternate expression. Precedence\nRepetition takes precedence"_s;
+        // A rule drawn down the gutter read as a tall bar at the end of a left-hand line.
+        QTest::newRow("rule in a gutter")
+            << u"spanish-rule.png"_s << u"spa+eng"_s << u"Dese cuenta que dentro de un\nentorno fakeroot"_s;
         // Small Cyrillic that script detection could not name, whose sample line held words
         // no dictionary knows; and English names in a Russian chat's dark bubbles.
         QTest::newRow("Russian columns")

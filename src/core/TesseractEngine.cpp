@@ -614,6 +614,23 @@ public:
             } while (it->Next(tesseract::RIL_WORD));
         }
         flush();
+        // A rule drawn between columns or beside a line reads as a bar, far taller than the
+        // letters beside it: it would join the columns, or reach across the gutter.
+        for (std::vector<Word>& line : read) {
+            std::vector<int> heights;
+            for (const Word& word : line)
+                if (hasLetterOrDigit(word.text))
+                    heights.push_back(word.box.height());
+            if (heights.empty())
+                continue;
+            const int usual = median(std::move(heights));
+            std::erase_if(line, [&](const Word& word) {
+                return std::all_of(word.text.begin(), word.text.end(),
+                                   [](QChar c) { return c == u'|' || c == u'\u2502' || c == u'\u00a6'; }) &&
+                       word.box.height() * 5 > usual * 9 && word.box.width() * 3 < word.box.height();
+            });
+        }
+        std::erase_if(read, [](const std::vector<Word>& line) { return line.empty(); });
         splitAtGutters(read);
         // The width of a character, were the text evenly spaced: words that lost an underscore
         // are wider than their letters, so the narrower words tell.
