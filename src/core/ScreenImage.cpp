@@ -325,7 +325,7 @@ QImage stretchToPaper(const QImage& grey)
     return stretched;
 }
 
-std::vector<QRect> panels(const QImage& grey)
+std::vector<QRect> panels(const QImage& grey, int shade)
 {
     std::vector<QRect> found;
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
@@ -349,7 +349,7 @@ std::vector<QRect> panels(const QImage& grey)
     l_uint32* data = pixGetData(mask.get());
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
-            if (at(r, c) < paper - unevenSpread)
+            if (at(r, c) < paper - shade)
                 SET_DATA_BIT(data + qsizetype(r) * wpl, c);
     BOXA* boxes = pixConnCompBB(mask.get(), 4);
     if (!boxes)
@@ -363,18 +363,18 @@ std::vector<QRect> panels(const QImage& grey)
         std::vector<int> steps;
         for (int r = y; r < y + h; ++r) {
             for (int c = x; c < x + w; ++c) {
-                if (at(r, c) >= paper - unevenSpread)
+                if (at(r, c) >= paper - shade)
                     continue;
                 for (const auto& [dr, dc] : {std::pair{0, 1}, {0, -1}, {1, 0}, {-1, 0}}) {
                     const int nr = r + dr, nc = c + dc;
-                    if (nr >= 0 && nr < rows && nc >= 0 && nc < columns && at(nr, nc) >= paper - unevenSpread)
+                    if (nr >= 0 && nr < rows && nc >= 0 && nc < columns && at(nr, nc) >= paper - shade)
                         steps.push_back(at(nr, nc) - at(r, c));
                 }
             }
         }
         const auto middle = steps.begin() + std::ptrdiff_t(steps.size() / 2);
         std::nth_element(steps.begin(), middle, steps.end());
-        if (steps.empty() || *middle < panelEdge)
+        if (steps.empty() || *middle < std::min(panelEdge, shade))
             continue;
         found.emplace_back(x * cell.width(), y * cell.height(), w * cell.width(), h * cell.height());
     }
@@ -387,9 +387,9 @@ std::vector<QRect> panels(const QImage& grey)
     auto sides = [&](const QRect& strip) {
         const uchar* row = grey.constScanLine(strip.top() + 1);
         int left = strip.left(), right = strip.right();
-        while (left > 0 && row[left - 1] < paper - unevenSpread)
+        while (left > 0 && row[left - 1] < paper - shade)
             --left;
-        while (right + 1 < grey.width() && row[right + 1] < paper - unevenSpread)
+        while (right + 1 < grey.width() && row[right + 1] < paper - shade)
             ++right;
         return std::pair{left, right};
     };
@@ -401,7 +401,7 @@ std::vector<QRect> panels(const QImage& grey)
         int shaded = 0;
         for (int y = above.bottom() + 1; y < below.top(); ++y) {
             const uchar* row = grey.constScanLine(y);
-            shaded += int(row[left + 2] < paper - unevenSpread) + int(row[right - 2] < paper - unevenSpread);
+            shaded += int(row[left + 2] < paper - shade) + int(row[right - 2] < paper - shade);
         }
         return 10 * shaded >= 9 * 2 * gap;
     };

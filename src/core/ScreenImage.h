@@ -28,9 +28,10 @@ QImage scale(const QImage& grey, double factor, bool sharpen);
 // the text on the darker side.
 bool unevenPaper(const QImage& grey);
 
-// Areas of dark-on-light grey whose paper is much darker than the rest: bubbles, panels and
-// selected rows, whose text a global threshold turns into solid blocks. Empty for a picture.
-std::vector<QRect> panels(const QImage& grey);
+// Areas of dark-on-light grey whose paper is darker than the rest by shade levels or more:
+// bubbles, panels and selected rows, whose text a global threshold turns into solid blocks.
+// Empty for a picture.
+std::vector<QRect> panels(const QImage& grey, int shade);
 
 // A panel's grey made dark on light (its usual level is the paper) and stretched so that the
 // paper is white, and anything lighter (the panel's rim) white too.

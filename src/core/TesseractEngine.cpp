@@ -56,6 +56,9 @@ constexpr float agreedLine = 50.0f;
 constexpr float madeUpSign = 10.0f;
 // The share of the ink outside every line read beyond which layout analysis missed text.
 constexpr double missedInk = 0.9;
+// How much darker than the window a panel's paper is: clearly, or at the least.
+constexpr int darkPanel = 64;
+constexpr int faintPanel = 24;
 
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
@@ -926,7 +929,11 @@ TesseractEngine::readText(const QImage& image,
         // Bubbles and selected rows in a shade of their own: Tesseract's one threshold turns
         // some of them solid, text and all, so each is also read on its own.
         std::vector<Line> panelLines;
-        const std::vector<QRect> panels = ScreenImage::panels(normalised);
+        // Bubbles only a little darker than the window can still turn solid, where nothing
+        // darker draws the threshold down; on a picture such patches are everywhere.
+        std::vector<QRect> panels = ScreenImage::panels(normalised, darkPanel);
+        if (panels.empty() && !greys.unevenPaper)
+            panels = ScreenImage::panels(normalised, faintPanel);
         for (const QRect& panel : panels) {
             const QImage large =
                 SmallTextPreparation::prepare(ScreenImage::stretchToPaper(greyscale.copy(panel)),
