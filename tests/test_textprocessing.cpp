@@ -89,6 +89,12 @@ private Q_SLOTS:
         QTest::newRow("uneven columns under a heading")
             << uneven << (QStringList{u"A heading"_s} + longer + right).join(u'\n')
             << u"A heading "_s + (longer + right).join(u' ');
+        // A heading as tall as the text, narrower than the two columns, across the gutter.
+        QList<TextBlock> headed = columns(longer, right, 0.8);
+        headed.prepend({.text = u"A heading as tall"_s, .x = 0.05, .y = 0.9, .width = 0.53, .height = 0.04});
+        QTest::newRow("columns under a heading as tall as the text")
+            << headed << (QStringList{u"A heading as tall"_s} + longer + right).join(u'\n')
+            << u"A heading as tall\n\n"_s + (longer + right).join(u' ');
         // Three columns: the widest gutter parts the first from the other two, read in turn.
         QList<TextBlock> three = columns(left, right, 0.9);
         for (TextBlock& block : three)

@@ -91,19 +91,30 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
             narrow.push_back(i);
     if (narrow.size() < 6)
         return std::nullopt;
-    std::sort(narrow.begin(), narrow.end(), [&blocks](std::size_t a, std::size_t b) {
-        return blocks[qsizetype(a)].x < blocks[qsizetype(b)].x;
-    });
     const double minimum = 1.5 * characterWidth(blocks, narrow);
-    std::optional<Gutter> widest;
-    double reach = blocks[qsizetype(narrow.front())].x + blocks[qsizetype(narrow.front())].width;
-    for (std::size_t i : narrow) {
-        const TextBlock& b = blocks[qsizetype(i)];
-        if (b.x - reach >= minimum && (!widest || b.x - reach > widest->right - widest->left))
-            widest = Gutter{reach, b.x};
-        reach = std::max(reach, b.x + b.width);
+    // A heading no taller than the text, over both columns, is narrow too: the widest line, or
+    // a tenth of the lines, may cross the gutter.
+    std::sort(narrow.begin(), narrow.end(), [&blocks](std::size_t a, std::size_t b) {
+        return blocks[qsizetype(a)].width > blocks[qsizetype(b)].width;
+    });
+    const std::size_t crossing = std::max<std::size_t>(1, narrow.size() / 10);
+    for (std::size_t skipped = 0; skipped <= crossing; ++skipped) {
+        std::vector<std::size_t> across(narrow.begin() + std::ptrdiff_t(skipped), narrow.end());
+        std::sort(across.begin(), across.end(), [&blocks](std::size_t a, std::size_t b) {
+            return blocks[qsizetype(a)].x < blocks[qsizetype(b)].x;
+        });
+        std::optional<Gutter> widest;
+        double reach = blocks[qsizetype(across.front())].x + blocks[qsizetype(across.front())].width;
+        for (std::size_t i : across) {
+            const TextBlock& b = blocks[qsizetype(i)];
+            if (b.x - reach >= minimum && (!widest || b.x - reach > widest->right - widest->left))
+                widest = Gutter{reach, b.x};
+            reach = std::max(reach, b.x + b.width);
+        }
+        if (widest)
+            return widest;
     }
-    return widest;
+    return std::nullopt;
 }
 
 int wordCount(const QString& text)
