@@ -1056,8 +1056,7 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
             int y = gap;
             for (const TextLine& line : of) {
                 const QRect box = line.box.toAlignedRect().adjusted(-2, -2, 2, 2) & grey.rect();
-                const QImage crop = grey.copy(box);
-                painter.drawImage(QPoint(gap, y), ScreenImage::stretchToPaper(crop));
+                painter.drawImage(QPoint(gap, y), ScreenImage::stretchToPaper(grey.copy(box)));
                 y += box.height() + gap;
             }
         }
