@@ -91,15 +91,14 @@ Histogram levels(const QImage& grey)
     return counts;
 }
 
-// The usual level of grey: its paper, where paper covers most of it.
-int paperLevel(const QImage& grey)
+// The level below which fewer than `pixels` of the image lie: with half of them, its paper,
+// where paper covers most of it.
+int levelHolding(const Histogram& histogram, qsizetype pixels)
 {
-    const Histogram histogram = levels(grey);
-    const qsizetype total = qsizetype(grey.width()) * grey.height();
-    int paper = 0;
-    for (qsizetype seen = 0; paper < 255 && (seen += histogram[std::size_t(paper)]) < total / 2;)
-        ++paper;
-    return paper;
+    int level = 0;
+    for (qsizetype seen = 0; level < 255 && (seen += histogram[std::size_t(level)]) < pixels;)
+        ++level;
+    return level;
 }
 
 // The lightest level of each whole area of the given size, row by row. Areas a little taller
@@ -267,7 +266,7 @@ double inkOutside(const QImage& grey, const std::vector<QRect>& boxes)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return 0.0;
-    const int ink = paperLevel(grey) - inkContrast;
+    const int ink = levelHolding(levels(grey), qsizetype(grey.width()) * grey.height() / 2) - inkContrast;
     QImage inside(grey.size(), QImage::Format_Grayscale8);
     inside.fill(0);
     {
@@ -295,11 +294,7 @@ QImage stretchToPaper(const QImage& grey)
         return grey;
     const Histogram histogram = levels(grey);
     const qsizetype total = qsizetype(grey.width()) * grey.height();
-    int ink = 0, paper = 0;
-    for (qsizetype seen = 0; ink < 255 && (seen += histogram[std::size_t(ink)]) < total / 100;)
-        ++ink;
-    for (qsizetype seen = 0; paper < 255 && (seen += histogram[std::size_t(paper)]) < total / 2;)
-        ++paper;
+    const int ink = levelHolding(histogram, total / 100), paper = levelHolding(histogram, total / 2);
     // Light text on the panel: its ink is lighter than the paper.
     qsizetype lighter = 0, darker = 0;
     for (int level = 0; level < 256; ++level) {

@@ -999,7 +999,8 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
                                          const OCROptions& options,
                                          const CancelToken& cancel)
 {
-    QStringList candidates = TesseractLanguages::installed(m_dataPath);
+    const QStringList installed = TesseractLanguages::installed(m_dataPath);
+    QStringList candidates = installed;
     if (candidates.size() < 2)
         return {};
     int allLetters = 0;
@@ -1214,8 +1215,7 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
         return usual.isEmpty() ? first : usual;
     // English second: a Spanish chat or a Russian manual page names its people, programs and
     // options in English, which a model of another language reads as garbage.
-    if (!best.split(QLatin1Char('+')).contains(english) &&
-        TesseractLanguages::installed(m_dataPath).contains(english))
+    if (!best.split(QLatin1Char('+')).contains(english) && installed.contains(english))
         return best + QLatin1Char('+') + english;
     return best;
 }
