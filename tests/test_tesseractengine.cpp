@@ -258,6 +258,41 @@ private Q_SLOTS:
         expectedCodes.sort();
         QCOMPARE(payloads, expectedCodes);
     }
+    // An editor's code beside its line numbers, which stand off the code's grid: every
+    // underscore the models drop is found again in the image.
+    void mendsUnderscoresBesideLineNumbers_data()
+    {
+        QTest::addColumn<QColor>("paper");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("light theme") << light << ink;
+        QTest::newRow("dark theme") << QColor(0x2b, 0x2b, 0x2b) << QColor(0xa9, 0xb7, 0xc6);
+    }
+    void mendsUnderscoresBesideLineNumbers()
+    {
+        QFETCH(QColor, paper);
+        QFETCH(QColor, colour);
+        const QStringList code = {u"#define PNG_IMAGE_FLAG_FAST 0x02"_s,
+                                  u"#define PNG_IMAGE_FLAG_16BIT_sRGB 0x04"_s,
+                                  u"extern int pthread_condattr_getclock (const pthread_condattr_t *"_s};
+        const QFont font = pixelFont(u"DejaVu Sans Mono"_s, 15);
+        const QFontMetricsF metrics(font);
+        QImage editor(640, 90, QImage::Format_RGB32);
+        editor.fill(paper);
+        QPainter painter(&editor);
+        painter.setFont(font);
+        for (int i = 0; i < code.size(); ++i) {
+            const int baseline = 20 + 26 * i;
+            painter.setPen(QColor(0x80, 0x80, 0x80));
+            painter.drawText(QRectF(0, baseline - 18, 30, 24), Qt::AlignRight | Qt::AlignBottom,
+                             QString::number(85 + i));
+            painter.setPen(colour);
+            painter.drawText(QPointF(30 + 1.6 * metrics.horizontalAdvance(u'x'), baseline), code.at(i));
+        }
+        painter.end();
+        const QString text = m_engine.recognize(editor, {}, CancelToken()).text(true);
+        for (const QString& line : code)
+            QVERIFY2(text.contains(line), qPrintable(text));
+    }
     void readsTextOnPanels()
     {
         // A chat in a dark window: white text on blue bubbles, whose shade a global threshold

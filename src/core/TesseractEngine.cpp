@@ -527,6 +527,7 @@ public:
             double pitch = 0.0;
             int pitchWords = 0;
             Line line;
+            std::vector<MonospaceText::Word> pieces;
             for (std::size_t i = 0; i < words.size(); ++i) {
                 Word& word = words[i];
                 // Tesseract reads a run of underscores (an identifier's "__first") as one, often
@@ -547,6 +548,7 @@ public:
                     ++pitchWords;
                 }
                 line.text += (i > 0 && !joined ? QStringLiteral(" ") : QString()) + word.text;
+                pieces.push_back({word.text, word.box, joined});
                 line.box |= QRectF(word.box);
                 line.confidence += word.confidence;
                 line.weakest = std::min(line.weakest, word.confidence);
@@ -564,8 +566,7 @@ public:
                 std::vector<int> baselines;
                 for (const Word& word : words)
                     baselines.push_back(word.baseline);
-                line.text = MonospaceText::withUnderscores(grey, line.box.toAlignedRect(), median(baselines),
-                                                           characterWidth, line.text);
+                line.text = MonospaceText::withUnderscores(grey, pieces, median(baselines), characterWidth);
             }
             // The models read a zero in code as the letter: a hexadecimal number's ("Ox7f") and
             // one alone between an operator and a terminator ("i = O;").
