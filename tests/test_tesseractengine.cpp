@@ -498,6 +498,10 @@ private Q_SLOTS:
         // French knew every word of the sample, English half, and French read only as surely.
         QTest::newRow("French options")
             << u"french-options.png"_s << u"fra+eng"_s << u"Construire un paquet Debian implique"_s;
+        // Layout analysis dropped labels beside check boxes and the rows of a form as pictures.
+        QTest::newRow("labels beside check boxes") << u"dialog-check-boxes.png"_s << u"eng"_s << u"Common"_s;
+        QTest::newRow("form in 9 px")
+            << u"settings-form-9px.png"_s << u"eng"_s << u"Apache Geronimo Common:"_s;
         // Empty parentheses read as "({)".
         QTest::newRow("code, light theme")
             << u"code-light-theme.png"_s << u"eng"_s << u"{ return const_reverse_iterator(this->end()); }"_s;

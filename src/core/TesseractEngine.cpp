@@ -56,6 +56,8 @@ constexpr float agreedLine = 50.0f;
 constexpr float madeUpSign = 10.0f;
 // The share of the ink outside every line read beyond which layout analysis missed text.
 constexpr double missedInk = 0.9;
+// The share beyond which layout analysis may have dropped labels it took for pictures.
+constexpr double strayInk = 0.3;
 // How much darker than the window a panel's paper is: clearly, or at the least.
 constexpr int darkPanel = 64;
 constexpr int faintPanel = 24;
@@ -824,15 +826,22 @@ TesseractEngine::readText(const QImage& image,
     std::vector<Line> lines;
     const auto& [greyscale, normalised, darkRegions, uneven] = greys;
     const bool unevenPaper = judge && uneven;
+    QImage preparedImage; // normalised and upscaled, once asked for
+    auto upscaled = [&]() -> const QImage& {
+        if (preparedImage.isNull())
+            preparedImage =
+                options.fast || !m_tuning.upscale
+                    ? normalised
+                    : SmallTextPreparation::prepare(normalised, m_tuning.upscaler,
+                                                    ScreenImage::hardEdged(normalised)
+                                                        ? std::min(hardEdgedUpscale, m_tuning.maximumUpscale)
+                                                        : m_tuning.maximumUpscale);
+        return preparedImage;
+    };
     if (prepared) {
         lines = std::move(*prepared);
     } else {
-        QImage grey = normalised;
-        if (!options.fast && m_tuning.upscale)
-            grey = SmallTextPreparation::prepare(grey, m_tuning.upscaler,
-                                                 ScreenImage::hardEdged(grey)
-                                                     ? std::min(hardEdgedUpscale, m_tuning.maximumUpscale)
-                                                     : m_tuning.maximumUpscale);
+        const QImage& grey = upscaled();
         const double scale = double(grey.width()) / image.width();
         // Fast mode reads the region as one block of text, without the inverted second look at
         // unsure lines: those are most of the time.
@@ -847,6 +856,21 @@ TesseractEngine::readText(const QImage& image,
     // page with most lines sure, only the unsure ones are read again, each with a little of its
     // surroundings, so that it pays for its few doubtful lines and not for a second pass.
     if (judge && m_tuning.judge && !options.fast && options.scanResolution <= 0) {
+        auto inkOutsideLines = [&] {
+            std::vector<QRect> boxes;
+            for (const Line& line : lines)
+                boxes.push_back(line.box.toAlignedRect());
+            return ScreenImage::inkOutside(normalised, boxes);
+        };
+        // Another reading's sure lines where nothing was read; what was read stays.
+        auto addWhereNothingRead = [&](std::vector<Line> more) {
+            for (Line& line : more) {
+                if (line.score > 0.0 && line.weakest >= m_tuning.sureWord && hasWord(line.text) &&
+                    std::none_of(lines.begin(), lines.end(),
+                                 [&](const Line& other) { return overlaps(line.box, other.box); }))
+                    lines.push_back(std::move(line));
+            }
+        };
         std::vector<QRect> regions;
         for (const Line& line : lines) {
             if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
@@ -906,17 +930,16 @@ TesseractEngine::readText(const QImage& image,
             // Where most of the ink lies outside every line read, Tesseract's layout took text
             // for a picture (light text in dark bubbles): the plain reading's sure lines where
             // nothing was read are added, and what was read stays.
-            std::vector<QRect> boxes;
-            for (const Line& line : lines)
-                boxes.push_back(line.box.toAlignedRect());
-            if (ScreenImage::inkOutside(normalised, boxes) > missedInk) {
-                for (Line& line : session.read(image, tesseract::PSM_AUTO, true, 1.0, {})) {
-                    if (line.score > 0.0 && hasWord(line.text) &&
-                        std::none_of(lines.begin(), lines.end(),
-                                     [&](const Line& other) { return overlaps(line.box, other.box); }))
-                        lines.push_back(std::move(line));
-                }
-            }
+            if (inkOutsideLines() > missedInk)
+                addWhereNothingRead(session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
+        }
+        // Layout analysis also drops a dialog's labels beside check boxes and in buttons, with
+        // their boxes, as pictures. Where much of the ink lies outside every line read, the
+        // prepared image is also read as sparse text.
+        if (!lines.empty() && inkOutsideLines() > strayInk) {
+            const QImage& grey = upscaled();
+            addWhereNothingRead(session.read(grey, tesseract::PSM_SPARSE_TEXT, m_tuning.retryInverted,
+                                             double(grey.width()) / image.width(), darkRegions));
         }
         // Captions over a picture, a light fill inside a dark outline, read best as the fill
         // alone: any threshold of the whole picture cuts through the letters somewhere.
