@@ -502,6 +502,11 @@ private Q_SLOTS:
         QTest::newRow("labels beside check boxes") << u"dialog-check-boxes.png"_s << u"eng"_s << u"Common"_s;
         QTest::newRow("form in 9 px")
             << u"settings-form-9px.png"_s << u"eng"_s << u"Apache Geronimo Common:"_s;
+        // White letters in a dark outline over a photograph: inverting its dark areas cut every
+        // letter in two, and nothing read at all.
+        QTest::newRow("caption over a photograph")
+            << u"caption-over-photo.jpg"_s << u"eng"_s
+            << u"contains a notice stating that it is governed by this"_s;
         // Empty parentheses read as "({)".
         QTest::newRow("code, light theme")
             << u"code-light-theme.png"_s << u"eng"_s << u"{ return const_reverse_iterator(this->end()); }"_s;

@@ -942,8 +942,13 @@ TesseractEngine::readText(const QImage& image,
                                              double(grey.width()) / image.width(), darkRegions));
         }
         // Captions over a picture, a light fill inside a dark outline, read best as the fill
-        // alone: any threshold of the whole picture cuts through the letters somewhere.
-        const QImage ink = unevenPaper ? ScreenImage::outlinedInk(greyscale) : QImage();
+        // alone: any threshold of the whole picture cuts through the letters somewhere. A
+        // picture need not look uneven once its dark areas are inverted: where nothing read
+        // sure, the fill is tried too. Short captures have a second look of their own below.
+        const bool nothingSure =
+            image.height() > shortCapture &&
+            std::none_of(lines.begin(), lines.end(), [](const Line& line) { return line.score > 0.0; });
+        const QImage ink = unevenPaper || nothingSure ? ScreenImage::outlinedInk(greyscale) : QImage();
         if (!ink.isNull()) {
             const QImage large =
                 SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
