@@ -337,7 +337,10 @@ QString withUnderscores(const QImage& grey, const std::vector<Word>& words, int 
     // whole line is it mended piece by piece, at the strongest measure: fainter ink finds strokes
     // in blur.
     const int strongest = 45, fainter = 30;
-    auto attempt = [&](int percent, bool byPieces) -> std::optional<QString> {
+    // The strongest measure's cells, and each word's first and last of them, kept for mending.
+    std::vector<Cell> strongCells;
+    std::vector<std::pair<int, int>> strongSpans;
+    auto attempt = [&](int percent) -> std::optional<QString> {
         Columns columns{std::vector<int>(std::size_t(x1 - x0 + 1), 0),
                         std::vector<int>(std::size_t(x1 - x0 + 1), 0)};
         for (int y = top; y <= bottom; ++y) {
@@ -395,17 +398,19 @@ QString withUnderscores(const QImage& grey, const std::vector<Word>& words, int 
         std::vector<Cell> cells;
         for (int k = first; k <= last; ++k)
             cells.push_back(cellAt(k));
-        if (!byPieces)
-            return rebuiltWhole(cells, text, grid.sure());
-        std::vector<std::pair<int, int>> spans;
-        for (const Word& word : words)
-            spans.emplace_back(cellOf(word.box.left()) - first, cellOf(word.box.right()) - first);
-        return mendedByPieces(cells, words, spans, text);
+        if (percent == strongest) {
+            for (const Word& word : words)
+                strongSpans.emplace_back(cellOf(word.box.left()) - first, cellOf(word.box.right()) - first);
+            strongCells = cells;
+        }
+        return rebuiltWhole(cells, text, grid.sure());
     };
     for (const int percent : {strongest, fainter})
-        if (const std::optional<QString> rebuilt = attempt(percent, false))
+        if (const std::optional<QString> rebuilt = attempt(percent))
             return *rebuilt;
-    return attempt(strongest, true).value_or(text);
+    if (strongCells.empty())
+        return text;
+    return mendedByPieces(strongCells, words, strongSpans, text).value_or(text);
 }
 
 } // namespace vellumix::MonospaceText

@@ -1166,11 +1166,11 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
     QString best = baseline;
     double baseScore = 0.0, bestScore = 0.0;
     int baseKnown = 0, bestKnown = 0, sampleLetters = 0;
+    auto farSurer = [&] { return bestScore >= baseScore * languageMargin + 1.0; };
     auto clearlyBetter = [&] {
         // Sureness alone can favour any language on identifiers; the language must also know
         // clearly more of the words. One that knows nearly all of them need only read as surely.
-        const bool surer = bestScore >= baseScore * languageMargin + 1.0 ||
-                           (bestScore >= baseScore && bestKnown >= sureKnown * sampleLetters);
+        const bool surer = farSurer() || (bestScore >= baseScore && bestKnown >= sureKnown * sampleLetters);
         return best != baseline && surer &&
                bestKnown >= baseKnown + std::max(6.0, knownMargin * sampleLetters);
     };
@@ -1228,7 +1228,7 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
     }
     // Read far surer in another script, yet the dictionary knows none of a line or three: rare
     // words, not a wrong script, as often as not. More lines decide.
-    if (!clearlyBetter() && best != baseline && bestScore >= baseScore * languageMargin + 1.0 &&
+    if (!clearlyBetter() && best != baseline && farSurer() &&
         TesseractLanguages::script(best) != baseScript && ranked.size() > sample.size()) {
         ranked.resize(std::min(ranked.size(), widerSampleLines));
         const QImage wider = blockOf(ranked);
