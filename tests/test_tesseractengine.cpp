@@ -101,6 +101,11 @@ private Q_SLOTS:
                            u"Invoice #4521 - total 1,280.50 EUR - due 2026-03-18"_s,
                            u"Vellumix reads the text on your screen."_s}
             << QStringList{payload};
+        // A quote opened on one line and closed on the next is no letter's arm.
+        const QStringList quoted = {u"is licensed under these terms.\u201d"_s,
+                                    u"\u201cAny Work you submit"_s};
+        QTest::newRow("quote over two lines")
+            << textImage({300, 70}, light, ink, {quoted[1], quoted[0]}, 12) << false << quoted << none;
         QTest::newRow("1 px strip") << textImage({2000, 1}, ink, ink, {}) << false << none << none;
 
         // White text on saturated mid-tones: selected rows, buttons, notices.
@@ -550,6 +555,8 @@ private Q_SLOTS:
             << u"russian-chat.png"_s << u"rus+eng"_s << u"vim - Vi IMproved (Улучшенный Vi)"_s;
         QTest::newRow("aliased columns")
             << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
+        // The left end of a T's bar read as an opening quote.
+        QTest::newRow("word after a tab stop") << u"tab-stops.png"_s << u"eng"_s << u"3.14 Tuesday"_s;
     }
     void screens()
     {

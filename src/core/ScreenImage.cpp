@@ -252,6 +252,60 @@ bool hardEdged(const QImage& grey)
     return inked * 1000 >= total && between * 10 < inked;
 }
 
+bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline)
+{
+    // A mark the models took into the word can lie just before its box.
+    const QRect area = box.adjusted(-box.height() / 2, 0, 0, 0) & grey.rect();
+    const int raised = area.top() + 2 * (baseline - area.top()) / 3;
+    if (area.height() < 6 || raised >= area.bottom())
+        return true;
+    int darkest = 255, lightest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x) {
+            darkest = std::min<int>(darkest, row[x]);
+            lightest = std::max<int>(lightest, row[x]);
+        }
+    }
+    if (lightest - darkest < 64)
+        return true;
+    // Ink is the rarer side of the middle level, whichever the polarity.
+    const int middle = (darkest + lightest) / 2;
+    qsizetype dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        dark += std::count_if(row + area.left(), row + area.right() + 1, [&](uchar v) { return v < middle; });
+    }
+    const bool darkInk = dark * 2 < qsizetype(area.width()) * area.height();
+    auto lowestInk = [&](int x) {
+        for (int y = area.bottom(); y >= area.top(); --y) {
+            if ((grey.constScanLine(y)[x] < middle) == darkInk)
+                return y;
+        }
+        return -1;
+    };
+    // Strokes that begin near the box's left side; one cut by the area's side is the word before.
+    const int last = std::min(area.right(), box.left() + box.height() / 2);
+    int x = area.left();
+    while (x <= area.right() && lowestInk(x) >= 0)
+        ++x;
+    for (;;) {
+        while (x <= last && lowestInk(x) < 0)
+            ++x;
+        if (x > last)
+            return false;
+        bool high = true;
+        for (; x <= area.right(); ++x) {
+            const int lowest = lowestInk(x);
+            if (lowest < 0)
+                break;
+            high = high && lowest <= raised;
+        }
+        if (high)
+            return true;
+    }
+}
+
 bool unevenPaper(const QImage& grey)
 {
     std::vector<int> lightest = lightestPerArea(grey, {24, 24});

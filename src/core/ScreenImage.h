@@ -45,6 +45,10 @@ double inkOutside(const QImage& grey, const std::vector<QRect>& boxes);
 // lies between them.
 bool hardEdged(const QImage& grey);
 
+// Whether the first stroke in box of grey, up to the first column without ink, lies wholly in
+// the upper part between the box's top and the baseline: a quote mark, not a letter's arm.
+// True where the box is too small or too faint to tell.
+bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline);
 // Light letters inside dark outlines (captions over a picture) as black on white, the picture
 // gone: the lightest areas that the outlines close off from the image's edges, within a stroke
 // of them. Null when there are none.

@@ -525,6 +525,23 @@ public:
                 if (size * 10 >= usual * 11 && gap * 5 >= usual * 4 && apart)
                     words.erase(words.begin());
             }
+            // The models read the arm of a letter that begins a word as an opening quote ("‘The",
+            // "‘Auto"). A quote that nothing after it closes stays only where its ink stands high.
+            static const QString opening = QStringLiteral("\u2018\u201c'\""),
+                                 closing = QStringLiteral("\u2019\u201d'\"");
+            for (std::size_t i = 0; i < words.size(); ++i) {
+                QString& text = words[i].text;
+                if (text.size() < 2 || !opening.contains(text.front()) || !text.at(1).isLetterOrNumber() ||
+                    std::any_of(words.begin() + std::ptrdiff_t(i), words.end(), [&](const Word& later) {
+                        return std::any_of(later.text.begin() + (&later == &words[i] ? 1 : 0),
+                                           later.text.end(), [&](QChar c) { return closing.contains(c); });
+                    }))
+                    continue;
+                if (grey.isNull())
+                    grey = ScreenImage::grey(image);
+                if (!ScreenImage::raisedMarkFirst(grey, words[i].box, words[i].baseline))
+                    text.remove(0, 1);
+            }
             // For runs of underscores: the width of a character in the line's longer words.
             double pitch = 0.0;
             int pitchWords = 0;
