@@ -557,6 +557,9 @@ private Q_SLOTS:
             << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
         // The left end of a T's bar read as an opening quote.
         QTest::newRow("word after a tab stop") << u"tab-stops.png"_s << u"eng"_s << u"3.14 Tuesday"_s;
+        // On paper of a middle shade, the letters alone darkened a speck of the neighbourhood
+        // enough to be inverted, half a letter with it.
+        QTest::newRow("gradient paper") << u"gradient-paper.png"_s << u"eng"_s << u"complements the GNU"_s;
     }
     void screens()
     {

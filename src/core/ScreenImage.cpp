@@ -154,7 +154,13 @@ QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions)
     const PixPtr mean(pixBlockconv(pix.get(), std::max(wc, 1), std::max(hc, 1)));
     if (!mean)
         return grey;
-    const PixPtr darkMask(pixThresholdToBinary(mean.get(), 128));
+    // On paper of a middle shade the letters alone darken the mean just below the threshold, in
+    // specks that would invert pieces of them: a dark neighbourhood is clearly dark somewhere.
+    const PixPtr below(pixThresholdToBinary(mean.get(), 128));
+    const PixPtr clearlyDark(pixThresholdToBinary(mean.get(), 120));
+    if (!below || !clearlyDark)
+        return grey;
+    const PixPtr darkMask(pixSeedfillBinary(nullptr, clearlyDark.get(), below.get(), 8));
     if (!darkMask)
         return grey;
     l_int32 empty = 1;
