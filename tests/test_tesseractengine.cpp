@@ -555,6 +555,9 @@ private Q_SLOTS:
             << u"russian-chat.png"_s << u"rus+eng"_s << u"vim - Vi IMproved (Улучшенный Vi)"_s;
         QTest::newRow("aliased columns")
             << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
+        // Tesseract read each cell of a row as a line of its own.
+        QTest::newRow("table rows") << u"package-table.png"_s << u"eng"_s
+                                    << u"libkf5bookmarks5 5.103.0-1 347 11/25/2017 $6,491.40"_s;
         // The left end of a T's bar read as an opening quote.
         QTest::newRow("word after a tab stop") << u"tab-stops.png"_s << u"eng"_s << u"3.14 Tuesday"_s;
         // On paper of a middle shade, the letters alone darkened a speck of the neighbourhood

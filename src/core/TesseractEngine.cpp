@@ -8,6 +8,7 @@
 #include "core/ScreenImage.h"
 #include "core/SmallTextPreparation.h"
 #include "core/TesseractLanguages.h"
+#include "core/TextProcessing.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -332,6 +333,41 @@ QByteArray contentKey(const QImage& image)
         hash.addData(
             QByteArrayView(reinterpret_cast<const char*>(pixels.constScanLine(y)), pixels.width() * 4));
     return hash.result();
+}
+
+// Tesseract reads the cells of a table row, a setting and its value, as lines of their own. Where
+// reading order takes them left to right, they are one line of text, but not across a light and
+// a dark area: a dark sidebar's labels stand beside a window's text.
+QList<TextBlock> joinedRows(const QList<TextBlock>& blocks, const std::vector<bool>& dark)
+{
+    std::vector<std::optional<TextBlock>> kept(blocks.begin(), blocks.end());
+    for (const std::vector<std::size_t>& row : TextProcessing::rowsOfBlocks(blocks)) {
+        std::size_t first = row.front();
+        for (std::size_t i = 1; i < row.size(); ++i) {
+            if (dark[row[i]] != dark[first]) {
+                first = row[i];
+                continue;
+            }
+            TextBlock& joined = *kept[first];
+            const TextBlock& next = blocks[qsizetype(row[i])];
+            const double right = std::max(joined.x + joined.width, next.x + next.width);
+            const double top = std::max(joined.y + joined.height, next.y + next.height);
+            joined.confidence =
+                (joined.confidence * float(joined.text.size()) + next.confidence * float(next.text.size())) /
+                float(joined.text.size() + next.text.size());
+            joined.text += QLatin1Char(' ') + next.text;
+            joined.x = std::min(joined.x, next.x);
+            joined.y = std::min(joined.y, next.y);
+            joined.width = right - joined.x;
+            joined.height = top - joined.y;
+            kept[row[i]].reset();
+        }
+    }
+    QList<TextBlock> result;
+    for (std::optional<TextBlock>& block : kept)
+        if (block)
+            result.append(std::move(*block));
+    return result;
 }
 
 } // namespace
@@ -1321,11 +1357,17 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         }
         if (defer)
             lines = readText(text, greys, languages, options, cancel, true, std::move(lines));
+        std::vector<bool> dark;
         for (const TextLine& line : lines) {
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
-            if (auto block = recognized.toBlock(image.size()))
+            if (auto block = recognized.toBlock(image.size())) {
                 recognition.blocks.append(*block);
+                const QPoint centre = line.box.center().toPoint();
+                dark.push_back(greys.darkRegions.valid(centre) &&
+                               greys.darkRegions.constScanLine(centre.y())[centre.x()] != 0);
+            }
         }
+        recognition.blocks = joinedRows(recognition.blocks, dark);
     }
     recognition.language = languages;
 

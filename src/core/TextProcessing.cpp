@@ -203,13 +203,32 @@ void arrange(const QList<TextBlock>& blocks,
 
 } // namespace
 
+bool onOneLine(const TextBlock& a, const TextBlock& b)
+{
+    return lineToleranceFactor * std::min(a.height, b.height) > std::abs(a.y - b.y);
+}
+
 bool readsBefore(const TextBlock& a, const TextBlock& b)
 {
-    const double d = std::abs(a.y - b.y);
-    const double t = lineToleranceFactor * std::min(a.height, b.height);
-    if (t > d)
+    if (onOneLine(a, b))
         return a.x < b.x;
     return a.y > b.y;
+}
+
+std::vector<std::vector<std::size_t>> rowsOfBlocks(const QList<TextBlock>& blocks)
+{
+    std::vector<std::size_t> order;
+    order.reserve(std::size_t(blocks.size()));
+    arrange(blocks, rowOrder(blocks), order);
+    std::vector<std::vector<std::size_t>> rows;
+    for (std::size_t index : order) {
+        if (!rows.empty() && onOneLine(blocks[qsizetype(rows.back().back())], blocks[qsizetype(index)]))
+            rows.back().push_back(index);
+        else
+            rows.push_back({index});
+    }
+    std::erase_if(rows, [](const std::vector<std::size_t>& row) { return row.size() < 2; });
+    return rows;
 }
 
 std::vector<std::size_t> stableOrder(std::size_t count,

@@ -23,6 +23,13 @@ QString transform(const QString& text, bool normalize, bool quotes, const QStrin
 // (a precomposed letter matches its decomposed spelling) without normalising the rest of the text.
 QString replaceEquivalent(const QString& text, const QString& find, const QString& replacement);
 
+// Whether two blocks count as one line of text: their bottom edges lie closer than the line
+// tolerance.
+bool onOneLine(const TextBlock& a, const TextBlock& b);
+// The blocks that composition reads as one line, left to right, where there are two or more:
+// the cells of a table row, a label and its value. Prose in columns side by side is read one
+// column after the other, so its lines form no rows.
+std::vector<std::vector<std::size_t>> rowsOfBlocks(const QList<TextBlock>& blocks);
 // Whether a comes before b in reading order. Not a strict weak ordering: the same-line test is
 // not transitive.
 bool readsBefore(const TextBlock& a, const TextBlock& b);
