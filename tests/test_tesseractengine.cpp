@@ -168,6 +168,13 @@ private Q_SLOTS:
             << textImage(bounds.size() + QSize(1, 1), light, ink, {u"libnsl2"_s}, nimbus,
                          {-bounds.left(), -bounds.top() - nimbusMetrics.ascent()})
             << false << QStringList{u"libnsl2"_s} << none;
+        for (const QString& glyph : {u"X"_s, u"9"_s, u"b"_s}) {
+            const QRect glyphBounds = nimbusMetrics.tightBoundingRect(glyph);
+            QTest::addRow("letter %s cropped to its ink", qPrintable(glyph))
+                << textImage(glyphBounds.size() + QSize(1, 1), light, ink, {glyph}, nimbus,
+                             {-glyphBounds.left(), -glyphBounds.top() - nimbusMetrics.ascent()})
+                << false << QStringList{glyph} << none;
+        }
         QTest::newRow("tight crop of a price") << textImage({55, 19}, light, ink, {u"$8083"_s}, 15, {4, 0})
                                                << false << QStringList{u"$8083"_s} << none;
 

@@ -1062,10 +1062,16 @@ TesseractEngine::readText(const QImage& image,
             const double factor = double(large.width()) / padded.width();
             // Models read a tight crop's word less surely than the same word in a line; the user
             // dragged round it, so a word read better than at random is kept.
+            // A capture no wider than a glyph or two (a key cap, a drive letter) may hold one
+            // letter or digit, which must then read sure.
+            const bool glyph = image.width() <= 2 * image.height();
             std::vector<Line> block;
             for (Line& line : session.read(large, tesseract::PSM_SINGLE_BLOCK, true, factor, {})) {
                 line.box.translate(-margin, -margin);
-                if (line.weakest >= loneWord && hasWord(line.text))
+                const bool character = glyph && line.text.size() == 1 &&
+                                       line.text.front().isLetterOrNumber() &&
+                                       line.weakest >= m_tuning.sureWord;
+                if (line.weakest >= loneWord && (hasWord(line.text) || character))
                     block.push_back(std::move(line));
             }
             lines = lines.empty() ? std::move(block) : better(std::move(lines), std::move(block));
