@@ -512,6 +512,9 @@ private Q_SLOTS:
             << u"french-options.png"_s << u"fra+eng"_s << u"Construire un paquet Debian implique"_s;
         // Layout analysis dropped labels beside check boxes and the rows of a form as pictures.
         QTest::newRow("labels beside check boxes") << u"dialog-check-boxes.png"_s << u"eng"_s << u"Common"_s;
+        // Layout analysis dropped a dialog's bold headings and a button; read as one block of
+        // text, they come back.
+        QTest::newRow("dialog headings") << u"dialog-check-boxes.png"_s << u"eng"_s << u"DEVELOPMENT"_s;
         QTest::newRow("form in 9 px")
             << u"settings-form-9px.png"_s << u"eng"_s << u"Apache Geronimo Common:"_s;
         // White letters in a dark outline over a photograph: inverting its dark areas cut every

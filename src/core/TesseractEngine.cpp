@@ -986,13 +986,18 @@ TesseractEngine::readText(const QImage& image,
             if (inkOutsideLines() > missedInk)
                 addWhereNothingRead(session.read(image, tesseract::PSM_AUTO, true, 1.0, {}));
         }
-        // Layout analysis also drops a dialog's labels beside check boxes and in buttons, with
-        // their boxes, as pictures. Where much of the ink lies outside every line read, the
-        // prepared image is also read as sparse text.
+        // Layout analysis also drops as pictures a dialog's headings, its labels beside check
+        // boxes and in buttons, and whole columns of a table. Where much of the ink lies outside
+        // every line read, the prepared image is also read as one block of text, each area
+        // keeping the better reading; and what is still left out, as sparse text.
         if (!lines.empty() && inkOutsideLines() > strayInk) {
             const QImage& grey = upscaled();
-            addWhereNothingRead(session.read(grey, tesseract::PSM_SPARSE_TEXT, m_tuning.retryInverted,
-                                             double(grey.width()) / image.width(), darkRegions));
+            const double scale = double(grey.width()) / image.width();
+            lines = better(std::move(lines), session.read(grey, tesseract::PSM_SINGLE_BLOCK,
+                                                          m_tuning.retryInverted, scale, darkRegions));
+            if (inkOutsideLines() > strayInk)
+                addWhereNothingRead(session.read(grey, tesseract::PSM_SPARSE_TEXT, m_tuning.retryInverted,
+                                                 scale, darkRegions));
         }
         // Captions over a picture, a light fill inside a dark outline, read best as the fill
         // alone: any threshold of the whole picture cuts through the letters somewhere. A
