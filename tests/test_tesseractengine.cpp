@@ -230,6 +230,31 @@ private Q_SLOTS:
         QTest::newRow("outlined caption over a picture")
             << picture << false << QStringList{caption.at(1), caption.at(0)} << none;
 
+        // White letters over a grainy photograph, without an outline: any threshold of the
+        // whole picture cuts through them.
+        const QStringList white = {u"You may copy and distribute a Modified Version"_s,
+                                   u"of the Document under the conditions of"_s};
+        QRandomGenerator grain(3);
+        QImage photo = pictureImage(grain, {900, 200}, QColor::fromHsv(280, 120, 90));
+        for (int y = 0; y < photo.height(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(photo.scanLine(y));
+            for (int x = 0; x < photo.width(); ++x) {
+                auto noisy = [&grain](int level) {
+                    return std::clamp(level + int(grain.bounded(41)) - 20, 0, 255);
+                };
+                const int r = noisy(qRed(row[x])), g = noisy(qGreen(row[x]));
+                row[x] = qRgb(r, g, noisy(qBlue(row[x])));
+            }
+        }
+        {
+            QPainter painter(&photo);
+            painter.setFont(pixelFont(u"DejaVu Sans"_s, 24));
+            painter.setPen(Qt::white);
+            for (int l = 0; l < white.size(); ++l)
+                painter.drawText(30, 80 + 40 * l, white.at(l));
+        }
+        QTest::newRow("white letters over a photograph") << photo << false << white << none;
+
         // Text under a barcode beside a QR code, a layout where the inverted code areas once
         // dropped every line: the codes are blanked out before text recognition.
         QImage label(1000, 400, QImage::Format_RGB32);

@@ -258,6 +258,33 @@ bool hardEdged(const QImage& grey)
     return inked * 1000 >= total && between * 10 < inked;
 }
 
+QImage lightestInk(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return {};
+    const Histogram histogram = levels(grey);
+    const qsizetype total = qsizetype(grey.width()) * grey.height();
+    for (int level = 0; level < 256; ++level) {
+        qsizetype near = 0;
+        for (int other = std::max(0, level - 2); other <= std::min(255, level + 2); ++other)
+            near += histogram[std::size_t(other)];
+        if (near * 10 >= total)
+            return {};
+    }
+    const int threshold = std::max(levelHolding(histogram, total - total / 200) - 25,
+                                   levelHolding(histogram, total - total / 10) + 20);
+    if (threshold > 255)
+        return {};
+    QImage ink(grey.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        uchar* target = ink.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            target[x] = row[x] >= threshold ? 0 : 255;
+    }
+    return ink;
+}
+
 bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline)
 {
     // A mark the models took into the word can lie just before its box.

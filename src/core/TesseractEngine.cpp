@@ -1006,8 +1006,11 @@ TesseractEngine::readText(const QImage& image,
         const bool nothingSure =
             image.height() > shortCapture &&
             std::none_of(lines.begin(), lines.end(), [](const Line& line) { return line.score > 0.0; });
-        const QImage ink = unevenPaper || nothingSure ? ScreenImage::outlinedInk(greyscale) : QImage();
-        if (!ink.isNull()) {
+        // And white letters over a picture, without an outline, as its lightest pixels alone.
+        for (const QImage& ink : {unevenPaper || nothingSure ? ScreenImage::outlinedInk(greyscale) : QImage(),
+                                  ScreenImage::lightestInk(greyscale)}) {
+            if (ink.isNull())
+                continue;
             const QImage large =
                 SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
             lines = better(std::move(lines), session.read(large, tesseract::PSM_AUTO, false,
