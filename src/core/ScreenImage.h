@@ -49,6 +49,7 @@ bool hardEdged(const QImage& grey);
 // the upper part between the box's top and the baseline: a quote mark, not a letter's arm.
 // True where the box is too small or too faint to tell.
 bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline);
+
 // Light letters inside dark outlines (captions over a picture) as black on white, the picture
 // gone: the lightest areas that the outlines close off from the image's edges, within a stroke
 // of them. Null when there are none.
@@ -58,6 +59,7 @@ QImage outlinedInk(const QImage& grey);
 // white letters over a photograph. Those within a little of the lightest two hundredth, and
 // clearly lighter than nine tenths of the picture. Null for anything else.
 QImage lightestInk(const QImage& grey);
+
 } // namespace ScreenImage
 
 } // namespace vellumix
