@@ -411,6 +411,44 @@ void appendLaterClasses(QList<EvaluationImage>& set,
                     {},
                     {}});
     }
+    // White letters straight on a grainy photograph, no outline, some with a soft shadow: a
+    // wallpaper's caption, a frame of a video.
+    for (int i = 0; i < 4; ++i) {
+        const QColor base = QColor::fromHsv(int(random.bounded(360)), 100, 70 + int(random.bounded(80)));
+        QImage photo = pictureImage(random, {900, 200}, base);
+        const int grain = 12 + 8 * i;
+        for (int y = 0; y < photo.height(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(photo.scanLine(y));
+            for (int x = 0; x < photo.width(); ++x) {
+                auto noisy = [&](int level) {
+                    return std::clamp(level + int(random.bounded(2 * grain + 1)) - grain, 0, 255);
+                };
+                const int red = noisy(qRed(row[x])), green = noisy(qGreen(row[x]));
+                row[x] = qRgb(red, green, noisy(qBlue(row[x])));
+            }
+        }
+        const QStringList lines = licenceLines(random, 2, 40 + 4 * i);
+        const QFont font = pixelFont(proportional.at(i % proportional.size()), 20 + 2 * i);
+        const QFontMetrics metrics(font);
+        QPainter painter(&photo);
+        painter.setFont(font);
+        for (int l = 0; l < lines.size(); ++l) {
+            const QPoint at(24, 50 + metrics.ascent() + l * int(metrics.height() * 1.5));
+            if (i % 2 == 1) {
+                painter.setPen(QColor(0, 0, 0, 140));
+                painter.drawText(at + QPoint(2, 2), lines.at(l));
+            }
+            painter.setPen(Qt::white);
+            painter.drawText(at, lines.at(l));
+        }
+        painter.end();
+        set.append({QStringLiteral("photo"),
+                    QStringLiteral("photo-") + number(i),
+                    photo,
+                    lines.join(QLatin1Char('\n')),
+                    {},
+                    {}});
+    }
 }
 
 } // namespace

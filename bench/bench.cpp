@@ -100,8 +100,8 @@ QString ratio(double numerator, double denominator)
 }
 
 // Reading order across columns is the composer's business, not the recogniser's: where
-// columns sit side by side, lines are compared as a sorted list; in interface lists and
-// tables, where a value may come as a line of its own, as sorted words.
+// columns sit side by side, lines are compared as a sorted list; in interface lists, where a
+// value may come as a line of its own, as sorted words. A table's rows are compared as lines.
 double scoreText(const QString& category, const QString& expected, const QString& actual)
 {
     if (category == QLatin1String("ui")) {
@@ -110,6 +110,16 @@ double scoreText(const QString& category, const QString& expected, const QString
         a.sort();
         b.sort();
         return characterErrorRate(a.join(QLatin1Char(' ')), b.join(QLatin1Char(' ')));
+    }
+    // A table's rows must come out as lines: a row read as one line a cell is no copy of the table.
+    if (category == QLatin1String("grid")) {
+        auto rows = [](const QString& text) {
+            QStringList lines;
+            for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                lines.append(line.simplified());
+            return lines.join(QChar(u'\u00b6'));
+        };
+        return characterErrorRate(rows(expected), rows(actual));
     }
     if (category != QLatin1String("sidebar"))
         return characterErrorRate(expected, actual);
