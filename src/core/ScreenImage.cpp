@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 namespace vellumix::ScreenImage {
@@ -292,23 +293,16 @@ bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline)
     const int raised = area.top() + 2 * (baseline - area.top()) / 3;
     if (area.height() < 6 || raised >= area.bottom())
         return true;
-    int darkest = 255, lightest = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = area.left(); x <= area.right(); ++x) {
-            darkest = std::min<int>(darkest, row[x]);
-            lightest = std::max<int>(lightest, row[x]);
-        }
-    }
+    const Histogram histogram = levels(grey.copy(area));
+    const auto used = [](qsizetype count) { return count > 0; };
+    const int darkest = int(std::find_if(histogram.begin(), histogram.end(), used) - histogram.begin());
+    const int lightest =
+        255 - int(std::find_if(histogram.rbegin(), histogram.rend(), used) - histogram.rbegin());
     if (lightest - darkest < 64)
         return true;
     // Ink is the rarer side of the middle level, whichever the polarity.
     const int middle = (darkest + lightest) / 2;
-    qsizetype dark = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        dark += std::count_if(row + area.left(), row + area.right() + 1, [&](uchar v) { return v < middle; });
-    }
+    const qsizetype dark = std::accumulate(histogram.begin(), histogram.begin() + middle, qsizetype(0));
     const bool darkInk = dark * 2 < qsizetype(area.width()) * area.height();
     auto lowestInk = [&](int x) {
         for (int y = area.bottom(); y >= area.top(); --y) {

@@ -335,6 +335,12 @@ QByteArray contentKey(const QImage& image)
     return hash.result();
 }
 
+// Whether a point lies in an area that polarity normalisation inverted (mask of 255 there).
+bool inDarkRegion(const QImage& darkRegions, QPoint point)
+{
+    return darkRegions.valid(point) && darkRegions.constScanLine(point.y())[point.x()] != 0;
+}
+
 // Tesseract reads the cells of a table row, a setting and its value, as lines of their own. Where
 // reading order takes them left to right, they are one line of text, but not across a light and
 // a dark area: a dark sidebar's labels stand beside a window's text.
@@ -523,10 +529,7 @@ public:
 
         const double toMask = darkRegions.isNull() ? 0.0 : double(darkRegions.width()) / image.width();
         auto isDark = [&](const QRect& box) {
-            if (darkRegions.isNull())
-                return false;
-            const QPoint centre = box.center() * toMask;
-            return darkRegions.valid(centre) && darkRegions.constScanLine(centre.y())[centre.x()] != 0;
+            return !darkRegions.isNull() && inDarkRegion(darkRegions, box.center() * toMask);
         };
         // Lines are assembled from words so that a line never spans a light and a dark area:
         // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
@@ -565,13 +568,15 @@ public:
             // "‘Auto"). A quote that nothing after it closes stays only where its ink stands high.
             static const QString opening = QStringLiteral("\u2018\u201c'\""),
                                  closing = QStringLiteral("\u2019\u201d'\"");
+            const auto closes = [](QStringView text) {
+                return std::any_of(text.begin(), text.end(), [](QChar c) { return closing.contains(c); });
+            };
             for (std::size_t i = 0; i < words.size(); ++i) {
                 QString& text = words[i].text;
                 if (text.size() < 2 || !opening.contains(text.front()) || !text.at(1).isLetterOrNumber() ||
-                    std::any_of(words.begin() + std::ptrdiff_t(i), words.end(), [&](const Word& later) {
-                        return std::any_of(later.text.begin() + (&later == &words[i] ? 1 : 0),
-                                           later.text.end(), [&](QChar c) { return closing.contains(c); });
-                    }))
+                    closes(QStringView(text).mid(1)) ||
+                    std::any_of(words.begin() + std::ptrdiff_t(i + 1), words.end(),
+                                [&](const Word& later) { return closes(later.text); }))
                     continue;
                 if (grey.isNull())
                     grey = ScreenImage::grey(image);
@@ -1069,9 +1074,9 @@ TesseractEngine::readText(const QImage& image,
                 SmallTextPreparation::prepare(padded, m_tuning.upscaler, m_tuning.maximumUpscale);
             const double factor = double(large.width()) / padded.width();
             // Models read a tight crop's word less surely than the same word in a line; the user
-            // dragged round it, so a word read better than at random is kept.
-            // A capture no wider than a glyph or two (a key cap, a drive letter) may hold one
-            // letter or digit, which must then read sure.
+            // dragged round it, so a word read better than at random is kept. A capture no wider
+            // than a glyph or two (a key cap, a drive letter) may hold a single letter or digit,
+            // which must then read sure.
             const bool glyph = image.width() <= 2 * image.height();
             std::vector<Line> block;
             for (Line& line : session.read(large, tesseract::PSM_SINGLE_BLOCK, true, factor, {})) {
@@ -1376,9 +1381,7 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
             if (auto block = recognized.toBlock(image.size())) {
                 recognition.blocks.append(*block);
-                const QPoint centre = line.box.center().toPoint();
-                dark.push_back(greys.darkRegions.valid(centre) &&
-                               greys.darkRegions.constScanLine(centre.y())[centre.x()] != 0);
+                dark.push_back(inDarkRegion(greys.darkRegions, line.box.center().toPoint()));
             }
         }
         recognition.blocks = joinedRows(recognition.blocks, dark);
