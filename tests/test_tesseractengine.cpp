@@ -598,6 +598,10 @@ private Q_SLOTS:
         // On paper of a middle shade, the letters alone darkened a speck of the neighbourhood
         // enough to be inverted, half a letter with it.
         QTest::newRow("gradient paper") << u"gradient-paper.png"_s << u"eng"_s << u"complements the GNU"_s;
+        // A translucent panel over a photograph: the global threshold lost a line where the
+        // photograph is light.
+        QTest::newRow("panel over a photograph")
+            << u"panel-over-photo.jpg"_s << u"eng"_s << u"discovered, and\nsuppresses"_s;
     }
     void screens()
     {

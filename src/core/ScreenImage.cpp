@@ -259,19 +259,36 @@ bool hardEdged(const QImage& grey)
     return inked * 1000 >= total && between * 10 < inked;
 }
 
+namespace {
+
+bool pictureLevels(const Histogram& histogram, qsizetype total)
+{
+    for (int level = 0; level < 256; ++level) {
+        qsizetype near = 0;
+        for (int other = std::max(0, level - 2); other <= std::min(255, level + 2); ++other)
+            near += histogram[std::size_t(other)];
+        if (near * 10 >= total)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool picture(const QImage& grey)
+{
+    return !grey.isNull() && grey.format() == QImage::Format_Grayscale8 &&
+           pictureLevels(levels(grey), qsizetype(grey.width()) * grey.height());
+}
+
 QImage lightestInk(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return {};
     const Histogram histogram = levels(grey);
     const qsizetype total = qsizetype(grey.width()) * grey.height();
-    for (int level = 0; level < 256; ++level) {
-        qsizetype near = 0;
-        for (int other = std::max(0, level - 2); other <= std::min(255, level + 2); ++other)
-            near += histogram[std::size_t(other)];
-        if (near * 10 >= total)
-            return {};
-    }
+    if (!pictureLevels(histogram, total))
+        return {};
     const int threshold = std::max(levelHolding(histogram, total - total / 200) - 25,
                                    levelHolding(histogram, total - total / 10) + 20);
     if (threshold > 255)

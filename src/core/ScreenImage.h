@@ -55,6 +55,9 @@ bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline);
 // of them. Null when there are none.
 QImage outlinedInk(const QImage& grey);
 
+// Whether grey is a picture: no shade of paper covers a tenth of it.
+bool picture(const QImage& grey);
+
 // In a picture (no shade of paper covers a tenth of grey), its lightest pixels as black on white:
 // white letters over a photograph. Those within a little of the lightest two hundredth, and
 // clearly lighter than nine tenths of the picture. Null for anything else.

@@ -503,6 +503,7 @@ public:
     {
         m_api->SetPageSegMode(mode);
         m_api->SetVariable("tessedit_do_invert", invertedRetry ? "1" : "0");
+        m_api->SetVariable("thresholding_method", m_localThreshold ? "2" : "0");
         if (image.format() == QImage::Format_Grayscale8) {
             // Grey keeps the anti-aliasing Tesseract was trained on.
             m_api->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
@@ -756,9 +757,13 @@ public:
 
     void setScanResolution(int dotsPerInch) { m_scanResolution = dotsPerInch; }
 
+    // Sauvola's threshold, of each pixel's neighbourhood, instead of Otsu's for the image.
+    void setLocalThreshold(bool local) { m_localThreshold = local; }
+
 private:
     TesseractEngine& m_engine;
     int m_scanResolution = 0;
+    bool m_localThreshold = false;
     QString m_key;
     const CancelToken& m_cancel;
     Pool::Api m_api;
@@ -1020,6 +1025,16 @@ TesseractEngine::readText(const QImage& image,
                 SmallTextPreparation::prepare(ink, m_tuning.upscaler, m_tuning.maximumUpscale);
             lines = better(std::move(lines), session.read(large, tesseract::PSM_AUTO, false,
                                                           double(large.width()) / image.width(), {}));
+        }
+        // Tesseract's one threshold for a whole photograph behind the text (a translucent panel
+        // over it) takes letters for picture where the photograph is light; a threshold that
+        // follows the picture keeps them.
+        if (ScreenImage::picture(greyscale)) {
+            const QImage& grey = upscaled();
+            session.setLocalThreshold(true);
+            lines = better(std::move(lines), session.read(grey, tesseract::PSM_AUTO, false,
+                                                          double(grey.width()) / image.width(), darkRegions));
+            session.setLocalThreshold(false);
         }
         // Bubbles and selected rows in a shade of their own: Tesseract's one threshold turns
         // some of them solid, text and all, so each is also read on its own.
