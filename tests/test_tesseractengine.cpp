@@ -598,6 +598,10 @@ private Q_SLOTS:
         // On paper of a middle shade, the letters alone darkened a speck of the neighbourhood
         // enough to be inverted, half a letter with it.
         QTest::newRow("gradient paper") << u"gradient-paper.png"_s << u"eng"_s << u"complements the GNU"_s;
+        // Columns of small text either side of a rule: the plain reading ran them into one
+        // line, which once joined the prepared reading's lines either side of the gutter.
+        QTest::newRow("columns beside a rule")
+            << u"ruled-columns.png"_s << u"eng"_s << u"matching lines for each\ninput"_s;
         // A translucent panel over a photograph: the global threshold lost a line where the
         // photograph is light.
         QTest::newRow("panel over a photograph")

@@ -171,20 +171,30 @@ std::vector<Line> better(std::vector<Line> first, std::vector<Line> second)
         auto& score = scores[root(i)];
         (i < n ? score.first : score.second) += i < n ? first[i].score : second[i - n].score;
     }
+    std::vector<std::pair<std::size_t, Line>> kept; // with its group
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto& [mine, theirs] = scores[root(i)];
+        if ((theirs <= mine) == (i < n))
+            kept.emplace_back(root(i), i < n ? first[i] : second[i - n]);
+    }
+    // A line of prose whose left edge two other lines share begins a column: the reading that
+    // ran it into the line beside it lost this area.
+    auto column = [&](const Line& line) {
+        return std::count_if(kept.begin(), kept.end(), [&](const auto& other) {
+                   return !sameTextLine(other.second.box, line.box) &&
+                          std::abs(other.second.box.left() - line.box.left()) < line.box.height() / 2;
+               }) >= 2;
+    };
     // Pieces of one text line that a reading split (at punctuation it could not read) are
     // joined again, left to right, or the composer would stack them by height.
     std::vector<std::pair<std::size_t, Line>> taken;
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto& [mine, theirs] = scores[root(i)];
-        const bool fromFirst = theirs <= mine;
-        if (fromFirst != (i < n))
-            continue;
-        Line line = i < n ? first[i] : second[i - n];
-        const std::size_t group = root(i);
+    for (auto& [group, line] : kept) {
         auto piece = std::find_if(taken.begin(), taken.end(), [&](const auto& other) {
             return other.first == group && sameTextLine(other.second.box, line.box);
         });
-        if (piece == taken.end()) {
+        const bool columns = piece != taken.end() && line.words >= 4 && piece->second.words >= 4 &&
+                             column(line.box.left() > piece->second.box.left() ? line : piece->second);
+        if (piece == taken.end() || columns) {
             taken.emplace_back(group, std::move(line));
             continue;
         }
