@@ -192,9 +192,16 @@ std::vector<Line> better(std::vector<Line> first, std::vector<Line> second)
         auto piece = std::find_if(taken.begin(), taken.end(), [&](const auto& other) {
             return other.first == group && sameTextLine(other.second.box, line.box);
         });
-        const bool columns = piece != taken.end() && line.words >= 4 && piece->second.words >= 4 &&
-                             column(line.box.left() > piece->second.box.left() ? line : piece->second);
-        if (piece == taken.end() || columns) {
+        // Not pieces: lines either side of a gutter, nor lines one above the other that a tall
+        // box put on one text line, which overlap by more than their height.
+        const auto apart = [&](const Line& other) {
+            const bool columns = line.words >= 4 && other.words >= 4 &&
+                                 column(line.box.left() > other.box.left() ? line : other);
+            return columns || std::min(line.box.right(), other.box.right()) -
+                                      std::max(line.box.left(), other.box.left()) >
+                                  std::min(line.box.height(), other.box.height());
+        };
+        if (piece == taken.end() || apart(piece->second)) {
             taken.emplace_back(group, std::move(line));
             continue;
         }
