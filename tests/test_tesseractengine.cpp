@@ -602,6 +602,9 @@ private Q_SLOTS:
         // line, which once joined the prepared reading's lines either side of the gutter.
         QTest::newRow("columns beside a rule")
             << u"ruled-columns.png"_s << u"eng"_s << u"matching lines for each\ninput"_s;
+        // The light text of a selected row read unsure, and nothing where the plain reading
+        // looked: the row was dropped.
+        QTest::newRow("selected menu row") << u"olive-menu-row.png"_s << u"eng"_s << u"utility to convert"_s;
         // A translucent panel over a photograph: the global threshold lost a line where the
         // photograph is light.
         QTest::newRow("panel over a photograph")

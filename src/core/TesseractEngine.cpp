@@ -33,6 +33,7 @@
 #include <limits>
 #include <map>
 #include <numeric>
+#include <set>
 #include <vector>
 
 namespace vellumix {
@@ -171,10 +172,18 @@ std::vector<Line> better(std::vector<Line> first, std::vector<Line> second)
         auto& score = scores[root(i)];
         (i < n ? score.first : score.second) += i < n ? first[i].score : second[i - n].score;
     }
+    // Where the second reading read nothing, the first keeps a line that holds a word, however
+    // unsure: the light text of a selected row is still text. Strokes read as runs of short
+    // signs ("He HOH", "FF F") are no words.
+    static const QRegularExpression word(QStringLiteral("\\p{L}{4,}"));
+    std::set<std::size_t> readBySecond;
+    for (std::size_t i = n; i < count; ++i)
+        readBySecond.insert(root(i));
     std::vector<std::pair<std::size_t, Line>> kept; // with its group
     for (std::size_t i = 0; i < count; ++i) {
         const auto& [mine, theirs] = scores[root(i)];
-        if ((theirs <= mine) == (i < n))
+        const bool alone = i < n && !readBySecond.contains(root(i)) && first[i].text.contains(word);
+        if (alone || (theirs <= mine) == (i < n))
             kept.emplace_back(root(i), i < n ? first[i] : second[i - n]);
     }
     // A line of prose whose left edge two other lines share begins a column: the reading that
