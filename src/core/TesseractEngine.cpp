@@ -184,7 +184,7 @@ std::vector<Line> better(std::vector<Line> first, std::vector<Line> second)
         const auto& [mine, theirs] = scores[root(i)];
         const bool alone = i < n && !readBySecond.contains(root(i)) && first[i].text.contains(word);
         if (alone || (theirs <= mine) == (i < n))
-            kept.emplace_back(root(i), i < n ? first[i] : second[i - n]);
+            kept.emplace_back(root(i), std::move(i < n ? first[i] : second[i - n]));
     }
     // A line of prose whose left edge two other lines share begins a column: the reading that
     // ran it into the line beside it lost this area.
