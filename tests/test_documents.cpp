@@ -40,6 +40,8 @@ struct DocumentFixture : ModelFixture
     bool recognise(const QString& file, int first, int last)
     {
         model.load(QUrl::fromLocalFile(file));
+        if (!idle())
+            return false;
         model.setPageStart(first);
         model.setPageEnd(last);
         model.processPDF();
@@ -80,6 +82,8 @@ private Q_SLOTS:
         // The next document replaces the failure of the last one.
         f.model.load(QUrl::fromLocalFile(file(u"three.PDF"_s)));
         QVERIFY(!f.model.message());
+        QVERIFY(f.idle());
+        QCOMPARE(f.model.pageCount(), 3);
         f.model.load(QUrl::fromLocalFile(file(u"image.png"_s)));
         QVERIFY(f.idle());
         QCOMPARE(f.model.text(), u"text 100"_s);
@@ -209,6 +213,7 @@ private Q_SLOTS:
         const QString out = f.path(u"empty.pdf"_s);
         f.saveTo = QUrl::fromLocalFile(out);
         f.model.load(QUrl::fromLocalFile(file(u"three.PDF"_s)));
+        QVERIFY(f.idle());
         f.model.exportResult(ExportFormat::PDF);
         QVERIFY(f.idle());
         QCOMPARE(f.message(), AppModel::unrecognizedExportMessage());
@@ -253,7 +258,7 @@ private Q_SLOTS:
         };
         model->importFile(ImportKind::PDF);
         answer(QUrl::fromLocalFile(file(u"three.PDF"_s)));
-        QCOMPARE(model->pageCount(), 3);
+        QTRY_COMPARE(model->pageCount(), 3);
         model->importFile(ImportKind::PDF);
         model.reset();
         answer(QUrl::fromLocalFile(file(u"three.PDF"_s))); // must not reach the deleted model

@@ -34,6 +34,7 @@ private Q_SLOTS:
         const QString pdf = f.folder.filePath(u"three.pdf"_s);
         pdftest::writePdf(pdf, {QSizeF(200, 100), QSizeF(200, 100), QSizeF(200, 100)});
         f.model.load(QUrl::fromLocalFile(pdf));
+        QVERIFY(f.idle());
 
         pane.firstPage()->setValue(2);
         QCOMPARE(f.model.pageStart(), 2);

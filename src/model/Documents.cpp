@@ -47,26 +47,32 @@ void Documents::load(const QUrl& location)
         model.fail(VellumixError(VellumixError::Kind::FileTooLarge));
         return;
     }
+    model.setBusy(true);
     if (QFileInfo(path).suffix().toLower() == QLatin1String("pdf")) {
-        const int count = PDFService::pageCount(path);
-        if (count <= 0) {
-            model.fail(VellumixError(VellumixError::Kind::InvalidPages));
-            return;
-        }
-        model.setPdfURL(location);
-        model.setPageCount(count);
-        model.setPageStart(1);
-        model.setPageEnd(count);
-        model.setText(QString());
-        model.setImage({});
-        model.setRecognition(std::nullopt);
-        model.setPdfPages({});
-        model.setSelectedHistory(std::nullopt);
-        model.setSource(AppModel::sourcePDF);
-        Q_EMIT model.openWorkspace();
+        // Opening a large or damaged document can take seconds: the window stays responsive.
+        model.m_flows->start(
+            [path](const CancelToken&) {
+                const int count = PDFService::pageCount(path);
+                if (count <= 0)
+                    throw VellumixError(VellumixError::Kind::InvalidPages);
+                return count;
+            },
+            [&model, location](int count) {
+                model.setBusy(false);
+                model.setPdfURL(location);
+                model.setPageCount(count);
+                model.setPageStart(1);
+                model.setPageEnd(count);
+                model.setText(QString());
+                model.setImage({});
+                model.setRecognition(std::nullopt);
+                model.setPdfPages({});
+                model.setSelectedHistory(std::nullopt);
+                model.setSource(AppModel::sourcePDF);
+                Q_EMIT model.openWorkspace();
+            });
         return;
     }
-    model.setBusy(true);
     model.m_flows->start([path](const CancelToken&) { return ImageLoader::load(path); },
                          [&model](const QImage& image) {
                              model.setBusy(false);
