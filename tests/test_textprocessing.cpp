@@ -106,6 +106,11 @@ private Q_SLOTS:
                 {.text = third[i], .x = 0.85, .y = 0.9 - 0.05 * double(i), .width = 0.12, .height = 0.04});
         QTest::newRow("three columns")
             << three << (left + right + third).join(u'\n') << (left + right + third).join(u' ');
+        // A narrow column of long words holds three of them to a line.
+        const QStringList narrow = {u"centralizing the decision"_s, u"making process with"_s,
+                                    u"access to privileged"_s};
+        QTest::newRow("columns of long words")
+            << columns(left, narrow, 0.9) << (left + narrow).join(u'\n') << (left + narrow).join(u' ');
         QTest::newRow("settings values stay beside their labels")
             << columns(left, {u"120 MB"_s, u"4 GB"_s, u"Off"_s}, 0.9)
             << u"the first column starts here\n120 MB\nand it runs on for a while\n4 GB\n"

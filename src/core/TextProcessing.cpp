@@ -138,9 +138,11 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
     auto prose = [&blocks](const std::vector<std::size_t>& side) {
         if (side.size() < 3)
             return false;
-        std::vector<double> words;
-        for (std::size_t i : side)
+        std::vector<double> words, characters;
+        for (std::size_t i : side) {
             words.push_back(wordCount(blocks[qsizetype(i)].text));
+            characters.push_back(double(blocks[qsizetype(i)].text.trimmed().size()));
+        }
         // A line starts at an edge that two more lines share: a side may hold columns of its own.
         const double slack = 2.0 * characterWidth(blocks, side);
         const auto aligned = std::count_if(side.begin(), side.end(), [&](std::size_t i) {
@@ -148,7 +150,10 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
                        return std::abs(blocks[qsizetype(j)].x - blocks[qsizetype(i)].x) <= slack;
                    }) >= 3;
         });
-        return median(std::move(words)) >= 4 && 3 * std::size_t(aligned) >= 2 * side.size();
+        // A narrow column of long words (Russian, a serif face) wraps after three of them.
+        const double perLine = median(std::move(words));
+        const bool wrapped = perLine >= 4 || (perLine >= 3 && median(std::move(characters)) >= 14);
+        return wrapped && 3 * std::size_t(aligned) >= 2 * side.size();
     };
     auto beside = [&blocks](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
         const auto paired = std::count_if(side.begin(), side.end(), [&](std::size_t i) {
