@@ -609,6 +609,11 @@ private Q_SLOTS:
         // photograph is light.
         QTest::newRow("panel over a photograph")
             << u"panel-over-photo.jpg"_s << u"eng"_s << u"discovered, and\nsuppresses"_s;
+        // A dark panel on a light photograph: polarity normalisation stopped short of the
+        // panel's edge, and the first letters of each line were lost.
+        QTest::newRow("dark panel's edge")
+            << u"dark-panel-edge.jpg"_s << u"eng"_s
+            << u"libraries for the PipeWire multimedia server -\nmodules\nlibgcrypt"_s;
     }
     void screens()
     {

@@ -35,6 +35,24 @@ struct PixDeleter
 };
 using PixPtr = std::unique_ptr<PIX, PixDeleter>;
 
+struct BoxDeleter
+{
+    void operator()(BOX* box) const { boxDestroy(&box); }
+};
+using BoxPtr = std::unique_ptr<BOX, BoxDeleter>;
+
+struct BoxaDeleter
+{
+    void operator()(BOXA* boxes) const { boxaDestroy(&boxes); }
+};
+using BoxaPtr = std::unique_ptr<BOXA, BoxaDeleter>;
+
+struct PixaDeleter
+{
+    void operator()(PIXA* pixes) const { pixaDestroy(&pixes); }
+};
+using PixaPtr = std::unique_ptr<PIXA, PixaDeleter>;
+
 PixPtr toPix(const QImage& grey)
 {
     PixPtr pix(pixCreate(grey.width(), grey.height(), 8));
@@ -142,6 +160,51 @@ QImage grey(const QImage& image)
     return flat.convertToFormat(QImage::Format_Grayscale8);
 }
 
+// The window's mean stops short of a dark area's edge where the paper beside it is light: a
+// panel's first letters, a button's corners stay light on dark. The mask grows over the dark
+// pixels (its letters closed over) within a window's reach, to complete each area it mostly
+// holds already. An area it holds only in part stays as it was: inverting part of it cuts
+// through its text, and a large one inverted whole turns grey against the paper around it.
+PixPtr completed(PIX* pix, PixPtr mask, int radius)
+{
+    const PixPtr dark(pixThresholdToBinary(pix, 128));
+    const PixPtr reach(dark ? pixCloseSafeBrick(nullptr, dark.get(), 5, 5) : nullptr);
+    const PixPtr near(pixDilateBrick(nullptr, mask.get(), 2 * radius + 1, 2 * radius + 1));
+    if (!reach || !near)
+        return mask;
+    pixOr(reach.get(), reach.get(), mask.get());
+    const PixPtr whole(pixSeedfillBinary(nullptr, mask.get(), reach.get(), 8));
+    pixAnd(reach.get(), reach.get(), near.get());
+    const PixPtr bounded(pixSeedfillBinary(nullptr, mask.get(), reach.get(), 8));
+    const PixPtr beyond(whole && bounded ? pixSubtract(nullptr, whole.get(), bounded.get()) : nullptr);
+    const PixPtr cut(beyond ? pixSeedfillBinary(nullptr, beyond.get(), whole.get(), 8) : nullptr);
+    PixPtr grown(cut ? pixSubtract(nullptr, bounded.get(), cut.get()) : nullptr);
+    if (!grown)
+        return mask;
+    pixOr(grown.get(), grown.get(), mask.get());
+    PIXA* parts = nullptr;
+    const BoxaPtr boxes(pixConnComp(grown.get(), &parts, 8));
+    const PixaPtr areas(parts);
+    if (!boxes || !areas)
+        return mask;
+    for (l_int32 i = 0; i < pixaGetCount(areas.get()); ++i) {
+        const PixPtr area(pixaGetPix(areas.get(), i, L_CLONE));
+        const BoxPtr box(pixaGetBox(areas.get(), i, L_CLONE));
+        const PixPtr held(box ? pixClipRectangle(mask.get(), box.get(), nullptr) : nullptr);
+        l_int32 x = 0, y = 0, w = 0, h = 0, all = 0, before = 0;
+        if (!area || !held || boxGetGeometry(box.get(), &x, &y, &w, &h) != 0 ||
+            pixAnd(held.get(), held.get(), area.get()) == nullptr ||
+            pixCountPixels(area.get(), &all, nullptr) != 0 ||
+            pixCountPixels(held.get(), &before, nullptr) != 0)
+            return mask;
+        if (4 * before < 3 * all) {
+            pixRasterop(grown.get(), x, y, w, h, PIX_DST & PIX_NOT(PIX_SRC), area.get(), 0, 0);
+            pixRasterop(grown.get(), x, y, w, h, PIX_SRC | PIX_DST, held.get(), 0, 0);
+        }
+    }
+    return grown;
+}
+
 QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions)
 {
     if (grey.isNull() || grey.width() < 2 || grey.height() < 2)
@@ -161,13 +224,14 @@ QImage normalizePolarity(const QImage& grey, int radius, QImage* darkRegions)
     const PixPtr clearlyDark(pixThresholdToBinary(mean.get(), 120));
     if (!below || !clearlyDark)
         return grey;
-    const PixPtr darkMask(pixSeedfillBinary(nullptr, clearlyDark.get(), below.get(), 8));
+    PixPtr darkMask(pixSeedfillBinary(nullptr, clearlyDark.get(), below.get(), 8));
     if (!darkMask)
         return grey;
     l_int32 empty = 1;
     pixZero(darkMask.get(), &empty);
     if (empty)
         return grey;
+    darkMask = completed(pix.get(), std::move(darkMask), radius);
     // pixThresholdToBinary sets pixels below the threshold: exactly the dark neighbourhoods.
     const PixPtr inverted(pixInvert(nullptr, pix.get()));
     if (!inverted || pixCombineMasked(pix.get(), inverted.get(), darkMask.get()) != 0)
