@@ -614,6 +614,8 @@ private Q_SLOTS:
         QTest::newRow("dark panel's edge")
             << u"dark-panel-edge.jpg"_s << u"eng"_s
             << u"libraries for the PipeWire multimedia server -\nmodules\nlibgcrypt"_s;
+        // A red button too small to be inverted, its white label dropped.
+        QTest::newRow("red button") << u"red-button.png"_s << u"eng"_s << u"user ID.\nMinimum Y"_s;
     }
     void screens()
     {

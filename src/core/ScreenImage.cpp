@@ -482,6 +482,36 @@ QImage stretchToPaper(const QImage& grey)
     return stretched;
 }
 
+std::vector<QRect> darkWidgets(const QImage& grey)
+{
+    std::vector<QRect> found;
+    const PixPtr pix = toPix(grey);
+    const PixPtr dark(pix ? pixThresholdToBinary(pix.get(), 128) : nullptr);
+    // Closed over the light letters inside.
+    const PixPtr solid(dark ? pixCloseSafeBrick(nullptr, dark.get(), 7, 7) : nullptr);
+    const BoxaPtr boxes(solid ? pixConnCompBB(solid.get(), 8) : nullptr);
+    if (!boxes)
+        return found;
+    for (l_int32 i = 0; i < boxaGetCount(boxes.get()); ++i) {
+        const BoxPtr box(boxaGetBox(boxes.get(), i, L_CLONE));
+        l_int32 x = 0, y = 0, w = 0, h = 0;
+        if (!box || boxGetGeometry(box.get(), &x, &y, &w, &h) != 0 || h < 12 || h > 96 || w < 2 * h)
+            continue;
+        const PixPtr filled(pixClipRectangle(solid.get(), box.get(), nullptr));
+        const PixPtr inked(pixClipRectangle(dark.get(), box.get(), nullptr));
+        l_int32 filledPixels = 0, darkPixels = 0;
+        if (!filled || !inked || pixCountPixels(filled.get(), &filledPixels, nullptr) != 0 ||
+            pixCountPixels(inked.get(), &darkPixels, nullptr) != 0)
+            continue;
+        // Solid, and mostly dark: a line of dark text closes into a solid bar too, but has more
+        // paper than ink between its strokes.
+        const double area = double(w) * h;
+        if (filledPixels >= 0.9 * area && darkPixels >= 0.5 * area && darkPixels <= 0.97 * area)
+            found.emplace_back(x, y, w, h);
+    }
+    return found;
+}
+
 std::vector<QRect> panels(const QImage& grey, int shade)
 {
     std::vector<QRect> found;

@@ -33,6 +33,10 @@ bool unevenPaper(const QImage& grey);
 // Empty for a picture.
 std::vector<QRect> panels(const QImage& grey, int shade);
 
+// Dark buttons, bars and badges too small for polarity normalisation to invert: wide, solid
+// areas of dark paper with something light inside.
+std::vector<QRect> darkWidgets(const QImage& grey);
+
 // A panel's grey made dark on light (its usual level is the paper) and stretched so that the
 // paper is white, and anything lighter (the panel's rim) white too.
 QImage stretchToPaper(const QImage& grey);

@@ -1070,6 +1070,18 @@ TesseractEngine::readText(const QImage& image,
         std::vector<QRect> panels = ScreenImage::panels(normalised, darkPanel);
         if (panels.empty() && !greys.unevenPaper)
             panels = ScreenImage::panels(normalised, faintPanel);
+        // A dark button too small for polarity normalisation to invert is a panel of its own,
+        // in place of any part of it found as one; unless its text read sure already, as a
+        // bubble's rim would read as stray signs.
+        for (const QRect& widget : ScreenImage::darkWidgets(normalised)) {
+            if (std::any_of(lines.begin(), lines.end(), [&](const Line& line) {
+                    return line.score > 0.0 && line.weakest >= m_tuning.sureWord &&
+                           QRectF(widget).contains(line.box.center());
+                }))
+                continue;
+            std::erase_if(panels, [&](const QRect& panel) { return panel.intersects(widget); });
+            panels.push_back(widget);
+        }
         for (const QRect& panel : panels) {
             const QImage large =
                 SmallTextPreparation::prepare(ScreenImage::stretchToPaper(greyscale.copy(panel)),
