@@ -614,6 +614,9 @@ private Q_SLOTS:
         QTest::newRow("dark panel's edge")
             << u"dark-panel-edge.jpg"_s << u"eng"_s
             << u"libraries for the PipeWire multimedia server -\nmodules\nlibgcrypt"_s;
+        // Two lines of a short column run into the longer one beside it, line for line.
+        QTest::newRow("short column beside a longer one")
+            << u"uneven-columns.png"_s << u"eng"_s << u"covered by this License.\nIf, pursuant"_s;
         // A red button too small to be inverted, its white label dropped.
         QTest::newRow("red button") << u"red-button.png"_s << u"eng"_s << u"user ID.\nMinimum Y"_s;
     }

@@ -306,7 +306,16 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
         const int ragged = std::max(8 * gap.height, (latest - start) / 4);
         const auto full =
             std::count_if(ends.begin(), ends.end(), [&](int end) { return latest - end <= ragged; });
-        if (aligned >= 3 && 2 * comments < aligned && full >= 3 && 3 * full >= 2 * aligned)
+        // Or the gap ends where three lines read on their own begin: a column beside a longer
+        // one, whose few lines beside it Tesseract ran into its own.
+        int starts = 0;
+        for (const std::vector<Word>& line : lines) {
+            if (line.empty() || std::abs(line.front().box.left() - gap.right) > gap.height / 2)
+                continue;
+            ++(line.front().text.contains(comment) ? comments : starts);
+        }
+        if ((aligned >= 3 && 2 * comments < aligned && full >= 3 && 3 * full >= 2 * aligned) ||
+            (starts >= 3 && 2 * comments < aligned + starts))
             cuts.push_back(&gap);
     }
     // From the last, so that earlier positions stay valid.
