@@ -617,6 +617,9 @@ private Q_SLOTS:
         // Two lines of a short column run into the longer one beside it, line for line.
         QTest::newRow("short column beside a longer one")
             << u"uneven-columns.png"_s << u"eng"_s << u"covered by this License.\nIf, pursuant"_s;
+        // Icons before labels in two columns, which Tesseract ran into one line each.
+        QTest::newRow("icons in two columns")
+            << u"icon-list.png"_s << u"eng"_s << u"Under Mouse Align\nSwap External commands"_s;
         // A red button too small to be inverted, its white label dropped.
         QTest::newRow("red button") << u"red-button.png"_s << u"eng"_s << u"user ID.\nMinimum Y"_s;
     }

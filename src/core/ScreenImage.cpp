@@ -367,6 +367,30 @@ QImage lightestInk(const QImage& grey)
     return ink;
 }
 
+bool solidShape(const QImage& grey, const QRect& box)
+{
+    const QRect area = box & grey.rect();
+    if (area.isEmpty() || grey.format() != QImage::Format_Grayscale8)
+        return false;
+    int lightest = 0, darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        const auto [low, high] = std::minmax_element(row + area.left(), row + area.right() + 1);
+        darkest = std::min(darkest, int(*low));
+        lightest = std::max(lightest, int(*high));
+    }
+    if (lightest - darkest < inkContrast / 2)
+        return false;
+    const int middle = (lightest + darkest) / 2;
+    qsizetype dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        dark += std::count_if(row + area.left(), row + area.right() + 1,
+                              [&](uchar level) { return level < middle; });
+    }
+    return dark * 20 >= qsizetype(area.width()) * area.height() * 11;
+}
+
 bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline)
 {
     // A mark the models took into the word can lie just before its box.

@@ -54,6 +54,10 @@ bool hardEdged(const QImage& grey);
 // True where the box is too small or too faint to tell.
 bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline);
 
+// Whether box of grey holds a solid shape (an icon), not strokes: more than half of it is on the
+// darker side of its levels' middle. False where it is too faint to tell.
+bool solidShape(const QImage& grey, const QRect& box);
+
 // Light letters inside dark outlines (captions over a picture) as black on white, the picture
 // gone: the lightest areas that the outlines close off from the image's edges, within a stroke
 // of them. Null when there are none.

@@ -600,6 +600,44 @@ public:
                 if (size * 10 >= usual * 11 && gap * 5 >= usual * 4 && apart)
                     words.erase(words.begin());
             }
+            // Icons beside the labels of a list, in the middle of a line too where Tesseract ran
+            // two columns of them into one: as large as the text, far from the word before and
+            // apart from the word after. Read as letters, an icon is a solid shape, unlike a word.
+            if (words.size() >= 2) {
+                std::vector<int> heights;
+                int space = std::numeric_limits<int>::max();
+                for (std::size_t w = 0; w < words.size(); ++w) {
+                    heights.push_back(words[w].box.height());
+                    if (w > 0)
+                        space = std::min(space, words[w].box.left() - words[w - 1].box.right());
+                }
+                const int usual = median(std::move(heights));
+                for (std::size_t i = 0; i + 1 < words.size();) {
+                    const Word& icon = words[i];
+                    const bool sign = std::none_of(icon.text.begin(), icon.text.end(),
+                                                   [](QChar c) { return c.isLetterOrNumber(); });
+                    const bool leader = std::all_of(icon.text.begin(), icon.text.end(), [](QChar c) {
+                        return c.isDigit() || leaders.contains(c);
+                    });
+                    const int before =
+                        i == 0 ? std::numeric_limits<int>::max() : icon.box.left() - words[i - 1].box.right();
+                    const int after = words[i + 1].box.left() - icon.box.right();
+                    const bool shaped = [&] {
+                        if (sign)
+                            return std::max(icon.box.width(), icon.box.height()) >= usual;
+                        if (std::min(icon.box.width(), icon.box.height()) * 5 < usual * 4)
+                            return false;
+                        if (grey.isNull())
+                            grey = ScreenImage::grey(image);
+                        return ScreenImage::solidShape(grey, icon.box);
+                    }();
+                    if (icon.text.size() <= 2 && !leader && shaped && before >= 2 * usual &&
+                        after * 5 >= usual * 2 && after * 2 >= space * 3)
+                        words.erase(words.begin() + std::ptrdiff_t(i));
+                    else
+                        ++i;
+                }
+            }
             // The models read the arm of a letter that begins a word as an opening quote ("‘The",
             // "‘Auto"). A quote that nothing after it closes stays only where its ink stands high.
             static const QString opening = QStringLiteral("\u2018\u201c'\""),
