@@ -29,29 +29,15 @@ constexpr int outlinedFillMargin = 24;
 // How far below its paper a level must lie to count as ink.
 constexpr int inkContrast = 96;
 
-struct PixDeleter
+// Leptonica's objects, destroyed through the pointer to them that its functions take.
+template <typename T, void (*destroy)(T**)> struct Destroyer
 {
-    void operator()(PIX* pix) const { pixDestroy(&pix); }
+    void operator()(T* object) const { destroy(&object); }
 };
-using PixPtr = std::unique_ptr<PIX, PixDeleter>;
-
-struct BoxDeleter
-{
-    void operator()(BOX* box) const { boxDestroy(&box); }
-};
-using BoxPtr = std::unique_ptr<BOX, BoxDeleter>;
-
-struct BoxaDeleter
-{
-    void operator()(BOXA* boxes) const { boxaDestroy(&boxes); }
-};
-using BoxaPtr = std::unique_ptr<BOXA, BoxaDeleter>;
-
-struct PixaDeleter
-{
-    void operator()(PIXA* pixes) const { pixaDestroy(&pixes); }
-};
-using PixaPtr = std::unique_ptr<PIXA, PixaDeleter>;
+using PixPtr = std::unique_ptr<PIX, Destroyer<PIX, pixDestroy>>;
+using BoxPtr = std::unique_ptr<BOX, Destroyer<BOX, boxDestroy>>;
+using BoxaPtr = std::unique_ptr<BOXA, Destroyer<BOXA, boxaDestroy>>;
+using PixaPtr = std::unique_ptr<PIXA, Destroyer<PIXA, pixaDestroy>>;
 
 PixPtr toPix(const QImage& grey)
 {
