@@ -548,12 +548,13 @@ std::vector<QRect> panels(const QImage& grey, int shade)
         for (int c = 0; c < columns; ++c)
             if (at(r, c) < paper - shade)
                 SET_DATA_BIT(data + qsizetype(r) * wpl, c);
-    BOXA* boxes = pixConnCompBB(mask.get(), 4);
+    const BoxaPtr boxes(pixConnCompBB(mask.get(), 4));
     if (!boxes)
         return found;
-    for (l_int32 i = 0; i < boxaGetCount(boxes); ++i) {
+    for (l_int32 i = 0; i < boxaGetCount(boxes.get()); ++i) {
         l_int32 x = 0, y = 0, w = 0, h = 0;
-        if (boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h) != 0 || w < 3 || h < 3 || 2 * w * h > columns * rows)
+        if (boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h) != 0 || w < 3 || h < 3 ||
+            2 * w * h > columns * rows)
             continue;
         // A panel has an edge: its paper steps up to the rest at once, where a picture's darker
         // patches shade into it.
@@ -575,7 +576,6 @@ std::vector<QRect> panels(const QImage& grey, int shade)
             continue;
         found.emplace_back(x * cell.width(), y * cell.height(), w * cell.width(), h * cell.height());
     }
-    boxaDestroy(&boxes);
     // Lines of light text across a bubble can leave no darker cell in their rows, which splits
     // the bubble into strips; strips one below the other, as wide, and joined by the bubble's
     // shade down both sides, are one.

@@ -33,7 +33,6 @@
 #include <limits>
 #include <map>
 #include <numeric>
-#include <set>
 #include <vector>
 
 namespace vellumix {
@@ -176,13 +175,13 @@ std::vector<Line> better(std::vector<Line> first, std::vector<Line> second)
     // unsure: the light text of a selected row is still text. Strokes read as runs of short
     // signs ("He HOH", "FF F") are no words.
     static const QRegularExpression word(QStringLiteral("\\p{L}{4,}"));
-    std::set<std::size_t> readBySecond;
+    std::vector<bool> readBySecond(count, false);
     for (std::size_t i = n; i < count; ++i)
-        readBySecond.insert(root(i));
+        readBySecond[root(i)] = true;
     std::vector<std::pair<std::size_t, Line>> kept; // with its group
     for (std::size_t i = 0; i < count; ++i) {
         const auto& [mine, theirs] = scores[root(i)];
-        const bool alone = i < n && !readBySecond.contains(root(i)) && first[i].text.contains(word);
+        const bool alone = i < n && !readBySecond[root(i)] && first[i].text.contains(word);
         if (alone || (theirs <= mine) == (i < n))
             kept.emplace_back(root(i), std::move(i < n ? first[i] : second[i - n]));
     }
