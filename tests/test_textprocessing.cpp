@@ -117,6 +117,35 @@ private Q_SLOTS:
                "before it ends at the bottom\nOff"_s
             << u"the first column starts here 120 MB and it runs on for a while 4 GB "
                "before it ends at the bottom Off"_s;
+        // A package list's names and versions, four words a line, beside their descriptions.
+        const QStringList packages = {u"ii xclip 0.13-2 amd64"_s, u"ii xdotool 1:3.20-5 amd64"_s,
+                                      u"ii xkb-data 2.35.1-1 all"_s};
+        const QStringList descriptions = {u"command line interface to X selections"_s,
+                                          u"simulate keyboard and mouse input"_s,
+                                          u"X Keyboard Extension configuration data"_s};
+        QStringList rows;
+        for (qsizetype i = 0; i < packages.size(); ++i)
+            rows << packages[i] << descriptions[i];
+        QTest::newRow("a table's cells stay in rows")
+            << columns(packages, descriptions, 0.9) << rows.join(u'\n') << rows.join(u' ');
+        // A sidebar's items beside wider prose, each on its own pitch.
+        const QStringList items = {u"Modaliases"_s, u"Child"_s, u"Angle delta"_s, u"Strong"_s,
+                                   u"Volume Down"_s};
+        const QStringList prose = {u"These functions only provide type classification;"_s,
+                                   u"they do not enforce type restrictions. Type"_s,
+                                   u"enforcement may, of course, be built using these"_s,
+                                   u"classification functions, but the attention of"_s,
+                                   u"the reader is drawn to the validation module"_s,
+                                   u"which does so for every parameter it is given"_s};
+        QList<TextBlock> sidebar;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            sidebar.append(
+                {.text = items[i], .x = 0.05, .y = 0.9 - 0.07 * double(i), .width = 0.15, .height = 0.04});
+        for (qsizetype i = 0; i < prose.size(); ++i)
+            sidebar.append(
+                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
+        QTest::newRow("a sidebar's list before the prose beside it")
+            << sidebar << (items + prose).join(u'\n') << (items + prose).join(u' ');
         // Chat bubbles on both sides, one below the other: the conversation's order is the rows'.
         QList<TextBlock> chat = columns(left, right, 0.9);
         for (qsizetype i = 0; i < 3; ++i) {

@@ -80,14 +80,15 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
         left = std::min(left, blocks[qsizetype(i)].x);
         right = std::max(right, blocks[qsizetype(i)].x + blocks[qsizetype(i)].width);
     }
-    // Headings are left out: one over both columns may be narrower than the two.
+    // Headings are left out: one over both columns may be narrower than the two. The prose
+    // beside a sidebar is not: it takes most of the width.
     std::vector<double> heights;
     for (std::size_t i : indices)
         heights.push_back(blocks[qsizetype(i)].height);
     const double usual = median(std::move(heights));
     std::vector<std::size_t> narrow;
     for (std::size_t i : indices)
-        if (blocks[qsizetype(i)].width <= 0.6 * (right - left) && blocks[qsizetype(i)].height <= 1.3 * usual)
+        if (blocks[qsizetype(i)].width <= 0.75 * (right - left) && blocks[qsizetype(i)].height <= 1.3 * usual)
             narrow.push_back(i);
     if (narrow.size() < 6)
         return std::nullopt;
@@ -123,14 +124,26 @@ int wordCount(const QString& text)
     return int(text.split(space, Qt::SkipEmptyParts).size());
 }
 
+// The lines that start at an edge two more lines share: a side may hold columns of its own.
+std::size_t alignedLines(const QList<TextBlock>& blocks, const std::vector<std::size_t>& side)
+{
+    const double slack = 2.0 * characterWidth(blocks, side);
+    return std::size_t(std::count_if(side.begin(), side.end(), [&](std::size_t i) {
+        return std::count_if(side.begin(), side.end(), [&](std::size_t j) {
+                   return std::abs(blocks[qsizetype(j)].x - blocks[qsizetype(i)].x) <= slack;
+               }) >= 3;
+    }));
+}
+
 bool overlapsVertically(const TextBlock& a, const TextBlock& b)
 {
     return a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
 // Prose on both sides, each side's lines mostly starting at shared edges, and the shorter side
-// running beside the other line for line. Settings lists and tables fail the first test (short
-// values), chat bubbles the last (their lines alternate), so those stay in rows.
+// running beside the other line for line; or a sidebar's list beside prose. Settings lists and
+// tables fail the first test (short values, numbers), chat bubbles the last (their lines
+// alternate), so those stay in rows.
 bool sideBySideProse(const QList<TextBlock>& blocks,
                      const std::vector<std::size_t>& a,
                      const std::vector<std::size_t>& b)
@@ -138,22 +151,24 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
     auto prose = [&blocks](const std::vector<std::size_t>& side) {
         if (side.size() < 3)
             return false;
+        static const QRegularExpression space(QStringLiteral("\\s+")), digit(QStringLiteral("\\d"));
         std::vector<double> words, characters;
+        qsizetype all = 0, numbers = 0;
         for (std::size_t i : side) {
-            words.push_back(wordCount(blocks[qsizetype(i)].text));
+            const QStringList parts = blocks[qsizetype(i)].text.split(space, Qt::SkipEmptyParts);
+            words.push_back(double(parts.size()));
             characters.push_back(double(blocks[qsizetype(i)].text.trimmed().size()));
+            all += parts.size();
+            numbers += std::count_if(parts.begin(), parts.end(),
+                                     [](const QString& part) { return part.contains(digit); });
         }
-        // A line starts at an edge that two more lines share: a side may hold columns of its own.
-        const double slack = 2.0 * characterWidth(blocks, side);
-        const auto aligned = std::count_if(side.begin(), side.end(), [&](std::size_t i) {
-            return std::count_if(side.begin(), side.end(), [&](std::size_t j) {
-                       return std::abs(blocks[qsizetype(j)].x - blocks[qsizetype(i)].x) <= slack;
-                   }) >= 3;
-        });
+        // A table's cells of names, versions and sizes are no prose, however many a line.
+        if (4 * numbers > all)
+            return false;
         // A narrow column of long words (Russian, a serif face) wraps after three of them.
         const double perLine = median(std::move(words));
         const bool wrapped = perLine >= 4 || (perLine >= 3 && median(std::move(characters)) >= 14);
-        return wrapped && 3 * std::size_t(aligned) >= 2 * side.size();
+        return wrapped && 3 * alignedLines(blocks, side) >= 2 * side.size();
     };
     auto beside = [&blocks](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
         const auto paired = std::count_if(side.begin(), side.end(), [&](std::size_t i) {
@@ -163,6 +178,38 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         });
         return 5 * std::size_t(paired) >= 3 * side.size();
     };
+    // A list of short items (a sidebar's, a panel's) beside prose runs on a pitch of its own:
+    // its items stand beside the prose's lines without sharing their baselines, where a table's
+    // label shares the baseline of its text's first line. Chat bubbles stand beside nothing.
+    auto list = [&blocks](const std::vector<std::size_t>& side) {
+        if (side.size() < 3)
+            return false;
+        std::vector<double> words;
+        for (std::size_t i : side)
+            words.push_back(wordCount(blocks[qsizetype(i)].text));
+        return median(std::move(words)) <= 3 && 3 * alignedLines(blocks, side) >= 2 * side.size();
+    };
+    // The distance from one line to the next, most often.
+    auto pitch = [&blocks](const std::vector<std::size_t>& side) {
+        std::vector<double> centres, steps;
+        for (std::size_t i : side)
+            centres.push_back(blocks[qsizetype(i)].y + blocks[qsizetype(i)].height / 2);
+        std::sort(centres.begin(), centres.end());
+        for (std::size_t i = 1; i < centres.size(); ++i)
+            steps.push_back(centres[i] - centres[i - 1]);
+        return median(std::move(steps));
+    };
+    auto ownPitch = [&](const std::vector<std::size_t>& items, const std::vector<std::size_t>& text) {
+        const auto near = std::count_if(items.begin(), items.end(), [&](std::size_t i) {
+            return std::any_of(text.begin(), text.end(), [&](std::size_t j) {
+                return overlapsVertically(blocks[qsizetype(i)], blocks[qsizetype(j)]);
+            });
+        });
+        const double lines = pitch(text), ratio = lines > 0.0 ? pitch(items) / lines : 0.0;
+        return 5 * std::size_t(near) >= 3 * items.size() && std::abs(ratio - std::round(ratio)) > 0.15;
+    };
+    if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
+        return true;
     // A column may run on below the other's end, so the shorter one tells.
     return prose(a) && prose(b) && (a.size() <= b.size() ? beside(a, b) : beside(b, a));
 }
