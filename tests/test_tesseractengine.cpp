@@ -622,6 +622,10 @@ private Q_SLOTS:
             << u"icon-list.png"_s << u"eng"_s << u"Under Mouse Align\nSwap External commands"_s;
         // A red button too small to be inverted, its white label dropped.
         QTest::newRow("red button") << u"red-button.png"_s << u"eng"_s << u"user ID.\nMinimum Y"_s;
+        // A sidebar's list beside prose, on a pitch of its own, its filled icons close to the
+        // labels: read first, without the icons.
+        QTest::newRow("sidebar beside prose")
+            << u"sidebar-list.png"_s << u"eng"_s << u"Testing Mirrors\nSort indicator"_s;
     }
     void screens()
     {

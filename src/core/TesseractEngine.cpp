@@ -577,9 +577,29 @@ public:
             // the words beside it, and further from them than a space. Prompts, bullets, quotes,
             // numbers and the operators that begin a line of code are no icons.
             static const QString leaders = QStringLiteral("$#>%*+-/&|\u2022\u00b7\u2013\u2014\"'([{<");
-            if (words.size() >= 2 && words.front().text.size() <= 2 &&
-                !std::all_of(words.front().text.begin(), words.front().text.end(),
-                             [](QChar c) { return c.isDigit() || leaders.contains(c); })) {
+            // A filled shape clearly taller than the text, read as no word the language knows,
+            // is an icon however close the label beside it.
+            const auto filledIcon = [&] {
+                if (words.size() < 2 || words.front().text.size() > 2 || words.front().known)
+                    return false;
+                std::vector<int> heights;
+                for (auto word = words.begin() + 1; word != words.end(); ++word)
+                    heights.push_back(word->box.height());
+                const QRect& box = words.front().box;
+                const int usual = median(std::move(heights));
+                if (std::max(box.width(), box.height()) * 10 < usual * 12 ||
+                    std::min(box.width(), box.height()) * 10 < usual * 9 ||
+                    box.right() >= words[1].box.left())
+                    return false;
+                if (grey.isNull())
+                    grey = ScreenImage::grey(image);
+                return ScreenImage::solidShape(grey, box);
+            };
+            if (filledIcon()) {
+                words.erase(words.begin());
+            } else if (words.size() >= 2 && words.front().text.size() <= 2 &&
+                       !std::all_of(words.front().text.begin(), words.front().text.end(),
+                                    [](QChar c) { return c.isDigit() || leaders.contains(c); })) {
                 std::vector<int> heights;
                 for (auto word = words.begin() + 1; word != words.end(); ++word)
                     heights.push_back(word->box.height());
