@@ -622,10 +622,17 @@ private Q_SLOTS:
             << u"icon-list.png"_s << u"eng"_s << u"Under Mouse Align\nSwap External commands"_s;
         // A red button too small to be inverted, its white label dropped.
         QTest::newRow("red button") << u"red-button.png"_s << u"eng"_s << u"user ID.\nMinimum Y"_s;
+        // Three columns, the middle one short: lines ran from the first column into the third,
+        // across the empty middle, and hid the second gutter.
+        QTest::newRow("three columns")
+            << u"three-columns.png"_s << u"eng"_s << u"ItemModels, such as grouping\ninto categories"_s;
         // A sidebar's list beside prose, on a pitch of its own, its filled icons close to the
         // labels: read first, without the icons.
         QTest::newRow("sidebar beside prose")
             << u"sidebar-list.png"_s << u"eng"_s << u"Testing Mirrors\nSort indicator"_s;
+        // Tesseract ran each item into the prose beside it, where a column's lines begin.
+        QTest::newRow("sidebar run into prose")
+            << u"sidebar-icons.png"_s << u"eng"_s << u"Strong\nVolume Down\nGeneric font"_s;
     }
     void screens()
     {

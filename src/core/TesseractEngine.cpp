@@ -253,12 +253,14 @@ struct Word
 // Tesseract runs two columns of prose into one line where their gutter is narrow. A gap far
 // wider than the line's spaces, at the same place in three lines or more, with a few words on
 // either side, is a gutter: the lines are split there, and the composer reads the columns.
-void splitAtGutters(std::vector<std::vector<Word>>& lines)
+// Returns whether any line was split.
+bool splitAtGutters(std::vector<std::vector<Word>>& lines)
 {
     struct Gap
     {
         std::size_t line, after, next; // the gap lies between words[after] and words[next]
         int left, right, height;
+        bool strong; // with a few words either side, spaced like the line's own
     };
     std::vector<Gap> gaps;
     for (std::size_t l = 0; l < lines.size(); ++l) {
@@ -268,7 +270,7 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
         for (std::size_t w = 0; w < words.size(); ++w)
             if (words[w].confidence >= madeUpSign || hasLetterOrDigit(words[w].text))
                 solid.push_back(w);
-        if (solid.size() < 6)
+        if (solid.size() < 2)
             continue;
         std::vector<int> spaces, heights;
         for (std::size_t i = 0; i < solid.size(); ++i) {
@@ -277,24 +279,31 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
                 spaces.push_back(words[solid[i + 1]].box.left() - words[solid[i]].box.right());
         }
         const int height = median(std::move(heights)), space = std::max(1, median(spaces));
-        for (std::size_t i = 2; i + 3 < solid.size(); ++i) {
-            if (spaces[i] >= height && spaces[i] * 2 >= space * 5)
-                gaps.push_back({l, solid[i], solid[i + 1], words[solid[i]].box.right(),
-                                words[solid[i + 1]].box.left(), height});
+        for (std::size_t i = 0; i + 1 < solid.size(); ++i) {
+            if (spaces[i] < height)
+                continue;
+            const bool strong = i >= 2 && i + 3 < solid.size() && spaces[i] * 2 >= space * 5;
+            gaps.push_back({l, solid[i], solid[i + 1], words[solid[i]].box.right(),
+                            words[solid[i + 1]].box.left(), height, strong});
         }
     }
+    const auto aligned = [](const Gap& a, const Gap& b) {
+        return std::min(a.right, b.right) - std::max(a.left, b.left) >= a.height / 2;
+    };
     // Code with comments aligned after it is no pair of columns: the comments begin with their
     // marker, and the code before them ends anywhere, where a column's lines end near its gutter.
     static const QRegularExpression comment(QStringLiteral("^(//|/\\*|#|--|;)"));
     std::vector<const Gap*> cuts;
     for (const Gap& gap : gaps) {
-        int aligned = 0, comments = 0, latest = gap.left;
+        if (!gap.strong)
+            continue;
+        int count = 0, comments = 0, latest = gap.left;
         int start = lines[gap.line].front().box.left();
         std::vector<int> ends; // of the lines before their gaps
         for (const Gap& other : gaps) {
-            if (std::min(gap.right, other.right) - std::max(gap.left, other.left) < gap.height / 2)
+            if (!other.strong || !aligned(gap, other))
                 continue;
-            ++aligned;
+            ++count;
             comments += int(lines[other.line][other.next].text.contains(comment));
             ends.push_back(other.left);
             latest = std::max(latest, other.left);
@@ -305,16 +314,31 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
         const int ragged = std::max(8 * gap.height, (latest - start) / 4);
         const auto full =
             std::count_if(ends.begin(), ends.end(), [&](int end) { return latest - end <= ragged; });
-        // Or the gap ends where three lines read on their own begin: a column beside a longer
-        // one, whose few lines beside it Tesseract ran into its own.
+        // Or the gap ends where three lines begin, read on their own or after a gap of their
+        // own: a column beside a longer one, whose few lines beside it Tesseract ran into its
+        // own, or beside a sidebar's items.
         int starts = 0;
         for (const std::vector<Word>& line : lines) {
             if (line.empty() || std::abs(line.front().box.left() - gap.right) > gap.height / 2)
                 continue;
             ++(line.front().text.contains(comment) ? comments : starts);
         }
-        if ((aligned >= 3 && 2 * comments < aligned && full >= 3 && 3 * full >= 2 * aligned) ||
-            (starts >= 3 && 2 * comments < aligned + starts))
+        for (const Gap& other : gaps) {
+            if (other.line == gap.line || std::abs(other.right - gap.right) > gap.height / 2)
+                continue;
+            ++(lines[other.line][other.next].text.contains(comment) ? comments : starts);
+        }
+        if ((count >= 3 && 2 * comments < count && full >= 3 && 3 * full >= 2 * count) ||
+            (starts >= 3 && 2 * comments < count + starts))
+            cuts.push_back(&gap);
+    }
+    // Once the gutter is known, the lines with a word or two on one side of it, or with the
+    // column between two gutters empty, are split there too.
+    const std::size_t sure = cuts.size();
+    for (const Gap& gap : gaps) {
+        if (std::find(cuts.begin(), cuts.end(), &gap) == cuts.end() &&
+            std::any_of(cuts.begin(), cuts.begin() + std::ptrdiff_t(sure),
+                        [&](const Gap* cut) { return aligned(*cut, gap); }))
             cuts.push_back(&gap);
     }
     // From the last, so that earlier positions stay valid.
@@ -327,6 +351,7 @@ void splitAtGutters(std::vector<std::vector<Word>>& lines)
         line.erase(line.begin() + std::ptrdiff_t(cut->after + 1), line.end());
         lines.push_back(std::move(right));
     }
+    return !cuts.empty();
 }
 
 // Codes read as stray characters and their inverted quiet zones upset layout analysis: paint
@@ -788,7 +813,10 @@ public:
             });
         }
         std::erase_if(read, [](const std::vector<Word>& line) { return line.empty(); });
-        splitAtGutters(read);
+        // A gutter cut may bare the next one: a line that ran across a short middle column
+        // hid the gutter beside it.
+        for (int pass = 0; pass < 3 && splitAtGutters(read); ++pass) {
+        }
         // The width of a character, were the text evenly spaced: words that lost an underscore
         // are wider than their letters, so the narrower words tell.
         std::vector<double> widths;
