@@ -633,6 +633,8 @@ private Q_SLOTS:
         // Tesseract ran each item into the prose beside it, where a column's lines begin.
         QTest::newRow("sidebar run into prose")
             << u"sidebar-icons.png"_s << u"eng"_s << u"Strong\nVolume Down\nGeneric font"_s;
+        // A Russian menu whose few least known lines script detection took for Latin.
+        QTest::newRow("Russian menu") << u"russian-menu.png"_s << u"rus+eng"_s << u"Фокус при отображении"_s;
     }
     void screens()
     {

@@ -66,7 +66,7 @@ constexpr int faintPanel = 24;
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
 constexpr int languageSampleLetters = 24;
-// Where a line or three cannot settle between two scripts, this many lines do.
+// Where a line or three cannot settle the script, this many lines do.
 constexpr std::size_t widerSampleLines = 12;
 constexpr float unsureWord = 85.0f;
 // Another language must read the sample this much better than the first guess to be chosen:
@@ -1316,11 +1316,21 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
         if (block.isNull())
             block = blockOf(sample);
     };
+    // More lines, for what a line or three cannot settle.
+    QImage wide;
+    auto wideBlock = [&]() -> const QImage& {
+        if (wide.isNull())
+            wide = blockOf(
+                {ranked.begin(), ranked.begin() + std::ptrdiff_t(std::min(ranked.size(), widerSampleLines))});
+        return wide;
+    };
 
     // Where the packs span several scripts, the text's script rules out the packs of the others,
     // even for a reading that is not like prose: a Russian text read with an English model comes
     // out as confident Latin garbage. And a usual language of another script is no baseline to
-    // beat. Prose that the dictionary holds is in the first guess's script.
+    // beat. Prose that the dictionary holds is in the first guess's script. Script detection
+    // looks at the wider sample: on a menu's few least known lines it named Latin for Cyrillic,
+    // or nothing.
     QSet<QString> scripts;
     for (const QString& candidate : std::as_const(candidates))
         scripts.insert(TesseractLanguages::script(candidate));
@@ -1328,8 +1338,7 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
     if (scripts.size() > 1 && !sample.empty() && !(words && sure) &&
         QFileInfo::exists(m_dataPath + QLatin1String("/osd.traineddata"))) {
         cancel.throwIfCancelled();
-        makeBlock();
-        script = Session(*this, {osd, true, {}}, cancel).script(block);
+        script = Session(*this, {osd, true, {}}, cancel).script(wideBlock());
     }
     auto ofScript = [&](const QStringList& packs) {
         QStringList same;
@@ -1449,10 +1458,8 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
     // words, not a wrong script, as often as not. More lines decide.
     if (!clearlyBetter() && best != baseline && farSurer() &&
         TesseractLanguages::script(best) != baseScript && ranked.size() > sample.size()) {
-        ranked.resize(std::min(ranked.size(), widerSampleLines));
-        const QImage wider = blockOf(ranked);
-        const Measure base = measure(baseline, wider, false);
-        const Measure other = measure(best, wider, false);
+        const Measure base = measure(baseline, wideBlock(), false);
+        const Measure other = measure(best, wideBlock(), false);
         baseScore = base.score;
         baseKnown = base.known;
         bestScore = other.score;
