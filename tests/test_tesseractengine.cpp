@@ -621,7 +621,7 @@ private Q_SLOTS:
         QTest::newRow("icons in two columns")
             << u"icon-list.png"_s << u"eng"_s << u"Under Mouse Align\nSwap External commands"_s;
         // A red button too small to be inverted, its white label dropped.
-        QTest::newRow("red button") << u"red-button.png"_s << u"eng"_s << u"user ID.\nMinimum Y"_s;
+        QTest::newRow("red button") << u"red-button.png"_s << u"eng"_s << u"Minimum Y"_s;
         // Three columns, the middle one short: lines ran from the first column into the third,
         // across the empty middle, and hid the second gutter.
         QTest::newRow("three columns")
@@ -635,6 +635,9 @@ private Q_SLOTS:
             << u"sidebar-icons.png"_s << u"eng"_s << u"Strong\nVolume Down\nGeneric font"_s;
         // A Russian menu whose few least known lines script detection took for Latin.
         QTest::newRow("Russian menu") << u"russian-menu.png"_s << u"rus+eng"_s << u"Фокус при отображении"_s;
+        // Layout analysis left out a table's column of short cells.
+        QTest::newRow("column of short cells")
+            << u"package-list.png"_s << u"eng"_s << u"fonts-hack 3.003-3 all Typeface designed for source"_s;
     }
     void screens()
     {

@@ -492,6 +492,42 @@ QImage stretchToPaper(const QImage& grey)
     return stretched;
 }
 
+std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines, int height)
+{
+    std::vector<QRect> found;
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8 || height < 4)
+        return found;
+    const int ink = levelHolding(levels(grey), qsizetype(grey.width()) * grey.height() / 2) - inkContrast;
+    const PixPtr pix = toPix(grey);
+    const PixPtr mask(pix && ink > 0 ? pixThresholdToBinary(pix.get(), ink) : nullptr);
+    if (!mask)
+        return found;
+    for (const QRect& line : lines) {
+        const QRect around = line.adjusted(-height / 4, -height / 4, height / 4, height / 4) & grey.rect();
+        const BoxPtr box(boxCreate(around.x(), around.y(), around.width(), around.height()));
+        if (box)
+            pixClearInRect(mask.get(), box.get());
+    }
+    // Letters closed into words.
+    const PixPtr words(pixCloseSafeBrick(nullptr, mask.get(), std::max(3, height / 2), 1));
+    const BoxaPtr boxes(words ? pixConnCompBB(words.get(), 8) : nullptr);
+    if (!boxes)
+        return found;
+    for (l_int32 i = 0; i < boxaGetCount(boxes.get()); ++i) {
+        const BoxPtr box(boxaGetBox(boxes.get(), i, L_CLONE));
+        l_int32 x = 0, y = 0, w = 0, h = 0;
+        if (!box || boxGetGeometry(box.get(), &x, &y, &w, &h) != 0 || 2 * h < height || h > 2 * height ||
+            w < height)
+            continue;
+        // Strokes, not a filled shape: an icon dropped from before its label is no word.
+        const PixPtr inked(pixClipRectangle(mask.get(), box.get(), nullptr));
+        l_int32 pixels = 0;
+        if (inked && pixCountPixels(inked.get(), &pixels, nullptr) == 0 && 2 * pixels < w * h)
+            found.emplace_back(x, y, w, h);
+    }
+    return found;
+}
+
 std::vector<QRect> darkWidgets(const QImage& grey)
 {
     std::vector<QRect> found;

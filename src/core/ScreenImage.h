@@ -54,6 +54,10 @@ bool hardEdged(const QImage& grey);
 // True where the box is too small or too faint to tell.
 bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline);
 
+// Ink of grey the size of words, lines of about `height` pixels, outside the boxes of the
+// lines read: words layout analysis left out.
+std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines, int height);
+
 // Whether box of grey holds a solid shape (an icon), not strokes: more than half of it is on the
 // darker side of its levels' middle. False where it is too faint to tell.
 bool solidShape(const QImage& grey, const QRect& box);

@@ -1236,6 +1236,40 @@ TesseractEngine::readText(const QImage& image,
             }
             lines = lines.empty() ? std::move(block) : better(std::move(lines), std::move(block));
         }
+        // A table's column of short cells ("all", "amd64") that layout analysis left out:
+        // ink the size of words where no line was read is read on its own.
+        if (!lines.empty()) {
+            std::vector<QRect> boxes;
+            std::vector<int> heights;
+            for (const Line& line : lines) {
+                boxes.push_back(line.box.toAlignedRect());
+                heights.push_back(int(line.box.height()));
+            }
+            const int h = median(std::move(heights));
+            std::vector<QRect> areas;
+            for (const QRect& word : ScreenImage::lostWords(normalised, boxes, h)) {
+                QRect area = word.adjusted(-h, -h, h, h) & image.rect();
+                for (auto it = areas.begin(); it != areas.end();) {
+                    if (it->intersects(area)) {
+                        area |= *it;
+                        it = areas.erase(it);
+                    } else {
+                        ++it;
+                    }
+                }
+                areas.push_back(area);
+            }
+            // Beyond a few areas it is a picture's texture, not a table's cells.
+            std::vector<Line> more;
+            for (const QRect& area : areas.size() <= 16 ? areas : std::vector<QRect>{}) {
+                for (Line line :
+                     session.read(image.copy(area), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {}, true)) {
+                    line.box.translate(area.topLeft());
+                    more.push_back(line);
+                }
+            }
+            addWhereNothingRead(std::move(more));
+        }
     }
     return lines;
 }
