@@ -382,6 +382,20 @@ QImage withoutCodes(const QImage& image, const QList<BarcodeReader::Code>& codes
     return result;
 }
 
+// Adds region to regions, merged with those it overlaps, so that no area is read twice.
+void addMerged(std::vector<QRect>& regions, QRect region)
+{
+    for (auto it = regions.begin(); it != regions.end();) {
+        if (it->intersects(region)) {
+            region |= *it;
+            it = regions.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    regions.push_back(region);
+}
+
 QByteArray contentKey(const QImage& image)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
@@ -1054,22 +1068,25 @@ TesseractEngine::readText(const QImage& image,
                     lines.push_back(std::move(line));
             }
         };
+        // Each region of the image as given, as a block of text, in the image's pixels.
+        auto readAsGiven = [&](const std::vector<QRect>& regions) {
+            std::vector<Line> read;
+            for (const QRect& region : regions) {
+                for (Line line :
+                     session.read(image.copy(region), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {}, true)) {
+                    line.box.translate(region.topLeft());
+                    read.push_back(line);
+                }
+            }
+            return read;
+        };
         std::vector<QRect> regions;
         for (const Line& line : lines) {
             if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
                 continue;
             const int h = int(std::ceil(line.box.height()));
-            QRect region = line.box.toAlignedRect().adjusted(-2 * h, -h / 4, 2 * h, h / 4) & image.rect();
-            // Overlapping regions merge, so that no line is read twice.
-            for (auto it = regions.begin(); it != regions.end();) {
-                if (it->intersects(region)) {
-                    region |= *it;
-                    it = regions.erase(it);
-                } else {
-                    ++it;
-                }
-            }
-            regions.push_back(region);
+            addMerged(regions,
+                      line.box.toAlignedRect().adjusted(-2 * h, -h / 4, 2 * h, h / 4) & image.rect());
         }
         // Read as one block, a region that holds prose side by side, columns, runs their lines
         // into one: the whole image then goes to Tesseract's own layout analysis. Not so the
@@ -1099,17 +1116,8 @@ TesseractEngine::readText(const QImage& image,
         } else if (lines.empty()) {
             lines = session.read(image, tesseract::PSM_AUTO, true, 1.0, {});
         } else {
-            if (!regions.empty()) {
-                std::vector<Line> plain;
-                for (const QRect& region : regions) {
-                    for (Line line :
-                         session.read(image.copy(region), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {}, true)) {
-                        line.box.translate(region.topLeft());
-                        plain.push_back(line);
-                    }
-                }
-                lines = better(std::move(lines), std::move(plain));
-            }
+            if (!regions.empty())
+                lines = better(std::move(lines), readAsGiven(regions));
             // Where most of the ink lies outside every line read, Tesseract's layout took text
             // for a picture (light text in dark bubbles): the plain reading's sure lines where
             // nothing was read are added, and what was read stays.
@@ -1247,28 +1255,11 @@ TesseractEngine::readText(const QImage& image,
             }
             const int h = median(std::move(heights));
             std::vector<QRect> areas;
-            for (const QRect& word : ScreenImage::lostWords(normalised, boxes, h)) {
-                QRect area = word.adjusted(-h, -h, h, h) & image.rect();
-                for (auto it = areas.begin(); it != areas.end();) {
-                    if (it->intersects(area)) {
-                        area |= *it;
-                        it = areas.erase(it);
-                    } else {
-                        ++it;
-                    }
-                }
-                areas.push_back(area);
-            }
+            for (const QRect& word : ScreenImage::lostWords(normalised, boxes, h))
+                addMerged(areas, word.adjusted(-h, -h, h, h) & image.rect());
             // Beyond a few areas it is a picture's texture, not a table's cells.
-            std::vector<Line> more;
-            for (const QRect& area : areas.size() <= 16 ? areas : std::vector<QRect>{}) {
-                for (Line line :
-                     session.read(image.copy(area), tesseract::PSM_SINGLE_BLOCK, true, 1.0, {}, true)) {
-                    line.box.translate(area.topLeft());
-                    more.push_back(line);
-                }
-            }
-            addWhereNothingRead(std::move(more));
+            if (areas.size() <= 16)
+                addWhereNothingRead(readAsGiven(areas));
         }
     }
     return lines;
