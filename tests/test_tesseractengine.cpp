@@ -633,6 +633,10 @@ private Q_SLOTS:
         // Tesseract ran each item into the prose beside it, where a column's lines begin.
         QTest::newRow("sidebar run into prose")
             << u"sidebar-icons.png"_s << u"eng"_s << u"Strong\nVolume Down\nGeneric font"_s;
+        // A row cut at the gutter before its description left an icon and a label alone,
+        // without spaces of their own to measure the icon's distance by.
+        QTest::newRow("icon and label cut from a row")
+            << u"icon-label-table.png"_s << u"eng"_s << u"file support\nlibec1-0"_s;
         // A Russian menu whose few least known lines script detection took for Latin.
         QTest::newRow("Russian menu") << u"russian-menu.png"_s << u"rus+eng"_s << u"Фокус при отображении"_s;
         // Layout analysis left out a table's column of short cells.

@@ -670,6 +670,10 @@ public:
                         space = std::min(space, words[w].box.left() - words[w - 1].box.right());
                 }
                 const int usual = median(std::move(heights));
+                // An icon and its label alone, cut from a line at a gutter, show no space of
+                // their own: a space is about a quarter of the text's height.
+                if (words.size() == 2)
+                    space = std::min(space, usual / 4);
                 for (std::size_t i = 0; i + 1 < words.size();) {
                     const Word& icon = words[i];
                     const bool sign = std::none_of(icon.text.begin(), icon.text.end(),
