@@ -492,6 +492,18 @@ QImage stretchToPaper(const QImage& grey)
     return stretched;
 }
 
+namespace {
+
+// The set pixels of a binary pix within box; -1 where Leptonica fails.
+l_int32 setPixelsWithin(PIX* pix, BOX* box)
+{
+    const PixPtr clipped(pixClipRectangle(pix, box, nullptr));
+    l_int32 pixels = 0;
+    return clipped && pixCountPixels(clipped.get(), &pixels, nullptr) == 0 ? pixels : -1;
+}
+
+} // namespace
+
 std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines, int height)
 {
     std::vector<QRect> found;
@@ -520,9 +532,8 @@ std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines
             w < height)
             continue;
         // Strokes, not a filled shape: an icon dropped from before its label is no word.
-        const PixPtr inked(pixClipRectangle(mask.get(), box.get(), nullptr));
-        l_int32 pixels = 0;
-        if (inked && pixCountPixels(inked.get(), &pixels, nullptr) == 0 && 2 * pixels < w * h)
+        const l_int32 pixels = setPixelsWithin(mask.get(), box.get());
+        if (pixels >= 0 && 2 * pixels < w * h)
             found.emplace_back(x, y, w, h);
     }
     return found;
@@ -543,11 +554,9 @@ std::vector<QRect> darkWidgets(const QImage& grey)
         l_int32 x = 0, y = 0, w = 0, h = 0;
         if (!box || boxGetGeometry(box.get(), &x, &y, &w, &h) != 0 || h < 12 || h > 96 || w < 2 * h)
             continue;
-        const PixPtr filled(pixClipRectangle(solid.get(), box.get(), nullptr));
-        const PixPtr inked(pixClipRectangle(dark.get(), box.get(), nullptr));
-        l_int32 filledPixels = 0, darkPixels = 0;
-        if (!filled || !inked || pixCountPixels(filled.get(), &filledPixels, nullptr) != 0 ||
-            pixCountPixels(inked.get(), &darkPixels, nullptr) != 0)
+        const l_int32 filledPixels = setPixelsWithin(solid.get(), box.get()),
+                      darkPixels = setPixelsWithin(dark.get(), box.get());
+        if (filledPixels < 0 || darkPixels < 0)
             continue;
         // Solid, and mostly dark: a line of dark text closes into a solid bar too, but has more
         // paper than ink between its strokes.

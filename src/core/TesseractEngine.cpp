@@ -609,40 +609,43 @@ public:
         // once a dark panel is inverted, Tesseract would otherwise run a sidebar label into
         // the text beside it.
         std::vector<Line> lines;
-        QImage grey; // of image, for what Tesseract left out
+        QImage grey; // of image, for what Tesseract left out; made once asked for
+        const auto greyImage = [&]() -> const QImage& {
+            if (grey.isNull())
+                grey = ScreenImage::grey(image);
+            return grey;
+        };
         double characterWidth = 0.0;
         auto build = [&](std::vector<Word> words) {
             // A drawn icon before a label reads as a sign or a letter of its own: taller than
             // the words beside it, and further from them than a space. Prompts, bullets, quotes,
             // numbers and the operators that begin a line of code are no icons.
             static const QString leaders = QStringLiteral("$#>%*+-/&|\u2022\u00b7\u2013\u2014\"'([{<");
+            // The usual height of the words after the first, which an icon stands out from.
+            int following = 0;
+            if (words.size() >= 2) {
+                std::vector<int> heights;
+                for (auto word = words.begin() + 1; word != words.end(); ++word)
+                    heights.push_back(word->box.height());
+                following = median(std::move(heights));
+            }
             // A filled shape clearly taller than the text, read as no word the language knows,
             // is an icon however close the label beside it.
             const auto filledIcon = [&] {
                 if (words.size() < 2 || words.front().text.size() > 2 || words.front().known)
                     return false;
-                std::vector<int> heights;
-                for (auto word = words.begin() + 1; word != words.end(); ++word)
-                    heights.push_back(word->box.height());
                 const QRect& box = words.front().box;
-                const int usual = median(std::move(heights));
-                if (std::max(box.width(), box.height()) * 10 < usual * 12 ||
-                    std::min(box.width(), box.height()) * 10 < usual * 9 ||
+                if (std::max(box.width(), box.height()) * 10 < following * 12 ||
+                    std::min(box.width(), box.height()) * 10 < following * 9 ||
                     box.right() >= words[1].box.left())
                     return false;
-                if (grey.isNull())
-                    grey = ScreenImage::grey(image);
-                return ScreenImage::solidShape(grey, box);
+                return ScreenImage::solidShape(greyImage(), box);
             };
             if (filledIcon()) {
                 words.erase(words.begin());
             } else if (words.size() >= 2 && words.front().text.size() <= 2 &&
                        !std::all_of(words.front().text.begin(), words.front().text.end(),
                                     [](QChar c) { return c.isDigit() || leaders.contains(c); })) {
-                std::vector<int> heights;
-                for (auto word = words.begin() + 1; word != words.end(); ++word)
-                    heights.push_back(word->box.height());
-                const int usual = median(std::move(heights));
                 // Read as signs, a wide icon (a menu's three bars) is as telling as a tall one.
                 const Word& icon = words.front();
                 const bool sign =
@@ -655,7 +658,7 @@ public:
                     space = std::min(space, words[w].box.left() - words[w - 1].box.right());
                 const int gap = words[1].box.left() - icon.box.right();
                 const bool apart = sign || words.size() < 3 || gap * 2 > space * 3;
-                if (size * 10 >= usual * 11 && gap * 5 >= usual * 4 && apart)
+                if (size * 10 >= following * 11 && gap * 5 >= following * 4 && apart)
                     words.erase(words.begin());
             }
             // Icons beside the labels of a list, in the middle of a line too where Tesseract ran
@@ -689,9 +692,7 @@ public:
                             return std::max(icon.box.width(), icon.box.height()) >= usual;
                         if (std::min(icon.box.width(), icon.box.height()) * 5 < usual * 4)
                             return false;
-                        if (grey.isNull())
-                            grey = ScreenImage::grey(image);
-                        return ScreenImage::solidShape(grey, icon.box);
+                        return ScreenImage::solidShape(greyImage(), icon.box);
                     }();
                     if (icon.text.size() <= 2 && !leader && shaped && before >= 2 * usual &&
                         after * 5 >= usual * 2 && after * 2 >= space * 3)
@@ -714,9 +715,7 @@ public:
                     std::any_of(words.begin() + std::ptrdiff_t(i + 1), words.end(),
                                 [&](const Word& later) { return closes(later.text); }))
                     continue;
-                if (grey.isNull())
-                    grey = ScreenImage::grey(image);
-                if (!ScreenImage::raisedMarkFirst(grey, words[i].box, words[i].baseline))
+                if (!ScreenImage::raisedMarkFirst(greyImage(), words[i].box, words[i].baseline))
                     text.remove(0, 1);
             }
             // For runs of underscores: the width of a character in the line's longer words.
@@ -757,12 +756,11 @@ public:
                 }
             }
             if (characterWidth > 0.0) {
-                if (grey.isNull())
-                    grey = ScreenImage::grey(image);
                 std::vector<int> baselines;
                 for (const Word& word : words)
                     baselines.push_back(word.baseline);
-                line.text = MonospaceText::withUnderscores(grey, pieces, median(baselines), characterWidth);
+                line.text =
+                    MonospaceText::withUnderscores(greyImage(), pieces, median(baselines), characterWidth);
             }
             // The models read a zero in code as the letter: a hexadecimal number's ("Ox7f") and
             // one alone between an operator and a terminator ("i = O;").
