@@ -146,6 +146,14 @@ private Q_SLOTS:
                 {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
         QTest::newRow("a sidebar's list before the prose beside it")
             << sidebar << (items + prose).join(u'\n') << (items + prose).join(u' ');
+        // The same list stepping as the prose's paragraphs, level with none of its lines.
+        const double steps[] = {0.9, 0.825, 0.75, 0.7, 0.625, 0.55};
+        for (qsizetype i = 0; i < sidebar.size(); ++i) {
+            sidebar[i].height = 0.045;
+            sidebar[i].y = i < items.size() ? 0.88 - 0.075 * double(i) : steps[i - items.size()];
+        }
+        QTest::newRow("a sidebar's list on the paragraphs' pitch")
+            << sidebar << (items + prose).join(u'\n') << (items + prose).join(u' ');
         // Chat bubbles on both sides, one below the other: the conversation's order is the rows'.
         QList<TextBlock> chat = columns(left, right, 0.9);
         for (qsizetype i = 0; i < 3; ++i) {

@@ -205,8 +205,18 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
                 return overlapsVertically(blocks[qsizetype(i)], blocks[qsizetype(j)]);
             });
         });
+        // Or on the pitch of the prose's paragraphs, level with few of its lines.
+        const auto level = std::count_if(items.begin(), items.end(), [&](std::size_t i) {
+            const TextBlock& item = blocks[qsizetype(i)];
+            return std::any_of(text.begin(), text.end(), [&](std::size_t j) {
+                const TextBlock& line = blocks[qsizetype(j)];
+                return std::abs(item.y + item.height / 2 - line.y - line.height / 2) <=
+                       0.25 * std::min(item.height, line.height);
+            });
+        });
         const double lines = pitch(text), ratio = lines > 0.0 ? pitch(items) / lines : 0.0;
-        return 5 * std::size_t(near) >= 3 * items.size() && std::abs(ratio - std::round(ratio)) > 0.15;
+        return 5 * std::size_t(near) >= 3 * items.size() &&
+               (std::abs(ratio - std::round(ratio)) > 0.15 || 2 * std::size_t(level) < items.size());
     };
     if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
         return true;
