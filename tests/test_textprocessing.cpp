@@ -106,6 +106,10 @@ private Q_SLOTS:
                 {.text = third[i], .x = 0.85, .y = 0.9 - 0.05 * double(i), .width = 0.12, .height = 0.04});
         QTest::newRow("three columns")
             << three << (left + right + third).join(u'\n') << (left + right + third).join(u' ');
+        // A column whose text runs on for a line at the top of the next.
+        QTest::newRow("a column running on for one line")
+            << columns(longer, {right[0]}, 0.9) << (longer + QStringList{right[0]}).join(u'\n')
+            << (longer + QStringList{right[0]}).join(u' ');
         // A narrow column of long words holds three of them to a line.
         const QStringList narrow = {u"centralizing the decision"_s, u"making process with"_s,
                                     u"access to privileged"_s};

@@ -220,6 +220,26 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
     };
     if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
         return true;
+    // A line or two of prose at the top beside a longer column: the text runs on from it.
+    auto runsOn = [&](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
+        static const QRegularExpression space(QStringLiteral("\\s+")), digit(QStringLiteral("\\d"));
+        const auto sentence = [&](std::size_t i) {
+            const QStringList parts = blocks[qsizetype(i)].text.split(space, Qt::SkipEmptyParts);
+            const auto numbers = std::count_if(parts.begin(), parts.end(),
+                                               [](const QString& part) { return part.contains(digit); });
+            return parts.size() >= 4 && 4 * numbers <= parts.size();
+        };
+        const auto highest = [&](const std::vector<std::size_t>& lines) -> const TextBlock& {
+            return blocks[qsizetype(
+                *std::max_element(lines.begin(), lines.end(), [&](std::size_t x, std::size_t y) {
+                    return blocks[qsizetype(x)].y < blocks[qsizetype(y)].y;
+                }))];
+        };
+        return !side.empty() && side.size() <= 2 && std::all_of(side.begin(), side.end(), sentence) &&
+               prose(other) && beside(side, other) && overlapsVertically(highest(side), highest(other));
+    };
+    if (runsOn(a, b) || runsOn(b, a))
+        return true;
     // A column may run on below the other's end, so the shorter one tells.
     return prose(a) && prose(b) && (a.size() <= b.size() ? beside(a, b) : beside(b, a));
 }
