@@ -150,6 +150,14 @@ private Q_SLOTS:
                 {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
         QTest::newRow("a sidebar's list before the prose beside it")
             << sidebar << (items + prose).join(u'\n') << (items + prose).join(u' ');
+        // A window button read as letters far right of shorter prose: no column of its own.
+        QList<TextBlock> button = sidebar;
+        for (qsizetype i = items.size(); i < button.size(); ++i)
+            button[i].width = 0.3;
+        button.append({.text = u"ohn"_s, .x = 0.93, .y = 0.97, .width = 0.04, .height = 0.03});
+        QTest::newRow("a sidebar's list below a window button")
+            << button << (items + QStringList{u"ohn"_s} + prose).join(u'\n')
+            << (items + QStringList{u"ohn"_s} + prose).join(u' ');
         // The same list stepping as the prose's paragraphs, level with none of its lines.
         const double steps[] = {0.9, 0.825, 0.75, 0.7, 0.625, 0.55};
         for (qsizetype i = 0; i < sidebar.size(); ++i) {

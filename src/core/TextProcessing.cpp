@@ -69,6 +69,12 @@ double characterWidth(const QList<TextBlock>& blocks, const std::vector<std::siz
     return median(std::move(widths));
 }
 
+int wordCount(const QString& text)
+{
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    return int(text.split(space, Qt::SkipEmptyParts).size());
+}
+
 // The widest vertical strip that no line narrower than most of the text's width crosses,
 // at least a couple of characters wide: where columns could sit side by side.
 std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vector<std::size_t>& indices)
@@ -99,6 +105,19 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
         return blocks[qsizetype(a)].width > blocks[qsizetype(b)].width;
     });
     const std::size_t crossing = std::max<std::size_t>(1, narrow.size() / 10);
+    // A column beside a gutter holds three lines or a line of a few words: a title bar's lone
+    // icon beyond the end of short lines makes none.
+    const auto column = [&](const Gutter& gutter, bool before) {
+        std::size_t lines = 0;
+        for (std::size_t i : indices) {
+            const TextBlock& b = blocks[qsizetype(i)];
+            if (before ? b.x + b.width <= gutter.left : b.x >= gutter.right) {
+                if (++lines >= 3 || wordCount(b.text) >= 4)
+                    return true;
+            }
+        }
+        return false;
+    };
     for (std::size_t skipped = 0; skipped <= crossing; ++skipped) {
         std::vector<std::size_t> across(narrow.begin() + std::ptrdiff_t(skipped), narrow.end());
         std::sort(across.begin(), across.end(), [&blocks](std::size_t a, std::size_t b) {
@@ -108,20 +127,16 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
         double reach = blocks[qsizetype(across.front())].x + blocks[qsizetype(across.front())].width;
         for (std::size_t i : across) {
             const TextBlock& b = blocks[qsizetype(i)];
-            if (b.x - reach >= minimum && (!widest || b.x - reach > widest->right - widest->left))
-                widest = Gutter{reach, b.x};
+            const Gutter gap{reach, b.x};
+            if (b.x - reach >= minimum && (!widest || b.x - reach > widest->right - widest->left) &&
+                column(gap, true) && column(gap, false))
+                widest = gap;
             reach = std::max(reach, b.x + b.width);
         }
         if (widest)
             return widest;
     }
     return std::nullopt;
-}
-
-int wordCount(const QString& text)
-{
-    static const QRegularExpression space(QStringLiteral("\\s+"));
-    return int(text.split(space, Qt::SkipEmptyParts).size());
 }
 
 // The lines that start at an edge two more lines share: a side may hold columns of its own.
