@@ -639,6 +639,8 @@ private Q_SLOTS:
             << u"icon-label-table.png"_s << u"eng"_s << u"file support\nlibec1-0"_s;
         // A Russian menu whose few least known lines script detection took for Latin.
         QTest::newRow("Russian menu") << u"russian-menu.png"_s << u"rus+eng"_s << u"Фокус при отображении"_s;
+        // Folder icons far fainter than their labels, read as signs before them.
+        QTest::newRow("faint icons") << u"faint-icons.png"_s << u"eng"_s << u"Wayanad\nSa'ban"_s;
         // Layout analysis left out a table's column of short cells.
         QTest::newRow("column of short cells")
             << u"package-list.png"_s << u"eng"_s << u"fonts-hack 3.003-3 all Typeface designed for source"_s;

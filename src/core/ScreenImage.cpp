@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace vellumix::ScreenImage {
@@ -38,6 +39,19 @@ using PixPtr = std::unique_ptr<PIX, Destroyer<PIX, pixDestroy>>;
 using BoxPtr = std::unique_ptr<BOX, Destroyer<BOX, boxDestroy>>;
 using BoxaPtr = std::unique_ptr<BOXA, Destroyer<BOXA, boxaDestroy>>;
 using PixaPtr = std::unique_ptr<PIXA, Destroyer<PIXA, pixaDestroy>>;
+
+// The darkest and the lightest level within area of grey, which lies inside it.
+std::pair<int, int> extremes(const QImage& grey, const QRect& area)
+{
+    int lightest = 0, darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        const auto [low, high] = std::minmax_element(row + area.left(), row + area.right() + 1);
+        darkest = std::min(darkest, int(*low));
+        lightest = std::max(lightest, int(*high));
+    }
+    return {darkest, lightest};
+}
 
 PixPtr toPix(const QImage& grey)
 {
@@ -358,13 +372,7 @@ bool solidShape(const QImage& grey, const QRect& box)
     const QRect area = box & grey.rect();
     if (area.isEmpty() || grey.format() != QImage::Format_Grayscale8)
         return false;
-    int lightest = 0, darkest = 255;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        const auto [low, high] = std::minmax_element(row + area.left(), row + area.right() + 1);
-        darkest = std::min(darkest, int(*low));
-        lightest = std::max(lightest, int(*high));
-    }
+    const auto [darkest, lightest] = extremes(grey, area);
     if (lightest - darkest < inkContrast / 2)
         return false;
     const int middle = (lightest + darkest) / 2;
@@ -375,6 +383,15 @@ bool solidShape(const QImage& grey, const QRect& box)
                               [&](uchar level) { return level < middle; });
     }
     return dark * 20 >= qsizetype(area.width()) * area.height() * 11;
+}
+
+int contrast(const QImage& grey, const QRect& box)
+{
+    const QRect area = box & grey.rect();
+    if (area.isEmpty() || grey.format() != QImage::Format_Grayscale8)
+        return 0;
+    const auto [darkest, lightest] = extremes(grey, area);
+    return lightest - darkest;
 }
 
 bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline)

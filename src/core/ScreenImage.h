@@ -62,6 +62,9 @@ std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines
 // darker side of its levels' middle. False where it is too faint to tell.
 bool solidShape(const QImage& grey, const QRect& box);
 
+// The difference between the lightest and the darkest level within box of grey.
+int contrast(const QImage& grey, const QRect& box);
+
 // Light letters inside dark outlines (captions over a picture) as black on white, the picture
 // gone: the lightest areas that the outlines close off from the image's edges, within a stroke
 // of them. Null when there are none.

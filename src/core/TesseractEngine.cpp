@@ -641,7 +641,25 @@ public:
                     return false;
                 return ScreenImage::solidShape(greyImage(), box);
             };
-            if (filledIcon()) {
+            // An icon drawn far fainter than the text beside it reads as a letter or a sign.
+            const auto faintIcon = [&] {
+                if (words.size() < 2 || words.front().text.size() > 2 ||
+                    std::any_of(words.front().text.begin(), words.front().text.end(),
+                                [](QChar c) { return c.isDigit(); }))
+                    return false;
+                // Not a keyword of code in a colour of its own ("if (", "do {").
+                static const QRegularExpression syntax(QStringLiteral("[(){}\\[\\];=]"));
+                if (std::all_of(words.front().text.begin(), words.front().text.end(),
+                                [](QChar c) { return c.isLetter(); }) &&
+                    std::any_of(words.begin() + 1, words.end(),
+                                [](const Word& word) { return word.text.contains(syntax); }))
+                    return false;
+                std::vector<int> levels;
+                for (auto word = words.begin() + 1; word != words.end(); ++word)
+                    levels.push_back(ScreenImage::contrast(greyImage(), word->box));
+                return 2 * ScreenImage::contrast(greyImage(), words.front().box) < median(std::move(levels));
+            };
+            if (filledIcon() || faintIcon()) {
                 words.erase(words.begin());
             } else if (words.size() >= 2 && words.front().text.size() <= 2 &&
                        !std::all_of(words.front().text.begin(), words.front().text.end(),
