@@ -641,6 +641,8 @@ private Q_SLOTS:
         QTest::newRow("Russian menu") << u"russian-menu.png"_s << u"rus+eng"_s << u"Фокус при отображении"_s;
         // Folder icons far fainter than their labels, read as signs before them.
         QTest::newRow("faint icons") << u"faint-icons.png"_s << u"eng"_s << u"Wayanad\nSa'ban"_s;
+        // A title bar's round window buttons, read as letters after the title.
+        QTest::newRow("window buttons") << u"title-buttons.png"_s << u"eng"_s << u"FOUND TOC\nMeroitic"_s;
         // Layout analysis left out a table's column of short cells.
         QTest::newRow("column of short cells")
             << u"package-list.png"_s << u"eng"_s << u"fonts-hack 3.003-3 all Typeface designed for source"_s;

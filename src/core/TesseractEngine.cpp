@@ -718,6 +718,12 @@ public:
                     else
                         ++i;
                 }
+                // A title bar's window buttons, round shapes read as "eee" or "e0e", far right of
+                // its title.
+                static const QRegularExpression buttons(QStringLiteral("^[eoc0O@\u00a9\u00ae]{2,4}$"));
+                if (words.size() >= 2 && words.back().text.contains(buttons) &&
+                    words.back().box.left() - words[words.size() - 2].box.right() >= 2 * usual)
+                    words.pop_back();
             }
             // The models read the arm of a letter that begins a word as an opening quote ("‘The",
             // "‘Auto"). A quote that nothing after it closes stays only where its ink stands high.
