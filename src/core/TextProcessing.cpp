@@ -69,10 +69,18 @@ double characterWidth(const QList<TextBlock>& blocks, const std::vector<std::siz
     return median(std::move(widths));
 }
 
-int wordCount(const QString& text)
+struct WordCount
 {
-    static const QRegularExpression space(QStringLiteral("\\s+"));
-    return int(text.split(space, Qt::SkipEmptyParts).size());
+    int words = 0;
+    int numbers = 0; // words holding a digit
+};
+
+WordCount countWords(const QString& text)
+{
+    static const QRegularExpression space(QStringLiteral("\\s+")), digit(QStringLiteral("\\d"));
+    const QStringList parts = text.split(space, Qt::SkipEmptyParts);
+    return {int(parts.size()), int(std::count_if(parts.begin(), parts.end(),
+                                                 [](const QString& part) { return part.contains(digit); }))};
 }
 
 // The widest vertical strip that no line narrower than most of the text's width crosses,
@@ -112,7 +120,7 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
         for (std::size_t i : indices) {
             const TextBlock& b = blocks[qsizetype(i)];
             if (before ? b.x + b.width <= gutter.left : b.x >= gutter.right) {
-                if (++lines >= 3 || wordCount(b.text) >= 4)
+                if (++lines >= 3 || countWords(b.text).words >= 4)
                     return true;
             }
         }
@@ -166,16 +174,14 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
     auto prose = [&blocks](const std::vector<std::size_t>& side) {
         if (side.size() < 3)
             return false;
-        static const QRegularExpression space(QStringLiteral("\\s+")), digit(QStringLiteral("\\d"));
         std::vector<double> words, characters;
-        qsizetype all = 0, numbers = 0;
+        int all = 0, numbers = 0;
         for (std::size_t i : side) {
-            const QStringList parts = blocks[qsizetype(i)].text.split(space, Qt::SkipEmptyParts);
-            words.push_back(double(parts.size()));
+            const WordCount count = countWords(blocks[qsizetype(i)].text);
+            words.push_back(double(count.words));
             characters.push_back(double(blocks[qsizetype(i)].text.trimmed().size()));
-            all += parts.size();
-            numbers += std::count_if(parts.begin(), parts.end(),
-                                     [](const QString& part) { return part.contains(digit); });
+            all += count.words;
+            numbers += count.numbers;
         }
         // A table's cells of names, versions and sizes are no prose, however many a line.
         if (4 * numbers > all)
@@ -201,7 +207,7 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
             return false;
         std::vector<double> words;
         for (std::size_t i : side)
-            words.push_back(wordCount(blocks[qsizetype(i)].text));
+            words.push_back(countWords(blocks[qsizetype(i)].text).words);
         return median(std::move(words)) <= 3 && 3 * alignedLines(blocks, side) >= 2 * side.size();
     };
     // The distance from one line to the next, most often.
@@ -237,12 +243,9 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         return true;
     // A line or two of prose at the top beside a longer column: the text runs on from it.
     auto runsOn = [&](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
-        static const QRegularExpression space(QStringLiteral("\\s+")), digit(QStringLiteral("\\d"));
         const auto sentence = [&](std::size_t i) {
-            const QStringList parts = blocks[qsizetype(i)].text.split(space, Qt::SkipEmptyParts);
-            const auto numbers = std::count_if(parts.begin(), parts.end(),
-                                               [](const QString& part) { return part.contains(digit); });
-            return parts.size() >= 4 && 4 * numbers <= parts.size();
+            const WordCount count = countWords(blocks[qsizetype(i)].text);
+            return count.words >= 4 && 4 * count.numbers <= count.words;
         };
         const auto highest = [&](const std::vector<std::size_t>& lines) -> const TextBlock& {
             return blocks[qsizetype(
