@@ -115,6 +115,10 @@ private Q_SLOTS:
                                     u"access to privileged"_s};
         QTest::newRow("columns of long words")
             << columns(left, narrow, 0.9) << (left + narrow).join(u'\n') << (left + narrow).join(u' ');
+        // Narrower still, two words to a line, but running on in lower case.
+        const QStringList wrapped = {u"image compositing"_s, u"using masks"_s, u"and trapezoids"_s};
+        QTest::newRow("columns of two words a line")
+            << columns(left, wrapped, 0.9) << (left + wrapped).join(u'\n') << (left + wrapped).join(u' ');
         QTest::newRow("settings values stay beside their labels")
             << columns(left, {u"120 MB"_s, u"4 GB"_s, u"Off"_s}, 0.9)
             << u"the first column starts here\n120 MB\nand it runs on for a while\n4 GB\n"
@@ -150,6 +154,25 @@ private Q_SLOTS:
                 {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
         QTest::newRow("a sidebar's list before the prose beside it")
             << sidebar << (items + prose).join(u'\n') << (items + prose).join(u' ');
+        // A list running on far below a short text beside it.
+        const QStringList longList = items + QStringList{u"Binaries"_s, u"Fatal error"_s, u"Class"_s,
+                                                         u"Preview text"_s, u"Basic setup"_s};
+        QList<TextBlock> beyond;
+        for (qsizetype i = 0; i < longList.size(); ++i)
+            beyond.append(
+                {.text = longList[i], .x = 0.05, .y = 0.9 - 0.07 * double(i), .width = 0.15, .height = 0.04});
+        for (qsizetype i = 0; i < 4; ++i)
+            beyond.append(
+                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
+        QTest::newRow("a sidebar's list longer than the text")
+            << beyond << (longList + prose.first(4)).join(u'\n') << (longList + prose.first(4)).join(u' ');
+        // A toolbar over both reaches across the gutter.
+        QList<TextBlock> toolbar = sidebar;
+        toolbar.append(
+            {.text = u"Extensions Navigate"_s, .x = 0.02, .y = 0.97, .width = 0.5, .height = 0.03});
+        QTest::newRow("a sidebar's list under a toolbar")
+            << toolbar << (QStringList{u"Extensions Navigate"_s} + items + prose).join(u'\n')
+            << (QStringList{u"Extensions Navigate"_s} + items + prose).join(u' ');
         // A window button read as letters far right of shorter prose: no column of its own.
         QList<TextBlock> button = sidebar;
         for (qsizetype i = items.size(); i < button.size(); ++i)

@@ -83,6 +83,11 @@ WordCount countWords(const QString& text)
                                                  [](const QString& part) { return part.contains(digit); }))};
 }
 
+bool overlapsVertically(const TextBlock& a, const TextBlock& b)
+{
+    return a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
 // The widest vertical strip that no line narrower than most of the text's width crosses,
 // at least a couple of characters wide: where columns could sit side by side.
 std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vector<std::size_t>& indices)
@@ -126,8 +131,23 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
         }
         return false;
     };
-    for (std::size_t skipped = 0; skipped <= crossing; ++skipped) {
-        std::vector<std::size_t> across(narrow.begin() + std::ptrdiff_t(skipped), narrow.end());
+    // Failing that, the top and bottom rows are left out: a toolbar over both columns, or a
+    // status bar under them, is no wider than they are.
+    std::vector<std::size_t> inner = narrow;
+    const auto [top, bottom] =
+        std::minmax_element(inner.begin(), inner.end(), [&blocks](std::size_t a, std::size_t b) {
+            return blocks[qsizetype(a)].y > blocks[qsizetype(b)].y;
+        });
+    const TextBlock topLine = blocks[qsizetype(*top)], bottomLine = blocks[qsizetype(*bottom)];
+    std::erase_if(inner, [&](std::size_t i) {
+        return overlapsVertically(blocks[qsizetype(i)], topLine) ||
+               overlapsVertically(blocks[qsizetype(i)], bottomLine);
+    });
+    for (std::size_t skipped = 0; skipped <= crossing + 1; ++skipped) {
+        std::vector<std::size_t> across =
+            skipped > crossing
+                ? inner
+                : std::vector<std::size_t>(narrow.begin() + std::ptrdiff_t(skipped), narrow.end());
         std::sort(across.begin(), across.end(), [&blocks](std::size_t a, std::size_t b) {
             return blocks[qsizetype(a)].x < blocks[qsizetype(b)].x;
         });
@@ -158,11 +178,6 @@ std::size_t alignedLines(const QList<TextBlock>& blocks, const std::vector<std::
     }));
 }
 
-bool overlapsVertically(const TextBlock& a, const TextBlock& b)
-{
-    return a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
 // Prose on both sides, each side's lines mostly starting at shared edges, and the shorter side
 // running beside the other line for line; or a sidebar's list beside prose. Settings lists and
 // tables fail the first test (short values, numbers), chat bubbles the last (their lines
@@ -176,10 +191,14 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
             return false;
         std::vector<double> words, characters;
         int all = 0, numbers = 0;
+        std::size_t runOn = 0; // lines that begin in lower case: a sentence wrapped onto them
         for (std::size_t i : side) {
-            const WordCount count = countWords(blocks[qsizetype(i)].text);
+            const QString& text = blocks[qsizetype(i)].text;
+            const WordCount count = countWords(text);
+            const auto first = std::find_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
+            runOn += std::size_t(first != text.end() && first->isLower());
             words.push_back(double(count.words));
-            characters.push_back(double(blocks[qsizetype(i)].text.trimmed().size()));
+            characters.push_back(double(text.trimmed().size()));
             all += count.words;
             numbers += count.numbers;
         }
@@ -188,7 +207,9 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
             return false;
         // A narrow column of long words (Russian, a serif face) wraps after three of them.
         const double perLine = median(std::move(words));
-        const bool wrapped = perLine >= 4 || (perLine >= 3 && median(std::move(characters)) >= 14);
+        // A narrower one wraps after two, but mostly within its sentences.
+        const bool wrapped = perLine >= 4 || (perLine >= 3 && median(std::move(characters)) >= 14) ||
+                             (perLine >= 2 && 2 * runOn >= side.size());
         return wrapped && 3 * alignedLines(blocks, side) >= 2 * side.size();
     };
     auto beside = [&blocks](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
@@ -235,8 +256,15 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
                        0.25 * std::min(item.height, line.height);
             });
         });
+        // A list longer than the prose beside it stands beside most of the prose's lines.
+        const auto flanked = std::count_if(text.begin(), text.end(), [&](std::size_t j) {
+            return std::any_of(items.begin(), items.end(), [&](std::size_t i) {
+                return overlapsVertically(blocks[qsizetype(i)], blocks[qsizetype(j)]);
+            });
+        });
         const double lines = pitch(text), ratio = lines > 0.0 ? pitch(items) / lines : 0.0;
-        return 5 * std::size_t(near) >= 3 * items.size() &&
+        return (5 * std::size_t(near) >= 3 * items.size() ||
+                (items.size() > text.size() && 5 * std::size_t(flanked) >= 3 * text.size())) &&
                (std::abs(ratio - std::round(ratio)) > 0.15 || 2 * std::size_t(level) < items.size());
     };
     if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
