@@ -131,23 +131,9 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
         }
         return false;
     };
-    // Failing that, the top and bottom rows are left out: a toolbar over both columns, or a
-    // status bar under them, is no wider than they are.
-    std::vector<std::size_t> inner = narrow;
-    const auto [top, bottom] =
-        std::minmax_element(inner.begin(), inner.end(), [&blocks](std::size_t a, std::size_t b) {
-            return blocks[qsizetype(a)].y > blocks[qsizetype(b)].y;
-        });
-    const TextBlock topLine = blocks[qsizetype(*top)], bottomLine = blocks[qsizetype(*bottom)];
-    std::erase_if(inner, [&](std::size_t i) {
-        return overlapsVertically(blocks[qsizetype(i)], topLine) ||
-               overlapsVertically(blocks[qsizetype(i)], bottomLine);
-    });
-    for (std::size_t skipped = 0; skipped <= crossing + 1; ++skipped) {
-        std::vector<std::size_t> across =
-            skipped > crossing
-                ? inner
-                : std::vector<std::size_t>(narrow.begin() + std::ptrdiff_t(skipped), narrow.end());
+    const auto widestGap = [&](std::vector<std::size_t> across) -> std::optional<Gutter> {
+        if (across.empty())
+            return std::nullopt;
         std::sort(across.begin(), across.end(), [&blocks](std::size_t a, std::size_t b) {
             return blocks[qsizetype(a)].x < blocks[qsizetype(b)].x;
         });
@@ -161,10 +147,23 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
                 widest = gap;
             reach = std::max(reach, b.x + b.width);
         }
-        if (widest)
-            return widest;
-    }
-    return std::nullopt;
+        return widest;
+    };
+    for (std::size_t skipped = 0; skipped <= crossing; ++skipped)
+        if (auto gutter = widestGap({narrow.begin() + std::ptrdiff_t(skipped), narrow.end()}))
+            return gutter;
+    // Failing that, the top and bottom rows are left out: a toolbar over both columns, or a
+    // status bar under them, is no wider than they are.
+    const auto [top, bottom] =
+        std::minmax_element(narrow.begin(), narrow.end(), [&blocks](std::size_t a, std::size_t b) {
+            return blocks[qsizetype(a)].y > blocks[qsizetype(b)].y;
+        });
+    const TextBlock topLine = blocks[qsizetype(*top)], bottomLine = blocks[qsizetype(*bottom)];
+    std::erase_if(narrow, [&](std::size_t i) {
+        return overlapsVertically(blocks[qsizetype(i)], topLine) ||
+               overlapsVertically(blocks[qsizetype(i)], bottomLine);
+    });
+    return widestGap(std::move(narrow));
 }
 
 // The lines that start at an edge two more lines share: a side may hold columns of its own.
@@ -193,12 +192,11 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         int all = 0, numbers = 0;
         std::size_t runOn = 0; // lines that begin in lower case: a sentence wrapped onto them
         for (std::size_t i : side) {
-            const QString& text = blocks[qsizetype(i)].text;
+            const QString text = blocks[qsizetype(i)].text.trimmed();
             const WordCount count = countWords(text);
-            const auto first = std::find_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
-            runOn += std::size_t(first != text.end() && first->isLower());
+            runOn += std::size_t(!text.isEmpty() && text.front().isLower());
             words.push_back(double(count.words));
-            characters.push_back(double(text.trimmed().size()));
+            characters.push_back(double(text.size()));
             all += count.words;
             numbers += count.numbers;
         }
@@ -242,11 +240,6 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         return median(std::move(steps));
     };
     auto ownPitch = [&](const std::vector<std::size_t>& items, const std::vector<std::size_t>& text) {
-        const auto near = std::count_if(items.begin(), items.end(), [&](std::size_t i) {
-            return std::any_of(text.begin(), text.end(), [&](std::size_t j) {
-                return overlapsVertically(blocks[qsizetype(i)], blocks[qsizetype(j)]);
-            });
-        });
         // Or on the pitch of the prose's paragraphs, level with few of its lines.
         const auto level = std::count_if(items.begin(), items.end(), [&](std::size_t i) {
             const TextBlock& item = blocks[qsizetype(i)];
@@ -256,15 +249,9 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
                        0.25 * std::min(item.height, line.height);
             });
         });
-        // A list longer than the prose beside it stands beside most of the prose's lines.
-        const auto flanked = std::count_if(text.begin(), text.end(), [&](std::size_t j) {
-            return std::any_of(items.begin(), items.end(), [&](std::size_t i) {
-                return overlapsVertically(blocks[qsizetype(i)], blocks[qsizetype(j)]);
-            });
-        });
         const double lines = pitch(text), ratio = lines > 0.0 ? pitch(items) / lines : 0.0;
-        return (5 * std::size_t(near) >= 3 * items.size() ||
-                (items.size() > text.size() && 5 * std::size_t(flanked) >= 3 * text.size())) &&
+        // A list longer than the prose beside it stands beside most of the prose's lines.
+        return (beside(items, text) || (items.size() > text.size() && beside(text, items))) &&
                (std::abs(ratio - std::round(ratio)) > 0.15 || 2 * std::size_t(level) < items.size());
     };
     if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
