@@ -54,6 +54,10 @@ private Q_SLOTS:
         QTest::newRow("just inside the tolerance is one line")
             << QList<TextBlock>{block(u"right"_s, 0.6, 0.517, 0.05), block(u"left"_s, 0.1, 0.5, 0.04)}
             << u"left\nright"_s << u"left right"_s;
+        // Bottoms 0.012 apart, beyond 0.45 * 0.026; middles 0.005.
+        QTest::newRow("a label reaching below the baseline beside its shortcut")
+            << QList<TextBlock>{block(u"Ctrl+X"_s, 0.7, 0.512, 0.026), block(u"Keep below"_s, 0.1, 0.5, 0.04)}
+            << u"Keep below\nCtrl+X"_s << u"Keep below Ctrl+X"_s;
         // Gap exactly 1.8 * 0.05 = 0.09 joins with a space; a little more breaks the paragraph.
         QTest::newRow("gap at the limit")
             << QList<TextBlock>{block(u"a"_s, 0, 1.8 * 0.05), block(u"b"_s, 0, 0.0)} << u"a\nb"_s << u"a b"_s;
@@ -173,6 +177,13 @@ private Q_SLOTS:
         QTest::newRow("a sidebar's list under a toolbar")
             << toolbar << (QStringList{u"Extensions Navigate"_s} + items + prose).join(u'\n')
             << (QStringList{u"Extensions Navigate"_s} + items + prose).join(u' ');
+        // And a title over the toolbar.
+        QList<TextBlock> titled = sidebar;
+        titled.append({.text = u"Tools"_s, .x = 0.02, .y = 0.95, .width = 0.5, .height = 0.025});
+        titled.append({.text = u"Details"_s, .x = 0.45, .y = 0.98, .width = 0.1, .height = 0.02});
+        QTest::newRow("a sidebar's list under a title and a toolbar")
+            << titled << (QStringList{u"Details"_s, u"Tools"_s} + items + prose).join(u'\n')
+            << (QStringList{u"Details"_s, u"Tools"_s} + items + prose).join(u' ');
         // A window button read as letters far right of shorter prose: no column of its own.
         QList<TextBlock> button = sidebar;
         for (qsizetype i = items.size(); i < button.size(); ++i)

@@ -152,18 +152,22 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
     for (std::size_t skipped = 0; skipped <= crossing; ++skipped)
         if (auto gutter = widestGap({narrow.begin() + std::ptrdiff_t(skipped), narrow.end()}))
             return gutter;
-    // Failing that, the top and bottom rows are left out: a toolbar over both columns, or a
-    // status bar under them, is no wider than they are.
-    const auto [top, bottom] =
-        std::minmax_element(narrow.begin(), narrow.end(), [&blocks](std::size_t a, std::size_t b) {
-            return blocks[qsizetype(a)].y > blocks[qsizetype(b)].y;
-        });
-    const TextBlock topLine = blocks[qsizetype(*top)], bottomLine = blocks[qsizetype(*bottom)];
-    std::erase_if(narrow, [&](std::size_t i) {
-        return overlapsVertically(blocks[qsizetype(i)], topLine) ||
-               overlapsVertically(blocks[qsizetype(i)], bottomLine);
+    // Failing that, the top rows and the bottom row are left out: a title and a toolbar over
+    // both columns, or a status bar under them, are no wider than they are.
+    std::sort(narrow.begin(), narrow.end(), [&blocks](std::size_t a, std::size_t b) {
+        return blocks[qsizetype(a)].y > blocks[qsizetype(b)].y;
     });
-    return widestGap(std::move(narrow));
+    const TextBlock bottomLine = blocks[qsizetype(narrow.back())];
+    for (int rows = 0; rows < 2 && !narrow.empty(); ++rows) {
+        const TextBlock topLine = blocks[qsizetype(narrow.front())];
+        std::erase_if(narrow, [&](std::size_t i) {
+            return overlapsVertically(blocks[qsizetype(i)], topLine) ||
+                   overlapsVertically(blocks[qsizetype(i)], bottomLine);
+        });
+        if (auto gutter = widestGap(narrow))
+            return gutter;
+    }
+    return std::nullopt;
 }
 
 // The lines that start at an edge two more lines share: a side may hold columns of its own.
@@ -320,7 +324,10 @@ void arrange(const QList<TextBlock>& blocks,
 
 bool onOneLine(const TextBlock& a, const TextBlock& b)
 {
-    return lineToleranceFactor * std::min(a.height, b.height) > std::abs(a.y - b.y);
+    // Bottoms, or middles: a label that reaches below the baseline ("Keep below rule type")
+    // still shares its row with a shortcut that does not.
+    const double tolerance = lineToleranceFactor * std::min(a.height, b.height);
+    return tolerance > std::abs(a.y - b.y) || tolerance > std::abs(a.y + a.height / 2 - b.y - b.height / 2);
 }
 
 bool readsBefore(const TextBlock& a, const TextBlock& b)
