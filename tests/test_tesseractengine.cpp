@@ -590,6 +590,12 @@ private Q_SLOTS:
             << u"russian-chat.png"_s << u"rus+eng"_s << u"vim - Vi IMproved (Улучшенный Vi)"_s;
         QTest::newRow("aliased columns")
             << u"aliased-columns.png"_s << u"eng"_s << u"Package\nProject zonal metadata values propagate"_s;
+        // Tesseract ran a sidebar's items into the prose beside them; the toolbar over both
+        // must not be cut where the prose begins.
+        QTest::newRow("sidebar items run into prose under a toolbar")
+            << u"sidebar-window.png"_s << u"eng"_s << u"Graphics\nNetwork\nLibraries"_s;
+        QTest::newRow("toolbar over a sidebar")
+            << u"sidebar-window.png"_s << u"eng"_s << u"Install Remove Show files\nGraphics"_s;
         // Tesseract read each cell of a row as a line of its own.
         QTest::newRow("table rows") << u"package-table.png"_s << u"eng"_s
                                     << u"libkf5bookmarks5 5.103.0-1 347 11/25/2017 $6,491.40"_s;

@@ -261,7 +261,9 @@ bool splitAtGutters(std::vector<std::vector<Word>>& lines)
         std::size_t line, after, next; // the gap lies between words[after] and words[next]
         int left, right, height;
         bool strong; // with a few words either side, spaced like the line's own
+        bool wide;   // after a sidebar's item, with text the dictionary knows beyond it
     };
+    static const QRegularExpression letters(QStringLiteral("\\p{L}{2}"));
     std::vector<Gap> gaps;
     for (std::size_t l = 0; l < lines.size(); ++l) {
         const std::vector<Word>& words = lines[l];
@@ -283,8 +285,20 @@ bool splitAtGutters(std::vector<std::vector<Word>>& lines)
             if (spaces[i] < height)
                 continue;
             const bool strong = i >= 2 && i + 3 < solid.size() && spaces[i] * 2 >= space * 5;
+            // A sidebar's item of a word or two run into the prose beside it: the gap is wider
+            // than the item and the prose beyond it has no gaps of its own, unlike a table's row.
+            // A line number's column is no item, nor are a few letters read from its digits.
+            const auto before = solid.begin() + std::ptrdiff_t(i) + 1;
+            const bool wide =
+                spaces[i] >= std::max(3 * height, words[solid[i]].box.right() - words[solid[0]].box.left()) &&
+                i + 3 < solid.size() &&
+                std::all_of(spaces.begin() + std::ptrdiff_t(i) + 1, spaces.end(),
+                            [&](int other) { return other < height; }) &&
+                std::any_of(solid.begin(), before,
+                            [&](std::size_t w) { return words[w].text.contains(letters); }) &&
+                std::count_if(before, solid.end(), [&](std::size_t w) { return words[w].known; }) >= 3;
             gaps.push_back({l, solid[i], solid[i + 1], words[solid[i]].box.right(),
-                            words[solid[i + 1]].box.left(), height, strong});
+                            words[solid[i + 1]].box.left(), height, strong, wide});
         }
     }
     const auto aligned = [](const Gap& a, const Gap& b) {
@@ -295,7 +309,7 @@ bool splitAtGutters(std::vector<std::vector<Word>>& lines)
     static const QRegularExpression comment(QStringLiteral("^(//|/\\*|#|--|;)"));
     std::vector<const Gap*> cuts;
     for (const Gap& gap : gaps) {
-        if (!gap.strong)
+        if (!gap.strong && !gap.wide)
             continue;
         int count = 0, comments = 0, latest = gap.left;
         int start = lines[gap.line].front().box.left();
@@ -328,17 +342,19 @@ bool splitAtGutters(std::vector<std::vector<Word>>& lines)
                 continue;
             ++(lines[other.line][other.next].text.contains(comment) ? comments : starts);
         }
-        if ((count >= 3 && 2 * comments < count && full >= 3 && 3 * full >= 2 * count) ||
+        if ((gap.strong && count >= 3 && 2 * comments < count && full >= 3 && 3 * full >= 2 * count) ||
             (starts >= 3 && 2 * comments < count + starts))
             cuts.push_back(&gap);
     }
     // Once the gutter is known, the lines with a word or two on one side of it, or with the
-    // column between two gutters empty, are split there too.
+    // column between two gutters empty, are split there too, where the column's text begins: a
+    // toolbar's buttons across the gutter stay one row.
     const std::size_t sure = cuts.size();
     for (const Gap& gap : gaps) {
         if (std::find(cuts.begin(), cuts.end(), &gap) == cuts.end() &&
-            std::any_of(cuts.begin(), cuts.begin() + std::ptrdiff_t(sure),
-                        [&](const Gap* cut) { return aligned(*cut, gap); }))
+            std::any_of(cuts.begin(), cuts.begin() + std::ptrdiff_t(sure), [&](const Gap* cut) {
+                return aligned(*cut, gap) && std::abs(gap.right - cut->right) <= gap.height;
+            }))
             cuts.push_back(&gap);
     }
     // From the last, so that earlier positions stay valid.
@@ -724,6 +740,15 @@ public:
                 if (words.size() >= 2 && words.back().text.contains(buttons) &&
                     words.back().box.left() - words[words.size() - 2].box.right() >= 2 * usual)
                     words.pop_back();
+                // And marks all but made up far right of the text (a pane's border, a selected
+                // row's edge), which would carry a sidebar's item across the gutter.
+                std::size_t stray = words.size();
+                while (stray > 1 && words[stray - 1].confidence < madeUpSign &&
+                       words[stray - 1].text.size() <= 2)
+                    --stray;
+                if (stray < words.size() &&
+                    words[stray].box.left() - words[stray - 1].box.right() >= 2 * usual)
+                    words.erase(words.begin() + std::ptrdiff_t(stray), words.end());
             }
             // The models read the arm of a letter that begins a word as an opening quote ("‘The",
             // "‘Auto"). A quote that nothing after it closes stays only where its ink stands high.
