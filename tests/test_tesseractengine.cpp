@@ -596,6 +596,9 @@ private Q_SLOTS:
             << u"sidebar-window.png"_s << u"eng"_s << u"Graphics\nNetwork\nLibraries"_s;
         QTest::newRow("toolbar over a sidebar")
             << u"sidebar-window.png"_s << u"eng"_s << u"Install Remove Show files\nGraphics"_s;
+        // A dark pane's small light label that layout analysis left out read garbled as given.
+        QTest::newRow("label on a dark sidebar")
+            << u"dark-sidebar.png"_s << u"eng"_s << u"Kernel\nScanners"_s;
         // Tesseract read each cell of a row as a line of its own.
         QTest::newRow("table rows") << u"package-table.png"_s << u"eng"_s
                                     << u"libkf5bookmarks5 5.103.0-1 347 11/25/2017 $6,491.40"_s;

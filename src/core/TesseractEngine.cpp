@@ -1131,6 +1131,17 @@ TesseractEngine::readText(const QImage& image,
             }
             return read;
         };
+        // A region as the panels are read: stretched to paper and enlarged, in the image's pixels.
+        auto readPrepared = [&](const QRect& region, bool invertedRetry, bool cropped) {
+            const QImage large =
+                SmallTextPreparation::prepare(ScreenImage::stretchToPaper(greyscale.copy(region)),
+                                              m_tuning.upscaler, m_tuning.maximumUpscale);
+            std::vector<Line> read = session.read(large, tesseract::PSM_SINGLE_BLOCK, invertedRetry,
+                                                  double(large.width()) / region.width(), {}, cropped);
+            for (Line& line : read)
+                line.box.translate(region.topLeft());
+            return read;
+        };
         std::vector<QRect> regions;
         for (const Line& line : lines) {
             if (line.confidence >= m_tuning.sureLine && line.weakest >= m_tuning.sureWord)
@@ -1236,17 +1247,10 @@ TesseractEngine::readText(const QImage& image,
             panels.push_back(widget);
         }
         for (const QRect& panel : panels) {
-            const QImage large =
-                SmallTextPreparation::prepare(ScreenImage::stretchToPaper(greyscale.copy(panel)),
-                                              m_tuning.upscaler, m_tuning.maximumUpscale);
-            for (Line line : session.read(large, tesseract::PSM_SINGLE_BLOCK, m_tuning.retryInverted,
-                                          double(large.width()) / panel.width(), {})) {
-                // A panel's rounded rim can read as a stray sign; a line needs a word.
-                if (!hasWord(line.text))
-                    continue;
-                line.box.translate(panel.topLeft());
-                panelLines.push_back(line);
-            }
+            // A panel's rounded rim can read as a stray sign; a line needs a word.
+            for (Line& line : readPrepared(panel, m_tuning.retryInverted, false))
+                if (hasWord(line.text))
+                    panelLines.push_back(std::move(line));
         }
         // Only the lines on panels compete with the panels' own: elsewhere that reading is no
         // empty one, it never looked, and a line read unsure there must stay. A line that only
@@ -1296,7 +1300,9 @@ TesseractEngine::readText(const QImage& image,
             lines = lines.empty() ? std::move(block) : better(std::move(lines), std::move(block));
         }
         // A table's column of short cells ("all", "amd64") that layout analysis left out:
-        // ink the size of words where no line was read is read on its own.
+        // ink the size of words where no line was read is read on its own, as given and
+        // prepared, each area keeping the better reading: a sidebar's small light labels on a
+        // dark pane come out garbled as given.
         if (!lines.empty()) {
             std::vector<QRect> boxes;
             std::vector<int> heights;
@@ -1309,8 +1315,12 @@ TesseractEngine::readText(const QImage& image,
             for (const QRect& word : ScreenImage::lostWords(normalised, boxes, h))
                 addMerged(areas, word.adjusted(-h, -h, h, h) & image.rect());
             // Beyond a few areas it is a picture's texture, not a table's cells.
-            if (areas.size() <= 16)
-                addWhereNothingRead(readAsGiven(areas));
+            if (areas.size() <= 16) {
+                std::vector<Line> enlarged;
+                for (const QRect& area : areas)
+                    std::ranges::move(readPrepared(area, true, true), std::back_inserter(enlarged));
+                addWhereNothingRead(better(readAsGiven(areas), std::move(enlarged)));
+            }
         }
     }
     return lines;
