@@ -596,6 +596,11 @@ private Q_SLOTS:
             << u"sidebar-window.png"_s << u"eng"_s << u"Graphics\nNetwork\nLibraries"_s;
         QTest::newRow("toolbar over a sidebar")
             << u"sidebar-window.png"_s << u"eng"_s << u"Install Remove Show files\nGraphics"_s;
+        // Columns of three lines and of two, each line run into the one beside it.
+        QTest::newRow("short columns")
+            << u"short-columns.png"_s << u"eng"_s << u"distributed on an AS IS BASIS.\nLicensed under"_s;
+        QTest::newRow("two lines beside four")
+            << u"two-line-column.png"_s << u"eng"_s << u"the License.\nYou must give"_s;
         // A dark pane's small light label that layout analysis left out read garbled as given.
         QTest::newRow("label on a dark sidebar")
             << u"dark-sidebar.png"_s << u"eng"_s << u"Kernel\nScanners"_s;

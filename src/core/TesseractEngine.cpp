@@ -251,9 +251,9 @@ struct Word
 };
 
 // Tesseract runs two columns of prose into one line where their gutter is narrow. A gap far
-// wider than the line's spaces, at the same place in three lines or more, with a few words on
-// either side, is a gutter: the lines are split there, and the composer reads the columns.
-// Returns whether any line was split.
+// wider than the line's spaces, at the same place in three lines or more (in two, where both
+// end near it as wrapped prose does), with a few words on either side, is a gutter: the lines
+// are split there, and the composer reads the columns. Returns whether any line was split.
 bool splitAtGutters(std::vector<std::vector<Word>>& lines)
 {
     struct Gap
@@ -329,8 +329,8 @@ bool splitAtGutters(std::vector<std::vector<Word>>& lines)
         const auto full =
             std::count_if(ends.begin(), ends.end(), [&](int end) { return latest - end <= ragged; });
         // Or the gap ends where three lines begin, read on their own or after a gap of their
-        // own: a column beside a longer one, whose few lines beside it Tesseract ran into its
-        // own, or beside a sidebar's items.
+        // own, this one's included: a column beside a longer one, whose few lines beside it
+        // Tesseract ran into its own, or beside a sidebar's items.
         int starts = 0;
         for (const std::vector<Word>& line : lines) {
             if (line.empty() || std::abs(line.front().box.left() - gap.right) > gap.height / 2)
@@ -338,11 +338,13 @@ bool splitAtGutters(std::vector<std::vector<Word>>& lines)
             ++(line.front().text.contains(comment) ? comments : starts);
         }
         for (const Gap& other : gaps) {
-            if (other.line == gap.line || std::abs(other.right - gap.right) > gap.height / 2)
+            if ((other.line == gap.line && &other != &gap) ||
+                std::abs(other.right - gap.right) > gap.height / 2)
                 continue;
             ++(lines[other.line][other.next].text.contains(comment) ? comments : starts);
         }
-        if ((gap.strong && count >= 3 && 2 * comments < count && full >= 3 && 3 * full >= 2 * count) ||
+        if ((gap.strong && count >= 2 && 2 * comments < count && full >= std::min(count, 3) &&
+             3 * full >= 2 * count) ||
             (starts >= 3 && 2 * comments < count + starts))
             cuts.push_back(&gap);
     }
