@@ -1249,10 +1249,19 @@ TesseractEngine::readText(const QImage& image,
             panels.push_back(widget);
         }
         for (const QRect& panel : panels) {
-            // A panel's rounded rim can read as a stray sign; a line needs a word.
-            for (Line& line : readPrepared(panel, m_tuning.retryInverted, false))
-                if (hasWord(line.text))
+            // A panel's rounded rim can read as a stray sign; a line needs a word. Panels found
+            // in a noisy image may overlap: a line two of them read is kept once, as read best.
+            for (Line& line : readPrepared(panel, m_tuning.retryInverted, false)) {
+                if (!hasWord(line.text))
+                    continue;
+                const auto same = std::find_if(panelLines.begin(), panelLines.end(), [&](const Line& other) {
+                    return overlaps(line.box, other.box);
+                });
+                if (same == panelLines.end())
                     panelLines.push_back(std::move(line));
+                else if (line.score > same->score)
+                    *same = std::move(line);
+            }
         }
         // Only the lines on panels compete with the panels' own: elsewhere that reading is no
         // empty one, it never looked, and a line read unsure there must stay. A line that only
