@@ -863,6 +863,20 @@ public:
             } while (it->Next(tesseract::RIL_WORD));
         }
         flush();
+        // Tesseract now and then gives a line's first word a box from the image's corner, which
+        // would carry the line across a gutter: it is sized from the word after it.
+        for (std::vector<Word>& line : read) {
+            if (line.size() < 2 || line[0].box.topLeft() != QPoint(0, 0))
+                continue;
+            Word& first = line[0];
+            const Word& next = line[1];
+            const int width = int(
+                std::lround(double(next.box.width()) / double(next.text.size()) * double(first.text.size())));
+            if (2 * first.box.width() > 3 * width) {
+                first.box = QRect(first.box.right() - width + 1, next.box.top(), width, next.box.height());
+                first.baseline = next.baseline;
+            }
+        }
         // A rule drawn between columns or beside a line reads as a bar, far taller than the
         // letters beside it: it would join the columns, or reach across the gutter.
         for (std::vector<Word>& line : read) {
