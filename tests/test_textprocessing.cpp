@@ -170,6 +170,17 @@ private Q_SLOTS:
                 {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
         QTest::newRow("a sidebar's list longer than the text")
             << beyond << (longList + prose.first(4)).join(u'\n') << (longList + prose.first(4)).join(u' ');
+        // Three lines of text, each level with an item, and the list running on below them:
+        // a table's labels end with its values.
+        QList<TextBlock> level;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            level.append(
+                {.text = items[i], .x = 0.05, .y = 0.9 - 0.07 * double(i), .width = 0.15, .height = 0.04});
+        for (qsizetype i = 0; i < 3; ++i)
+            level.append(
+                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.07 * double(i), .width = 0.65, .height = 0.04});
+        QTest::newRow("a sidebar's list level with the text's few lines")
+            << level << (items + prose.first(3)).join(u'\n') << (items + prose.first(3)).join(u' ');
         // A toolbar over both reaches across the gutter.
         QList<TextBlock> toolbar = sidebar;
         toolbar.append(

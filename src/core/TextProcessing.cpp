@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace vellumix::TextProcessing {
@@ -254,9 +255,17 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
             });
         });
         const double lines = pitch(text), ratio = lines > 0.0 ? pitch(items) / lines : 0.0;
+        // Or running on below the prose's end, where a table's labels end with their values.
+        double end = std::numeric_limits<double>::max();
+        for (std::size_t j : text)
+            end = std::min(end, blocks[qsizetype(j)].y);
+        const auto below = std::count_if(items.begin(), items.end(), [&](std::size_t i) {
+            return blocks[qsizetype(i)].y + blocks[qsizetype(i)].height < end;
+        });
         // A list longer than the prose beside it stands beside most of the prose's lines.
         return (beside(items, text) || (items.size() > text.size() && beside(text, items))) &&
-               (std::abs(ratio - std::round(ratio)) > 0.15 || 2 * std::size_t(level) < items.size());
+               (std::abs(ratio - std::round(ratio)) > 0.15 || 2 * std::size_t(level) < items.size() ||
+                below >= 2);
     };
     if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
         return true;
