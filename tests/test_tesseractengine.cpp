@@ -601,6 +601,11 @@ private Q_SLOTS:
             << u"short-columns.png"_s << u"eng"_s << u"distributed on an AS IS BASIS.\nLicensed under"_s;
         QTest::newRow("two lines beside four")
             << u"two-line-column.png"_s << u"eng"_s << u"the License.\nYou must give"_s;
+        // Shortcuts in small type read "Ctri+R", "Cctri+Q", "Ctrl+w".
+        QTest::newRow("menu shortcuts")
+            << u"menu-shortcuts.png"_s << u"eng"_s << u"Open Recent Ctrl+R\nSave a Copy Ctrl+Shift+S"_s;
+        QTest::newRow("menu shortcut keys")
+            << u"menu-shortcuts.png"_s << u"eng"_s << u"Close Window Ctrl+W\nQuit Ctrl+Q"_s;
         // A dark pane's small light label that layout analysis left out read garbled as given.
         QTest::newRow("label on a dark sidebar")
             << u"dark-sidebar.png"_s << u"eng"_s << u"Kernel\nScanners"_s;

@@ -819,6 +819,15 @@ public:
                 QStringLiteral("(?<![\\p{L}\\p{N}_])[Oo](?=x[0-9A-Fa-f]+(?![\\p{L}\\p{N}_]))|"
                                "(?:(?<=[=(\\[,] )|(?<=[=(\\[,]))O(?=[;,)\\]])"));
             line.text.replace(zero, QStringLiteral("0"));
+            // The models read the modifier of a menu's shortcut in small type as "Ctri", "Ctril"
+            // or "Cctri", and the key after it in lower case ("Ctrl+w"), which menus never write.
+            static const QRegularExpression control(
+                QStringLiteral("(?<![\\p{L}\\p{N}])C[Cc]?tr[il1I|]{1,2}(?=\\+)")),
+                key(QStringLiteral("(?<=Ctrl\\+|Shift\\+|Alt\\+)[a-z](?![\\p{L}\\p{N}])"));
+            line.text.replace(control, QStringLiteral("Ctrl"));
+            for (QRegularExpressionMatch match = key.match(line.text); match.hasMatch();
+                 match = key.match(line.text, match.capturedEnd()))
+                line.text[match.capturedStart()] = line.text[match.capturedStart()].toUpper();
             // And an empty pair of parentheses as "({)" or "{)", which no language writes.
             static const QRegularExpression parentheses(QStringLiteral("\\(\\{\\)|(?<=\\w)\\{\\)"));
             line.text.replace(parentheses, QStringLiteral("()"));
