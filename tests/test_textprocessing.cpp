@@ -172,10 +172,7 @@ private Q_SLOTS:
             << beyond << (longList + prose.first(4)).join(u'\n') << (longList + prose.first(4)).join(u' ');
         // Three lines of text, each level with an item, and the list running on below them:
         // a table's labels end with its values.
-        QList<TextBlock> level;
-        for (qsizetype i = 0; i < items.size(); ++i)
-            level.append(
-                {.text = items[i], .x = 0.05, .y = 0.9 - 0.07 * double(i), .width = 0.15, .height = 0.04});
+        QList<TextBlock> level = sidebar.first(items.size());
         for (qsizetype i = 0; i < 3; ++i)
             level.append(
                 {.text = prose[i], .x = 0.3, .y = 0.9 - 0.07 * double(i), .width = 0.65, .height = 0.04});
