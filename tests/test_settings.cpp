@@ -258,7 +258,7 @@ private Q_SLOTS:
         QFETCH(QString, keys);
         QFETCH(QString, label);
         Settings s;
-        QVERIFY(QTest::qWaitForWindowActive(&s.window));
+        QVERIFY(QTest::qWaitForWindowActive(&s.window, 20000));
         s.view->setSection(u"Shortcuts"_s);
         auto* button = s.find<QPushButton>(u"shortcut0"_s);
         button->click();
@@ -295,7 +295,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, way);
         Settings s;
-        QVERIFY(QTest::qWaitForWindowActive(&s.window));
+        QVERIFY(QTest::qWaitForWindowActive(&s.window, 20000));
         s.view->setSection(u"Shortcuts"_s);
         s.find<QPushButton>(u"shortcut1"_s)->click();
         QVERIFY(s.shortcuts.holdsKeyboard());

@@ -28,7 +28,7 @@ private Q_SLOTS:
         QLineEdit editor;
         editor.show();
         editor.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&editor, 5000));
+        QVERIFY(QTest::qWaitForWindowActive(&editor, 20000));
         // Real input first: window managers let a window take focus after recent user activity.
         QVERIFY(type(u"x"_s));
         QTRY_COMPARE_WITH_TIMEOUT(editor.text(), u"x"_s, 5000);
