@@ -178,6 +178,29 @@ private Q_SLOTS:
                 {.text = prose[i], .x = 0.3, .y = 0.9 - 0.07 * double(i), .width = 0.65, .height = 0.04});
         QTest::newRow("a sidebar's list level with the text's few lines")
             << level << (items + prose.first(3)).join(u'\n') << (items + prose.first(3)).join(u' ');
+        // A sentence or two in larger type beside a longer list: the list's height is the usual.
+        QList<TextBlock> few = beyond.first(longList.size());
+        for (qsizetype i = 0; i < 2; ++i)
+            few.append(
+                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.06 * double(i), .width = 0.65, .height = 0.06});
+        QTest::newRow("a sentence or two beside a longer list")
+            << few << (longList + prose.first(2)).join(u'\n') << (longList + prose.first(2)).join(u' ');
+        // Columns whose baselines do not line up: each line stands between two of the other's.
+        // Spaced so wide, each line reflows as a paragraph of its own, the columns run on.
+        const QStringList other = {u"Redistribution and use in source and binary forms,"_s,
+                                   u"with or without modification, are permitted provided"_s,
+                                   u"that the following conditions are met: copies of"_s,
+                                   u"the source must retain the above copyright notice,"_s,
+                                   u"this list of conditions and the disclaimer below,"_s,
+                                   u"and the names of its authors may not be used."_s};
+        QList<TextBlock> staggered = columns(prose, other, 0.9);
+        for (qsizetype i = 0; i < staggered.size(); ++i) {
+            staggered[i].height = 0.024;
+            staggered[i].y = 0.9 - 0.06 * double(i % prose.size()) - (i < prose.size() ? 0.0 : 0.03);
+        }
+        QTest::newRow("columns on staggered baselines")
+            << staggered << (prose + other).join(u'\n')
+            << prose.join(u"\n\n"_s) + u' ' + other.join(u"\n\n"_s);
         // A toolbar over both reaches across the gutter.
         QList<TextBlock> toolbar = sidebar;
         toolbar.append(

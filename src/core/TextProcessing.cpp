@@ -91,7 +91,8 @@ bool overlapsVertically(const TextBlock& a, const TextBlock& b)
 
 // The widest vertical strip that no line narrower than most of the text's width crosses,
 // at least a couple of characters wide: where columns could sit side by side.
-std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vector<std::size_t>& indices)
+std::optional<Gutter>
+findGutter(const QList<TextBlock>& blocks, const std::vector<std::size_t>& indices, bool anyHeight = false)
 {
     if (indices.size() < 6)
         return std::nullopt;
@@ -108,7 +109,8 @@ std::optional<Gutter> findGutter(const QList<TextBlock>& blocks, const std::vect
     const double usual = median(std::move(heights));
     std::vector<std::size_t> narrow;
     for (std::size_t i : indices)
-        if (blocks[qsizetype(i)].width <= 0.75 * (right - left) && blocks[qsizetype(i)].height <= 1.3 * usual)
+        if (blocks[qsizetype(i)].width <= 0.75 * (right - left) &&
+            (anyHeight || blocks[qsizetype(i)].height <= 1.3 * usual))
             narrow.push_back(i);
     if (narrow.size() < 6)
         return std::nullopt;
@@ -269,6 +271,22 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
     };
     if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
         return true;
+    // Or a line or two of sentences beside such a list: a page of little text beside a sidebar.
+    auto sentences = [&blocks](const std::vector<std::size_t>& side) {
+        if (side.empty() || side.size() > 2)
+            return false;
+        int all = 0, numbers = 0;
+        for (std::size_t i : side) {
+            const WordCount count = countWords(blocks[qsizetype(i)].text);
+            if (count.words < 3)
+                return false;
+            all += count.words;
+            numbers += count.numbers;
+        }
+        return all >= 8 && 4 * numbers <= all;
+    };
+    if ((sentences(a) && list(b) && ownPitch(b, a)) || (sentences(b) && list(a) && ownPitch(a, b)))
+        return true;
     // A line or two of prose at the top beside a longer column: the text runs on from it.
     auto runsOn = [&](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
         const auto sentence = [&](std::size_t i) {
@@ -286,8 +304,31 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
     };
     if (runsOn(a, b) || runsOn(b, a))
         return true;
+    // Columns spaced apart need not share baselines: a line between two of the other side's
+    // lines, no further apart than a paragraph's break, stands beside them. A few chat bubbles
+    // alternate just so; columns run on for more lines.
+    auto alongside = [&](const std::vector<std::size_t>& side, const std::vector<std::size_t>& other) {
+        if (side.size() < 5)
+            return beside(side, other);
+        const double step = pitch(other);
+        std::vector<double> centres;
+        for (std::size_t j : other)
+            centres.push_back(blocks[qsizetype(j)].y + blocks[qsizetype(j)].height / 2);
+        std::sort(centres.begin(), centres.end());
+        const auto paired = std::count_if(side.begin(), side.end(), [&](std::size_t i) {
+            const TextBlock& line = blocks[qsizetype(i)];
+            const double centre = line.y + line.height / 2;
+            const auto higher = std::upper_bound(centres.begin(), centres.end(), centre);
+            return std::any_of(
+                       other.begin(), other.end(),
+                       [&](std::size_t j) { return overlapsVertically(line, blocks[qsizetype(j)]); }) ||
+                   (higher != centres.begin() && higher != centres.end() &&
+                    *higher - *(higher - 1) <= 2 * step);
+        });
+        return 5 * std::size_t(paired) >= 3 * side.size();
+    };
     // A column may run on below the other's end, so the shorter one tells.
-    return prose(a) && prose(b) && (a.size() <= b.size() ? beside(a, b) : beside(b, a));
+    return prose(a) && prose(b) && (a.size() <= b.size() ? alongside(a, b) : alongside(b, a));
 }
 
 // Appends `rows` (in row order) to `out`, reading side-by-side prose columns one after the
@@ -296,7 +337,10 @@ void arrange(const QList<TextBlock>& blocks,
              const std::vector<std::size_t>& rows,
              std::vector<std::size_t>& out)
 {
-    const std::optional<Gutter> gutter = findGutter(blocks, rows);
+    // Where the usual height is a sidebar's, its larger text beside it would count as headings.
+    std::optional<Gutter> gutter = findGutter(blocks, rows);
+    if (!gutter)
+        gutter = findGutter(blocks, rows, true);
     if (!gutter) {
         out.insert(out.end(), rows.begin(), rows.end());
         return;
