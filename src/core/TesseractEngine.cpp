@@ -285,13 +285,12 @@ bool splitAtGutters(std::vector<std::vector<Word>>& lines)
             if (spaces[i] < height)
                 continue;
             const bool strong = i >= 2 && i + 3 < solid.size() && spaces[i] * 2 >= space * 5;
-            // A sidebar's item of a word or two run into the prose beside it: the gap is wider
-            // than the item and the prose beyond it has no gaps of its own, unlike a table's row.
+            // A sidebar's item of a word or two run into the prose beside it: the gap is wide and
+            // the prose beyond it has no gaps of its own, unlike a table's row.
             // A line number's column is no item, nor are a few letters read from its digits.
             const auto before = solid.begin() + std::ptrdiff_t(i) + 1;
             const bool wide =
-                spaces[i] >= std::max(3 * height, words[solid[i]].box.right() - words[solid[0]].box.left()) &&
-                i + 3 < solid.size() &&
+                spaces[i] >= 3 * height && i + 3 < solid.size() &&
                 std::all_of(spaces.begin() + std::ptrdiff_t(i) + 1, spaces.end(),
                             [&](int other) { return other < height; }) &&
                 std::any_of(solid.begin(), before,
@@ -743,10 +742,16 @@ public:
                     words.back().box.left() - words[words.size() - 2].box.right() >= 2 * usual)
                     words.pop_back();
                 // And marks all but made up far right of the text (a pane's border, a selected
-                // row's edge), which would carry a sidebar's item across the gutter.
+                // row's edge), or specks there (accents and dots of larger text beside it), which
+                // would carry a sidebar's item across the gutter.
+                const auto straying = [&](const Word& word) {
+                    return word.text.size() <= 2 &&
+                           (word.confidence < madeUpSign ||
+                            (!hasLetterOrDigit(word.text) &&
+                             2 * std::max(word.box.width(), word.box.height()) <= usual));
+                };
                 std::size_t stray = words.size();
-                while (stray > 1 && words[stray - 1].confidence < madeUpSign &&
-                       words[stray - 1].text.size() <= 2)
+                while (stray > 1 && straying(words[stray - 1]))
                     --stray;
                 if (stray < words.size() &&
                     words[stray].box.left() - words[stray - 1].box.right() >= 2 * usual)
