@@ -55,6 +55,8 @@ constexpr float loneWord = 25.0f;
 constexpr float agreedLine = 50.0f;
 // A word of signs alone below this confidence is all but made up.
 constexpr float madeUpSign = 10.0f;
+// Below this, a word far flatter than the text is specks read as letters.
+constexpr float unsureSpeck = 50.0f;
 // The share of the ink outside every line read beyond which layout analysis missed text.
 constexpr double missedInk = 0.9;
 // The share beyond which layout analysis may have dropped labels it took for pictures.
@@ -742,20 +744,32 @@ public:
                     words.back().box.left() - words[words.size() - 2].box.right() >= 2 * usual)
                     words.pop_back();
                 // And marks all but made up far right of the text (a pane's border, a selected
-                // row's edge), or specks there (accents and dots of larger text beside it), which
-                // would carry a sidebar's item across the gutter.
-                const auto straying = [&](const Word& word) {
+                // row's edge), or specks there (accents, dots and commas of larger text beside
+                // it, read as signs or as flat, unsure words), which would carry a sidebar's item
+                // across the gutter. Specks can outnumber the words: the first tells the height.
+                const auto straying = [&](const Word& word, int text) {
+                    // Not a size or a version: Tesseract boxes unsure digits a pixel high.
+                    if (3 * word.box.height() < text && word.confidence < unsureSpeck &&
+                        std::none_of(word.text.begin(), word.text.end(), [](QChar c) { return c.isDigit(); }))
+                        return true;
                     return word.text.size() <= 2 &&
                            (word.confidence < madeUpSign ||
                             (!hasLetterOrDigit(word.text) &&
-                             2 * std::max(word.box.width(), word.box.height()) <= usual));
+                             2 * std::max(word.box.width(), word.box.height()) <= text));
                 };
+                const int text = std::max(usual, words.front().box.height());
                 std::size_t stray = words.size();
-                while (stray > 1 && straying(words[stray - 1]))
+                while (stray > 1 && straying(words[stray - 1], text))
                     --stray;
                 if (stray < words.size() &&
-                    words[stray].box.left() - words[stray - 1].box.right() >= 2 * usual)
+                    words[stray].box.left() - words[stray - 1].box.right() >= 2 * text)
                     words.erase(words.begin() + std::ptrdiff_t(stray), words.end());
+                // The same far left of a longer line, where the gutter lies to its left.
+                std::size_t lead = 0;
+                while (lead + 2 < words.size() && straying(words[lead], usual))
+                    ++lead;
+                if (lead > 0 && words[lead].box.left() - words[lead - 1].box.right() >= 2 * usual)
+                    words.erase(words.begin(), words.begin() + std::ptrdiff_t(lead));
             }
             // The models read the arm of a letter that begins a word as an opening quote ("‘The",
             // "‘Auto"). A quote that nothing after it closes stays only where its ink stands high.
