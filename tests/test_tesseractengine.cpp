@@ -563,6 +563,10 @@ private Q_SLOTS:
         // A bubble whose line of text left no darker cell across it was two panels, the first
         // cutting through the letters.
         QTest::newRow("chat bubbles") << u"chat-bubbles.png"_s << u"eng"_s << u"Changehat AppArmor"_s;
+        // A light bubble's dark text in a dark window: inverting the window cut through it, and
+        // its time was lost.
+        QTest::newRow("light bubble in a dark window")
+            << u"light-bubble.png"_s << u"eng"_s << u"from an old archive.\n09:14"_s;
         // Lines of light text across a bubble left only its top and bottom as panels.
         QTest::newRow("long bubble") << u"long-bubble.png"_s << u"eng"_s
                                      << u"disponible para compatibilidad con otros"_s;

@@ -30,6 +30,9 @@ constexpr int outlinedFillMargin = 24;
 // How far below its paper a level must lie to count as ink.
 constexpr int inkContrast = 96;
 
+// Below this level for half of its pixels, an image is a dark window.
+constexpr int darkPaperLevel = 100;
+
 // Leptonica's objects, destroyed through the pointer to them that its functions take.
 template <typename T, void (*destroy)(T**)> struct Destroyer
 {
@@ -582,6 +585,13 @@ std::vector<QRect> darkWidgets(const QImage& grey)
             found.emplace_back(x, y, w, h);
     }
     return found;
+}
+
+bool darkPaper(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return false;
+    return levelHolding(levels(grey), qsizetype(grey.width()) * grey.height() / 2) < darkPaperLevel;
 }
 
 std::vector<QRect> panels(const QImage& grey, int shade)

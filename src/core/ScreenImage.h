@@ -33,6 +33,9 @@ bool unevenPaper(const QImage& grey);
 // Empty for a picture.
 std::vector<QRect> panels(const QImage& grey, int shade);
 
+// Whether most of the grey is dark: a dark theme's window.
+bool darkPaper(const QImage& grey);
+
 // Dark buttons, bars and badges too small for polarity normalisation to invert: wide, solid
 // areas of dark paper with something light inside.
 std::vector<QRect> darkWidgets(const QImage& grey);

@@ -1278,6 +1278,19 @@ TesseractEngine::readText(const QImage& image,
         std::vector<QRect> panels = ScreenImage::panels(normalised, darkPanel);
         if (panels.empty() && !greys.unevenPaper)
             panels = ScreenImage::panels(normalised, faintPanel);
+        // In a dark window, polarity normalisation cuts through a light bubble's dark text (an
+        // accent-coloured one of mid shade); in the inverted grey it is a darker panel as any.
+        if (ScreenImage::darkPaper(greyscale)) {
+            QImage inverted = greyscale;
+            inverted.invertPixels();
+            for (const QRect& panel : ScreenImage::panels(inverted, darkPanel)) {
+                if (std::any_of(panels.begin(), panels.end(),
+                                [&](const QRect& other) { return other.contains(panel); }))
+                    continue;
+                std::erase_if(panels, [&](const QRect& other) { return panel.contains(other); });
+                panels.push_back(panel);
+            }
+        }
         // A dark button too small for polarity normalisation to invert is a panel of its own,
         // in place of any part of it found as one; unless its text read sure already, as a
         // bubble's rim would read as stray signs.
