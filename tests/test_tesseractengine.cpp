@@ -567,6 +567,10 @@ private Q_SLOTS:
         // its time was lost.
         QTest::newRow("light bubble in a dark window")
             << u"light-bubble.png"_s << u"eng"_s << u"from an old archive.\n09:14"_s;
+        // A photographed table a little off level: each row's right end stood above its left.
+        QTest::newRow("photographed table off level")
+            << u"tilted-table.jpg"_s << u"eng"_s
+            << u"ii gawk 1:5.2.1-2 amd64 GNU awk, a pattern scanning tool"_s;
         // Lines of light text across a bubble left only its top and bottom as panels.
         QTest::newRow("long bubble") << u"long-bubble.png"_s << u"eng"_s
                                      << u"disponible para compatibilidad con otros"_s;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ScreenImage.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QRect>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 #include <numeric>
 #include <utility>
@@ -32,6 +34,9 @@ constexpr int inkContrast = 96;
 
 // Below this level for half of its pixels, an image is a dark window.
 constexpr int darkPaperLevel = 100;
+
+// Text lines closer to level than this many degrees read as well as levelled.
+constexpr double levelEnough = 0.4;
 
 // Leptonica's objects, destroyed through the pointer to them that its functions take.
 template <typename T, void (*destroy)(T**)> struct Destroyer
@@ -585,6 +590,44 @@ std::vector<QRect> darkWidgets(const QImage& grey)
             found.emplace_back(x, y, w, h);
     }
     return found;
+}
+
+bool photographed(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return false;
+    const Histogram histogram = levels(grey);
+    return 5 * *std::max_element(histogram.begin(), histogram.end()) <
+           qsizetype(grey.width()) * grey.height();
+}
+
+double skew(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return 0.0;
+    const PixPtr pix = toPix(grey);
+    const PixPtr ink(pix ? pixThresholdToBinary(pix.get(), 128) : nullptr);
+    l_float32 angle = 0.0f, confidence = 0.0f;
+    // Leptonica's confidence stays 0 for photographed screens whose angle it finds right.
+    if (!ink || pixFindSkew(ink.get(), &angle, &confidence) != 0)
+        return 0.0;
+    return std::abs(angle) >= levelEnough ? double(angle) : 0.0;
+}
+
+QImage levelled(const QImage& image, double degrees)
+{
+    const QImage source = image.convertToFormat(QImage::Format_RGB32);
+    const QImage g = grey(source);
+    const int middle = levelHolding(levels(g), qsizetype(g.width()) * g.height() / 2);
+    QImage turned(source.size(), QImage::Format_RGB32);
+    turned.fill(QColor(middle, middle, middle));
+    QPainter painter(&turned);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(source.width() / 2.0, source.height() / 2.0);
+    painter.rotate(degrees);
+    painter.translate(-source.width() / 2.0, -source.height() / 2.0);
+    painter.drawImage(0, 0, source);
+    return turned;
 }
 
 bool darkPaper(const QImage& grey)

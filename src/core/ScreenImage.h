@@ -36,6 +36,18 @@ std::vector<QRect> panels(const QImage& grey, int shade);
 // Whether most of the grey is dark: a dark theme's window.
 bool darkPaper(const QImage& grey);
 
+// Whether no level holds a fifth of the grey: a photograph's noise, where a screen's paper is
+// flat.
+bool photographed(const QImage& grey);
+
+// The angle in degrees, clockwise, that levels the text lines of dark-on-light grey; 0 where
+// they are level already.
+double skew(const QImage& grey);
+
+// The image turned clockwise by degrees about its centre, at its size; what turns in at the
+// corners is its middle grey.
+QImage levelled(const QImage& image, double degrees);
+
 // Dark buttons, bars and badges too small for polarity normalisation to invert: wide, solid
 // areas of dark paper with something light inside.
 std::vector<QRect> darkWidgets(const QImage& grey);

@@ -1682,12 +1682,32 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         }
         if (defer)
             lines = readText(text, greys, languages, options, cancel, true, std::move(lines));
+        // A photograph of a screen is seldom level: its rows of text climb or fall across it,
+        // and the composer would take a row's right end for the next line. It is also read
+        // levelled, and the surer reading kept: turning blurs what was sharp.
+        Greys read = greys;
+        if (!tiled(text) && !options.fast && ScreenImage::photographed(greys.greyscale)) {
+            if (const double angle = ScreenImage::skew(greys.normalised); angle != 0.0) {
+                const QImage level = ScreenImage::levelled(text, angle);
+                Greys levelGreys = greysOf(level);
+                std::vector<TextLine> levelLines =
+                    readText(level, levelGreys, languages, options, cancel, true);
+                const auto total = [](const std::vector<TextLine>& reading) {
+                    return std::accumulate(reading.begin(), reading.end(), 0.0,
+                                           [](double sum, const TextLine& line) { return sum + line.score; });
+                };
+                if (total(levelLines) > total(lines)) {
+                    lines = std::move(levelLines);
+                    read = std::move(levelGreys);
+                }
+            }
+        }
         std::vector<bool> dark;
         for (const TextLine& line : lines) {
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
             if (auto block = recognized.toBlock(image.size())) {
                 recognition.blocks.append(*block);
-                dark.push_back(inDarkRegion(greys.darkRegions, line.box.center().toPoint()));
+                dark.push_back(inDarkRegion(read.darkRegions, line.box.center().toPoint()));
             }
         }
         recognition.blocks = joinedRows(recognition.blocks, dark);
