@@ -571,6 +571,9 @@ private Q_SLOTS:
         QTest::newRow("photographed table off level")
             << u"tilted-table.jpg"_s << u"eng"_s
             << u"ii gawk 1:5.2.1-2 amd64 GNU awk, a pattern scanning tool"_s;
+        // A rounded button read as a panel: the dialog's paper in its corners, dark once the
+        // button is inverted, drew the text line from corner to corner and the label was lost.
+        QTest::newRow("rounded button") << u"rounded-button.png"_s << u"eng"_s << u"Cancel Apply"_s;
         // Lines of light text across a bubble left only its top and bottom as panels.
         QTest::newRow("long bubble") << u"long-bubble.png"_s << u"eng"_s
                                      << u"disponible para compatibilidad con otros"_s;

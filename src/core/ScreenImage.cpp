@@ -517,6 +517,34 @@ QImage stretchToPaper(const QImage& grey)
     return stretched;
 }
 
+QImage withoutCorners(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
+        return grey;
+    const PixPtr pix = toPix(grey);
+    const PixPtr ink(pix ? pixThresholdToBinary(pix.get(), 128) : nullptr);
+    const BoxaPtr boxes(ink ? pixConnCompBB(ink.get(), 8) : nullptr);
+    if (!boxes)
+        return grey;
+    // In a corner, and no larger than a quarter of the panel's height: a letter its side cuts
+    // through stays.
+    const int most = std::max(2, grey.height() / 4);
+    QImage cleared = grey;
+    for (l_int32 i = 0; i < boxaGetCount(boxes.get()); ++i) {
+        l_int32 x = 0, y = 0, w = 0, h = 0;
+        if (boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h) != 0 || w > most || h > most)
+            continue;
+        const bool atSide = x == 0 || x + w == grey.width(), atEdge = y == 0 || y + h == grey.height();
+        if (!atSide || !atEdge)
+            continue;
+        // With the rim of grey that smooths it.
+        const QRect corner = QRect(x, y, w, h).adjusted(-1, -1, 1, 1) & cleared.rect();
+        for (int row = corner.top(); row <= corner.bottom(); ++row)
+            std::fill_n(cleared.scanLine(row) + corner.left(), corner.width(), uchar(255));
+    }
+    return cleared;
+}
+
 namespace {
 
 // The set pixels of a binary pix within box; -1 where Leptonica fails.

@@ -1177,8 +1177,9 @@ TesseractEngine::readText(const QImage& image,
         };
         // A region as the panels are read: stretched to paper and enlarged, in the image's pixels.
         auto readPrepared = [&](const QRect& region, bool invertedRetry, bool cropped) {
+            const QImage paper = ScreenImage::stretchToPaper(greyscale.copy(region));
             const QImage large =
-                SmallTextPreparation::prepare(ScreenImage::stretchToPaper(greyscale.copy(region)),
+                SmallTextPreparation::prepare(cropped ? paper : ScreenImage::withoutCorners(paper),
                                               m_tuning.upscaler, m_tuning.maximumUpscale);
             std::vector<Line> read = session.read(large, tesseract::PSM_SINGLE_BLOCK, invertedRetry,
                                                   double(large.width()) / region.width(), {}, cropped);
