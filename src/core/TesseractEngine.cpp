@@ -1685,9 +1685,11 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             lines = readText(text, greys, languages, options, cancel, true, std::move(lines));
         // A photograph of a screen is seldom level: its rows of text climb or fall across it,
         // and the composer would take a row's right end for the next line. It is also read
-        // levelled, and the surer reading kept: turning blurs what was sharp.
+        // levelled, and the surer reading kept: turning blurs what was sharp. Its lines keep
+        // the levelled positions, a scanned page's must match the page.
         Greys read = greys;
-        if (!tiled(text) && !options.fast && ScreenImage::photographed(greys.greyscale)) {
+        if (!tiled(text) && !options.fast && options.scanResolution <= 0 &&
+            ScreenImage::photographed(greys.greyscale)) {
             if (const double angle = ScreenImage::skew(greys.normalised); angle != 0.0) {
                 const QImage level = ScreenImage::levelled(text, angle);
                 Greys levelGreys = greysOf(level);
