@@ -149,42 +149,39 @@ private Q_SLOTS:
                                    u"classification functions, but the attention of"_s,
                                    u"the reader is drawn to the validation module"_s,
                                    u"which does so for every parameter it is given"_s};
-        QList<TextBlock> sidebar;
-        for (qsizetype i = 0; i < items.size(); ++i)
-            sidebar.append(
-                {.text = items[i], .x = 0.05, .y = 0.9 - 0.07 * double(i), .width = 0.15, .height = 0.04});
-        for (qsizetype i = 0; i < prose.size(); ++i)
-            sidebar.append(
-                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
+        // A sidebar's list on a pitch of 0.07 and the first `lines` of prose beside it.
+        const auto besideList = [&prose](const QStringList& list, qsizetype lines, double step,
+                                         double height) {
+            QList<TextBlock> blocks;
+            for (qsizetype i = 0; i < list.size(); ++i)
+                blocks.append(
+                    {.text = list[i], .x = 0.05, .y = 0.9 - 0.07 * double(i), .width = 0.15, .height = 0.04});
+            for (qsizetype i = 0; i < lines; ++i)
+                blocks.append({.text = prose[i],
+                               .x = 0.3,
+                               .y = 0.9 - step * double(i),
+                               .width = 0.65,
+                               .height = height});
+            return blocks;
+        };
+        QList<TextBlock> sidebar = besideList(items, prose.size(), 0.05, 0.04);
         QTest::newRow("a sidebar's list before the prose beside it")
             << sidebar << (items + prose).join(u'\n') << (items + prose).join(u' ');
         // A list running on far below a short text beside it.
         const QStringList longList = items + QStringList{u"Binaries"_s, u"Fatal error"_s, u"Class"_s,
                                                          u"Preview text"_s, u"Basic setup"_s};
-        QList<TextBlock> beyond;
-        for (qsizetype i = 0; i < longList.size(); ++i)
-            beyond.append(
-                {.text = longList[i], .x = 0.05, .y = 0.9 - 0.07 * double(i), .width = 0.15, .height = 0.04});
-        for (qsizetype i = 0; i < 4; ++i)
-            beyond.append(
-                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.05 * double(i), .width = 0.65, .height = 0.04});
         QTest::newRow("a sidebar's list longer than the text")
-            << beyond << (longList + prose.first(4)).join(u'\n') << (longList + prose.first(4)).join(u' ');
+            << besideList(longList, 4, 0.05, 0.04) << (longList + prose.first(4)).join(u'\n')
+            << (longList + prose.first(4)).join(u' ');
         // Three lines of text, each level with an item, and the list running on below them:
         // a table's labels end with its values.
-        QList<TextBlock> level = sidebar.first(items.size());
-        for (qsizetype i = 0; i < 3; ++i)
-            level.append(
-                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.07 * double(i), .width = 0.65, .height = 0.04});
         QTest::newRow("a sidebar's list level with the text's few lines")
-            << level << (items + prose.first(3)).join(u'\n') << (items + prose.first(3)).join(u' ');
+            << besideList(items, 3, 0.07, 0.04) << (items + prose.first(3)).join(u'\n')
+            << (items + prose.first(3)).join(u' ');
         // A sentence or two in larger type beside a longer list: the list's height is the usual.
-        QList<TextBlock> few = beyond.first(longList.size());
-        for (qsizetype i = 0; i < 2; ++i)
-            few.append(
-                {.text = prose[i], .x = 0.3, .y = 0.9 - 0.06 * double(i), .width = 0.65, .height = 0.06});
         QTest::newRow("a sentence or two beside a longer list")
-            << few << (longList + prose.first(2)).join(u'\n') << (longList + prose.first(2)).join(u' ');
+            << besideList(longList, 2, 0.06, 0.06) << (longList + prose.first(2)).join(u'\n')
+            << (longList + prose.first(2)).join(u' ');
         // Columns whose baselines do not line up: each line stands between two of the other's.
         // Spaced so wide, each line reflows as a paragraph of its own, the columns run on.
         const QStringList other = {u"Redistribution and use in source and binary forms,"_s,

@@ -128,6 +128,12 @@ int levelHolding(const Histogram& histogram, qsizetype pixels)
     return level;
 }
 
+// The level half of the grey lies below.
+int middleLevel(const QImage& grey)
+{
+    return levelHolding(levels(grey), qsizetype(grey.width()) * grey.height() / 2);
+}
+
 // The lightest level of each whole area of the given size, row by row. Areas a little taller
 // than a line of text each hold some paper, and so do low ones wide enough to reach between
 // letters.
@@ -463,7 +469,7 @@ double inkOutside(const QImage& grey, const std::vector<QRect>& boxes)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return 0.0;
-    const int ink = levelHolding(levels(grey), qsizetype(grey.width()) * grey.height() / 2) - inkContrast;
+    const int ink = middleLevel(grey) - inkContrast;
     QImage inside(grey.size(), QImage::Format_Grayscale8);
     inside.fill(0);
     {
@@ -562,7 +568,7 @@ std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines
     std::vector<QRect> found;
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8 || height < 4)
         return found;
-    const int ink = levelHolding(levels(grey), qsizetype(grey.width()) * grey.height() / 2) - inkContrast;
+    const int ink = middleLevel(grey) - inkContrast;
     const PixPtr pix = toPix(grey);
     const PixPtr mask(pix && ink > 0 ? pixThresholdToBinary(pix.get(), ink) : nullptr);
     if (!mask)
@@ -645,8 +651,7 @@ double skew(const QImage& grey)
 QImage levelled(const QImage& image, double degrees)
 {
     const QImage source = image.convertToFormat(QImage::Format_RGB32);
-    const QImage g = grey(source);
-    const int middle = levelHolding(levels(g), qsizetype(g.width()) * g.height() / 2);
+    const int middle = middleLevel(grey(source));
     QImage turned(source.size(), QImage::Format_RGB32);
     turned.fill(QColor(middle, middle, middle));
     QPainter painter(&turned);
@@ -662,7 +667,7 @@ bool darkPaper(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return false;
-    return levelHolding(levels(grey), qsizetype(grey.width()) * grey.height() / 2) < darkPaperLevel;
+    return middleLevel(grey) < darkPaperLevel;
 }
 
 std::vector<QRect> panels(const QImage& grey, int shade)

@@ -1074,6 +1074,7 @@ TesseractEngine::Greys TesseractEngine::greysOf(const QImage& image) const
         greys.normalised =
             ScreenImage::normalizePolarity(greys.greyscale, polarityRadius, &greys.darkRegions);
     greys.unevenPaper = ScreenImage::unevenPaper(greys.normalised);
+    greys.darkPaper = ScreenImage::darkPaper(greys.greyscale);
     return greys;
 }
 
@@ -1116,7 +1117,7 @@ TesseractEngine::readText(const QImage& image,
     session.setScanResolution(options.scanResolution);
 
     std::vector<Line> lines;
-    const auto& [greyscale, normalised, darkRegions, uneven] = greys;
+    const auto& [greyscale, normalised, darkRegions, uneven, darkWindow] = greys;
     const bool unevenPaper = judge && uneven;
     QImage preparedImage; // normalised and upscaled, once asked for
     auto upscaled = [&]() -> const QImage& {
@@ -1281,7 +1282,7 @@ TesseractEngine::readText(const QImage& image,
             panels = ScreenImage::panels(normalised, faintPanel);
         // In a dark window, polarity normalisation cuts through a light bubble's dark text (an
         // accent-coloured one of mid shade); in the inverted grey it is a darker panel as any.
-        if (ScreenImage::darkPaper(greyscale)) {
+        if (darkWindow) {
             QImage inverted = greyscale;
             inverted.invertPixels();
             for (const QRect& panel : ScreenImage::panels(inverted, darkPanel)) {

@@ -75,6 +75,7 @@ private:
     {
         QImage greyscale, normalised, darkRegions;
         bool unevenPaper = false;
+        bool darkPaper = false; // a dark theme's window
     };
     Greys greysOf(const QImage& image) const;
     // The prepared reading (or `prepared`, when already made), and with `judge` the plain
