@@ -567,6 +567,11 @@ private Q_SLOTS:
         // its time was lost.
         QTest::newRow("light bubble in a dark window")
             << u"light-bubble.png"_s << u"eng"_s << u"from an old archive.\n09:14"_s;
+        // Grey bubbles a few levels darker than a grey window, under dim text: one threshold
+        // for the whole capture turned them solid.
+        QTest::newRow("dim bubbles in a grey window")
+            << u"dim-bubbles.png"_s << u"eng"_s
+            << u"The ferry leaves at half past seven, so\nbring the maps and a warm coat along."_s;
         // A photographed table a little off level: each row's right end stood above its left.
         QTest::newRow("photographed table off level")
             << u"tilted-table.jpg"_s << u"eng"_s

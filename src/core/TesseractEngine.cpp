@@ -61,9 +61,10 @@ constexpr float unsureSpeck = 50.0f;
 constexpr double missedInk = 0.9;
 // The share beyond which layout analysis may have dropped labels it took for pictures.
 constexpr double strayInk = 0.3;
-// How much darker than the window a panel's paper is: clearly, or at the least.
+// How much darker than the window a panel's paper is: clearly, or at the least. On a dim,
+// low-contrast screen a bubble a few levels darker still turns solid under one threshold.
 constexpr int darkPanel = 64;
-constexpr int faintPanel = 24;
+constexpr int faintPanel = 14;
 
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
