@@ -576,6 +576,10 @@ private Q_SLOTS:
         QTest::newRow("photographed table off level")
             << u"tilted-table.jpg"_s << u"eng"_s
             << u"ii gawk 1:5.2.1-2 amd64 GNU awk, a pattern scanning tool"_s;
+        // A menu blurred by a pixel: its strokes ran together under every threshold until the
+        // capture was also read sharpened.
+        QTest::newRow("blurred menu")
+            << u"blurred-menu.png"_s << u"eng"_s << u"Redo Merge Layers\nFade Last"_s;
         // A rounded button read as a panel: the dialog's paper in its corners, dark once the
         // button is inverted, drew the text line from corner to corner and the label was lost.
         QTest::newRow("rounded button") << u"rounded-button.png"_s << u"eng"_s << u"Cancel Apply"_s;

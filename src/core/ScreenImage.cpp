@@ -38,6 +38,10 @@ constexpr int darkPaperLevel = 100;
 // Text lines closer to level than this many degrees read as well as levelled.
 constexpr double levelEnough = 0.4;
 
+// A strong edge whose steepest one-pixel step is less than this share of its step over four
+// pixels is soft: rendered screens measure 0.69 and up, text blurred by a pixel or more below.
+constexpr double softEdge = 0.62;
+
 // Leptonica's objects, destroyed through the pointer to them that its functions take.
 template <typename T, void (*destroy)(T**)> struct Destroyer
 {
@@ -633,6 +637,49 @@ bool photographed(const QImage& grey)
     const Histogram histogram = levels(grey);
     return 5 * *std::max_element(histogram.begin(), histogram.end()) <
            qsizetype(grey.width()) * grey.height();
+}
+
+bool blurred(const QImage& grey)
+{
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8 || grey.width() < 8)
+        return false;
+    const Histogram histogram = levels(grey);
+    const qsizetype pixels = qsizetype(grey.width()) * grey.height();
+    const int contrast =
+        levelHolding(histogram, pixels - pixels / 100) - levelHolding(histogram, pixels / 100);
+    const int strong = std::max(16, contrast / 2);
+    // Along each row, every step of half the contrast over four pixels, and how much of it
+    // its steepest pixel takes.
+    std::vector<double> shares;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 2; x + 2 < grey.width(); ++x) {
+            const int step = std::abs(int(row[x + 2]) - int(row[x - 2]));
+            if (step < strong)
+                continue;
+            int steepest = 0;
+            for (int i = x - 2; i < x + 2; ++i)
+                steepest = std::max(steepest, std::abs(int(row[i + 1]) - int(row[i])));
+            shares.push_back(double(steepest) / step);
+        }
+    }
+    // A few edges (a frame, an icon) say nothing of the text.
+    if (shares.size() < 50)
+        return false;
+    const auto middle = shares.begin() + std::ptrdiff_t(shares.size() / 2);
+    std::nth_element(shares.begin(), middle, shares.end());
+    return *middle < softEdge;
+}
+
+QImage sharpened(const QImage& grey)
+{
+    const PixPtr pix = toPix(grey);
+    if (!pix)
+        return {};
+    PixPtr scaled(pixScaleGrayLI(pix.get(), 2.0f, 2.0f));
+    if (scaled)
+        scaled.reset(pixUnsharpMaskingGray(scaled.get(), 5, 3.0f));
+    return scaled ? fromPix(scaled.get()) : QImage();
 }
 
 double skew(const QImage& grey)

@@ -40,6 +40,14 @@ bool darkPaper(const QImage& grey);
 // flat.
 bool photographed(const QImage& grey);
 
+// Whether the edges of the text are soft: a capture scaled by a remote desktop or a video
+// call, a screenshot resized, a camera out of focus.
+bool blurred(const QImage& grey);
+
+// Grey upscaled twice and strongly sharpened (unsharp masking), which gives blurred letters
+// back their strokes; null on failure.
+QImage sharpened(const QImage& grey);
+
 // The angle in degrees, clockwise, that levels the text lines of dark-on-light grey; 0 where
 // they are level already.
 double skew(const QImage& grey);

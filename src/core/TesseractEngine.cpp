@@ -1685,26 +1685,40 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         }
         if (defer)
             lines = readText(text, greys, languages, options, cancel, true, std::move(lines));
+        // Another whole reading of the capture prepared, kept where its lines are surer in all.
+        const auto total = [](const std::vector<TextLine>& reading) {
+            return std::accumulate(reading.begin(), reading.end(), 0.0,
+                                   [](double sum, const TextLine& line) { return sum + line.score; });
+        };
+        const bool another = !tiled(text) && !options.fast && options.scanResolution <= 0;
         // A photograph of a screen is seldom level: its rows of text climb or fall across it,
         // and the composer would take a row's right end for the next line. It is also read
         // levelled, and the surer reading kept: turning blurs what was sharp. Its lines keep
         // the levelled positions, a scanned page's must match the page.
         Greys read = greys;
-        if (!tiled(text) && !options.fast && options.scanResolution <= 0 &&
-            ScreenImage::photographed(greys.greyscale)) {
+        if (another && ScreenImage::photographed(greys.greyscale)) {
             if (const double angle = ScreenImage::skew(greys.normalised); angle != 0.0) {
                 const QImage level = ScreenImage::levelled(text, angle);
                 Greys levelGreys = greysOf(level);
                 std::vector<TextLine> levelLines =
                     readText(level, levelGreys, languages, options, cancel, true);
-                const auto total = [](const std::vector<TextLine>& reading) {
-                    return std::accumulate(reading.begin(), reading.end(), 0.0,
-                                           [](double sum, const TextLine& line) { return sum + line.score; });
-                };
                 if (total(levelLines) > total(lines)) {
                     lines = std::move(levelLines);
                     read = std::move(levelGreys);
                 }
+            }
+        } else if (another && ScreenImage::blurred(greys.greyscale)) {
+            // Letters blurred by a pixel or more lose their strokes under any threshold; they
+            // are also read sharpened. Not so a photograph: sharpening its noise reads worse.
+            const QImage sharp = ScreenImage::sharpened(greys.greyscale);
+            std::vector<TextLine> sharpLines =
+                sharp.isNull() ? std::vector<TextLine>{}
+                               : readText(sharp, greysOf(sharp), languages, options, cancel, true);
+            if (total(sharpLines) > total(lines)) {
+                const double back = double(text.width()) / sharp.width();
+                for (TextLine& line : sharpLines)
+                    line.box = QRectF(line.box.topLeft() * back, line.box.size() * back);
+                lines = std::move(sharpLines);
             }
         }
         std::vector<bool> dark;
