@@ -580,6 +580,9 @@ private Q_SLOTS:
         // capture was also read sharpened.
         QTest::newRow("blurred menu")
             << u"blurred-menu.png"_s << u"eng"_s << u"Redo Merge Layers\nFade Last"_s;
+        // White on an orange chip in a dark window: the window in the chip's corners outweighed
+        // the letters, which were taken for a rim lighter than the paper and whitened.
+        QTest::newRow("chip in a dark window") << u"archived-chip.png"_s << u"eng"_s << u"Archived"_s;
         // A rounded button read as a panel: the dialog's paper in its corners, dark once the
         // button is inverted, drew the text line from corner to corner and the label was lost.
         QTest::newRow("rounded button") << u"rounded-button.png"_s << u"eng"_s << u"Cancel Apply"_s;

@@ -499,30 +499,33 @@ QImage stretchToPaper(const QImage& grey)
 {
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8)
         return grey;
-    const Histogram histogram = levels(grey);
-    const qsizetype total = qsizetype(grey.width()) * grey.height();
-    const int ink = levelHolding(histogram, total / 100), paper = levelHolding(histogram, total / 2);
-    // Light text on the panel: its ink is lighter than the paper.
+    // Light text on the panel: its ink is lighter than the paper. Told away from the sides,
+    // where a rounded chip's corners show the darker window around it.
+    const int paper = middleLevel(grey);
+    const int margin = std::min(grey.width(), grey.height()) / 4;
+    const QRect middle = grey.rect().adjusted(margin, margin, -margin, -margin);
     qsizetype lighter = 0, darker = 0;
-    for (int level = 0; level < 256; ++level) {
-        if (level > paper + 48)
-            lighter += histogram[std::size_t(level)];
-        else if (level < paper - 48)
-            darker += histogram[std::size_t(level)];
+    for (int y = middle.top(); y <= middle.bottom(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = middle.left(); x <= middle.right(); ++x) {
+            lighter += int(row[x]) > paper + 48;
+            darker += int(row[x]) < paper - 48;
+        }
     }
-    if (lighter > darker) {
-        QImage inverted = grey;
-        inverted.invertPixels();
-        return stretchToPaper(inverted);
-    }
-    if (paper - ink < 16)
-        return grey;
-    QImage stretched(grey.size(), QImage::Format_Grayscale8);
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar* in = grey.constScanLine(y);
+    QImage source = grey;
+    if (lighter > darker)
+        source.invertPixels();
+    const Histogram histogram = levels(source);
+    const qsizetype total = qsizetype(source.width()) * source.height();
+    const int ink = levelHolding(histogram, total / 100), light = levelHolding(histogram, total / 2);
+    if (light - ink < 16)
+        return source;
+    QImage stretched(source.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < source.height(); ++y) {
+        const uchar* in = source.constScanLine(y);
         uchar* out = stretched.scanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            out[x] = uchar(std::clamp((int(in[x]) - ink) * 255 / (paper - ink), 0, 255));
+        for (int x = 0; x < source.width(); ++x)
+            out[x] = uchar(std::clamp((int(in[x]) - ink) * 255 / (light - ink), 0, 255));
     }
     return stretched;
 }
