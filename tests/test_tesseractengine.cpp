@@ -583,6 +583,10 @@ private Q_SLOTS:
         // White on an orange chip in a dark window: the window in the chip's corners outweighed
         // the letters, which were taken for a rim lighter than the paper and whitened.
         QTest::newRow("chip in a dark window") << u"archived-chip.png"_s << u"eng"_s << u"Archived"_s;
+        // A capture of one word on a round chip and in an outlined button: the window about the
+        // chip, inverted, and the outline each made the word a picture.
+        QTest::newRow("round chip") << u"round-chip.png"_s << u"eng"_s << u"both"_s;
+        QTest::newRow("outlined button") << u"outlined-button.png"_s << u"eng"_s << u"Export"_s;
         // A rounded button read as a panel: the dialog's paper in its corners, dark once the
         // button is inverted, drew the text line from corner to corner and the label was lost.
         QTest::newRow("rounded button") << u"rounded-button.png"_s << u"eng"_s << u"Cancel Apply"_s;

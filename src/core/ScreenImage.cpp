@@ -536,8 +536,10 @@ QImage withoutCorners(const QImage& grey)
         return grey;
     const PixPtr pix = toPix(grey);
     const PixPtr ink(pix ? pixThresholdToBinary(pix.get(), 128) : nullptr);
-    const BoxaPtr boxes(ink ? pixConnCompBB(ink.get(), 8) : nullptr);
-    if (!boxes)
+    PIXA* pieces = nullptr;
+    const BoxaPtr boxes(ink ? pixConnComp(ink.get(), &pieces, 8) : nullptr);
+    const PixaPtr components(pieces);
+    if (!boxes || !components)
         return grey;
     // In a corner, and no larger than a quarter of the panel's height: a letter its side cuts
     // through stays.
@@ -545,10 +547,38 @@ QImage withoutCorners(const QImage& grey)
     QImage cleared = grey;
     for (l_int32 i = 0; i < boxaGetCount(boxes.get()); ++i) {
         l_int32 x = 0, y = 0, w = 0, h = 0;
-        if (boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h) != 0 || w > most || h > most)
+        if (boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h) != 0)
             continue;
         const bool atSide = x == 0 || x + w == grey.width(), atEdge = y == 0 || y + h == grey.height();
-        if (!atSide || !atEdge)
+        // All round the text (the window about a round chip, a button's outline): its own
+        // pixels, with the grey rim that smooths them, as the text lies inside.
+        const auto holdsAnother = [&] {
+            for (l_int32 j = 0; j < boxaGetCount(boxes.get()); ++j) {
+                l_int32 jx = 0, jy = 0, jw = 0, jh = 0;
+                if (j != i && boxaGetBoxGeometry(boxes.get(), j, &jx, &jy, &jw, &jh) == 0 && jx > x &&
+                    jy > y && jx + jw < x + w && jy + jh < y + h)
+                    return true;
+            }
+            return false;
+        };
+        if (5 * w >= 4 * grey.width() && 5 * h >= 4 * grey.height() && holdsAnother()) {
+            const PixPtr piece(pixaGetPix(components.get(), i, L_CLONE));
+            if (!piece)
+                continue;
+            const int wpl = pixGetWpl(piece.get());
+            const l_uint32* data = pixGetData(piece.get());
+            for (int row = 0; row < h; ++row) {
+                for (int column = 0; column < w; ++column) {
+                    if (!GET_DATA_BIT(data + qsizetype(row) * wpl, column))
+                        continue;
+                    const QRect around = QRect(x + column - 1, y + row - 1, 3, 3) & cleared.rect();
+                    for (int r = around.top(); r <= around.bottom(); ++r)
+                        std::fill_n(cleared.scanLine(r) + around.left(), around.width(), uchar(255));
+                }
+            }
+            continue;
+        }
+        if (w > most || h > most || !atSide || !atEdge)
             continue;
         // With the rim of grey that smooths it.
         const QRect corner = QRect(x, y, w, h).adjusted(-1, -1, 1, 1) & cleared.rect();

@@ -64,8 +64,9 @@ std::vector<QRect> darkWidgets(const QImage& grey);
 // paper is white, and anything lighter (the panel's rim) white too.
 QImage stretchToPaper(const QImage& grey);
 
-// Dark-on-light grey with small specks of ink in its corners turned to paper: a rounded panel's
-// corners, outside it, draw Tesseract's text line from corner to corner.
+// Dark-on-light grey with small specks of ink in its corners turned to paper, and ink all round
+// the rest (a frame, a ring): a rounded panel's corners, outside it, draw Tesseract's text line
+// from corner to corner, and a button's outline makes its label a picture.
 QImage withoutCorners(const QImage& grey);
 
 // Of the ink of dark-on-light grey (levels far below its paper), the share that lies outside

@@ -1341,10 +1341,10 @@ TesseractEngine::readText(const QImage& image,
         }
         // Layout analysis takes a lone short word for noise at some resolutions, the more so
         // without a margin around it: where nothing read sure, a short capture is also read as
-        // one block, with paper around it.
+        // one block, with paper around it and without the button or chip around the text.
         if (image.height() <= shortCapture &&
             std::none_of(lines.begin(), lines.end(), [](const Line& line) { return line.score > 0.0; })) {
-            const QImage paper = ScreenImage::stretchToPaper(greyscale);
+            const QImage paper = ScreenImage::withoutCorners(ScreenImage::stretchToPaper(greyscale));
             const int margin = std::max(4, paper.height() / 2);
             QImage padded(paper.width() + 2 * margin, paper.height() + 2 * margin, QImage::Format_Grayscale8);
             padded.fill(255);
