@@ -707,6 +707,14 @@ private Q_SLOTS:
         QCOMPARE(recognition.language, language);
         QVERIFY2(recognition.text(true).contains(line), qPrintable(recognition.text(true)));
     }
+    // A chip's rounded end read as a line of its own.
+    void barIsNoText()
+    {
+        TesseractEngine engine;
+        const Recognition recognition =
+            engine.recognize(QImage(QFINDTESTDATA(u"fixtures/deployed-chip.png"_s)), {}, CancelToken());
+        QCOMPARE(recognition.text(true), u"Deployed"_s);
+    }
     // Chat bubbles whose text was lost while the rest read sure.
     void bubbles_data()
     {

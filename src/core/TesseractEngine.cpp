@@ -1721,6 +1721,9 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
                 lines = std::move(sharpLines);
             }
         }
+        // A bar read alone is a chip's rim, a frame's edge or a field's caret, not text.
+        static const QRegularExpression bar(QStringLiteral("^[|\u00a6]+$"));
+        std::erase_if(lines, [](const TextLine& line) { return line.text.trimmed().contains(bar); });
         std::vector<bool> dark;
         for (const TextLine& line : lines) {
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
