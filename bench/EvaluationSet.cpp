@@ -21,6 +21,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace vellumix::bench {
@@ -452,6 +453,87 @@ void appendLaterClasses(QList<EvaluationImage>& set,
 }
 
 } // namespace
+
+// A Gaussian blur of sigma pixels, row then column: a capture through a video call or a remote
+// desktop, or a screenshot resized.
+QImage blurredImage(const QImage& source, double sigma)
+{
+    const int radius = int(std::ceil(3 * sigma));
+    std::vector<double> kernel;
+    double sum = 0.0;
+    for (int i = -radius; i <= radius; ++i)
+        sum += kernel.emplace_back(std::exp(-i * i / (2 * sigma * sigma)));
+    for (double& weight : kernel)
+        weight /= sum;
+    QImage image = source.convertToFormat(QImage::Format_RGB32);
+    for (const bool rows : {true, false}) {
+        const QImage from = image;
+        for (int y = 0; y < image.height(); ++y) {
+            QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                double r = 0.0, g = 0.0, b = 0.0;
+                for (int i = -radius; i <= radius; ++i) {
+                    const QRgb pixel = rows ? from.pixel(std::clamp(x + i, 0, image.width() - 1), y)
+                                            : from.pixel(x, std::clamp(y + i, 0, image.height() - 1));
+                    const double weight = kernel[std::size_t(i + radius)];
+                    r += weight * qRed(pixel);
+                    g += weight * qGreen(pixel);
+                    b += weight * qBlue(pixel);
+                }
+                out[x] = qRgb(int(std::lround(r)), int(std::lround(g)), int(std::lround(b)));
+            }
+        }
+    }
+    return image;
+}
+
+// Blurred captures, and single words on chips and outlined buttons, the look of a label dragged
+// round in a toolbar or a list of tags.
+void appendBlurredAndButtons(QList<EvaluationImage>& set,
+                             QRandomGenerator& random,
+                             const QStringList& proportional)
+{
+    const QList<Theme> themes = {{"light", QColor(0xff, 0xff, 0xff), QColor(0x1d, 0x1d, 0x1f)},
+                                 {"dark", QColor(0x1e, 0x1e, 0x1e), QColor(0xd4, 0xd4, 0xd4)}};
+    int face = 0;
+    for (const double sigma : {0.9, 1.2, 1.5}) {
+        for (const Theme& theme : themes) {
+            const QStringList lines = licenceLines(random, 4, 45 + int(random.bounded(20)));
+            const QImage clean = renderLines(
+                lines, pixelFont(proportional.at(face++ % 4), 12 + int(random.bounded(3))), theme, 1.0);
+            set.append({QStringLiteral("blurred"),
+                        QStringLiteral("blurred-%1-%2").arg(int(sigma * 10)).arg(QLatin1String(theme.name)),
+                        blurredImage(clean, sigma),
+                        lines.join(QLatin1Char('\n')),
+                        {},
+                        {}});
+        }
+    }
+    const QList<QColor> accents = {QColor(0xe9, 0x54, 0x20), QColor(0x35, 0x84, 0xe4),
+                                   QColor(0x26, 0xa2, 0x69), QColor(0xc0, 0x1c, 0x28),
+                                   QColor(0x1e, 0x1e, 0x2e), QColor(0x30, 0x30, 0x30)};
+    for (int i = 0; i < 8; ++i) {
+        const QString word = pick(random, words(), 1).value(0);
+        const QFont font = pixelFont(proportional.at(i % 2 ? 0 : 1), 14 + 2 * (i % 3));
+        const QFontMetrics metrics(font);
+        const bool chip = i % 2 == 0;
+        const QSize size(metrics.horizontalAdvance(word) + 28, metrics.height() + 18);
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(i % 4 == 3 ? QColor(0x18, 0x18, 0x25) : QColor(0xff, 0xff, 0xff));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF body = QRectF(QPointF(0, 0), size).adjusted(2.5, 2.5, -2.5, -2.5);
+        painter.setBrush(accents.at(i % accents.size()));
+        painter.setPen(chip ? QPen(Qt::NoPen) : QPen(QColor(0x88, 0x88, 0x88), 1.0));
+        const double round = chip ? body.height() / 2 : 5.0;
+        painter.drawRoundedRect(body, round, round);
+        painter.setFont(font);
+        painter.setPen(i % 4 == 3 ? QColor(0x89, 0xb4, 0xfa) : QColor(Qt::white));
+        painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter, word);
+        painter.end();
+        set.append({QStringLiteral("buttons"), QStringLiteral("buttons-") + number(i), image, word, {}, {}});
+    }
+}
 
 QList<EvaluationImage> evaluationSet()
 {
@@ -1131,6 +1213,8 @@ QList<EvaluationImage> evaluationSet()
     // Classes added later draw from a generator of their own, so the images above stay as they were.
     QRandomGenerator later(20261209);
     appendLaterClasses(set, later, proportional);
+    QRandomGenerator latest(20261210);
+    appendBlurredAndButtons(set, latest, proportional);
     return set;
 }
 
