@@ -707,13 +707,24 @@ private Q_SLOTS:
         QCOMPARE(recognition.language, language);
         QVERIFY2(recognition.text(true).contains(line), qPrintable(recognition.text(true)));
     }
-    // A chip's rounded end read as a line of its own.
+    // Bars that are a chip's or a button's edge.
+    void barIsNoText_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("text");
+        // The chip's rounded end read as a line of its own.
+        QTest::newRow("chip's end") << u"deployed-chip.png"_s << u"Deployed"_s;
+        // The outline read after the label, at the side of the capture.
+        QTest::newRow("button's outline") << u"upload-button.png"_s << u"Upload"_s;
+    }
     void barIsNoText()
     {
+        QFETCH(QString, fixture);
+        QFETCH(QString, text);
         TesseractEngine engine;
         const Recognition recognition =
-            engine.recognize(QImage(QFINDTESTDATA(u"fixtures/deployed-chip.png"_s)), {}, CancelToken());
-        QCOMPARE(recognition.text(true), u"Deployed"_s);
+            engine.recognize(QImage(QFINDTESTDATA(u"fixtures/"_s + fixture)), {}, CancelToken());
+        QCOMPARE(recognition.text(true), text);
     }
     // Chat bubbles whose text was lost while the rest read sure.
     void bubbles_data()

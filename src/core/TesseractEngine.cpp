@@ -1721,9 +1721,16 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
                 lines = std::move(sharpLines);
             }
         }
-        // A bar read alone is a chip's rim, a frame's edge or a field's caret, not text.
+        // A bar read alone is a chip's rim, a frame's edge or a field's caret, not text; and so is
+        // one that ends a line at the capture's side (a button's outline after its label).
         static const QRegularExpression bar(QStringLiteral("^[|\u00a6]+$"));
         std::erase_if(lines, [](const TextLine& line) { return line.text.trimmed().contains(bar); });
+        for (TextLine& line : lines) {
+            if (line.text.endsWith(QLatin1String(" |")) && line.box.right() >= text.width() - 6)
+                line.text.chop(2);
+            if (line.text.startsWith(QLatin1String("| ")) && line.box.left() <= 5)
+                line.text.remove(0, 2);
+        }
         std::vector<bool> dark;
         for (const TextLine& line : lines) {
             const RecognizedLine recognized{line.text, line.confidence, line.box.toAlignedRect()};
