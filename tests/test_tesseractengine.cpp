@@ -721,10 +721,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, fixture);
         QFETCH(QString, text);
-        TesseractEngine engine;
-        const Recognition recognition =
-            engine.recognize(QImage(QFINDTESTDATA(u"fixtures/"_s + fixture)), {}, CancelToken());
-        QCOMPARE(recognition.text(true), text);
+        const QImage image(QFINDTESTDATA(u"fixtures/"_s + fixture));
+        QCOMPARE(m_engine.recognize(image, {.languages = {u"eng"_s}}, CancelToken()).text(true), text);
     }
     // Chat bubbles whose text was lost while the rest read sure.
     void bubbles_data()

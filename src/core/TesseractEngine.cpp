@@ -61,6 +61,8 @@ constexpr float unsureSpeck = 50.0f;
 constexpr double missedInk = 0.9;
 // The share beyond which layout analysis may have dropped labels it took for pictures.
 constexpr double strayInk = 0.3;
+// How near a capture's side, in pixels, a bar ending a line is its frame's edge.
+constexpr double atSide = 6.0;
 // How much darker than the window a panel's paper is: clearly, or at the least. On a dim,
 // low-contrast screen a bubble a few levels darker still turns solid under one threshold.
 constexpr int darkPanel = 64;
@@ -1726,9 +1728,9 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         static const QRegularExpression bar(QStringLiteral("^[|\u00a6]+$"));
         std::erase_if(lines, [](const TextLine& line) { return line.text.trimmed().contains(bar); });
         for (TextLine& line : lines) {
-            if (line.text.endsWith(QLatin1String(" |")) && line.box.right() >= text.width() - 6)
+            if (line.text.endsWith(QLatin1String(" |")) && line.box.right() >= text.width() - atSide)
                 line.text.chop(2);
-            if (line.text.startsWith(QLatin1String("| ")) && line.box.left() <= 5)
+            if (line.text.startsWith(QLatin1String("| ")) && line.box.left() <= atSide)
                 line.text.remove(0, 2);
         }
         std::vector<bool> dark;
