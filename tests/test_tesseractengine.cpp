@@ -576,6 +576,10 @@ private Q_SLOTS:
         QTest::newRow("photographed table off level")
             << u"tilted-table.jpg"_s << u"eng"_s
             << u"ii gawk 1:5.2.1-2 amd64 GNU awk, a pattern scanning tool"_s;
+        // A photographed chat under uneven light: polarity normalisation inverted the window
+        // about its orange bubbles and left them lighter, so none was read as a panel.
+        QTest::newRow("photographed bubbles")
+            << u"photographed-chat.jpg"_s << u"eng"_s << u"Parking is free after six on weekdays."_s;
         // A menu blurred by a pixel: its strokes ran together under every threshold until the
         // capture was also read sharpened.
         QTest::newRow("blurred menu")

@@ -1279,10 +1279,13 @@ TesseractEngine::readText(const QImage& image,
         // some of them solid, text and all, so each is also read on its own.
         std::vector<Line> panelLines;
         // Bubbles only a little darker than the window can still turn solid, where nothing
-        // darker draws the threshold down; on a picture such patches are everywhere.
+        // darker draws the threshold down; on a picture such patches are everywhere. On a
+        // photographed screen, polarity normalisation can invert the window around its bubbles
+        // and leave them lighter: they are still darker panels in the grey as given.
         std::vector<QRect> panels = ScreenImage::panels(normalised, darkPanel);
-        if (panels.empty() && !greys.unevenPaper)
-            panels = ScreenImage::panels(normalised, faintPanel);
+        if (panels.empty())
+            panels = greys.unevenPaper ? ScreenImage::panels(greyscale, darkPanel)
+                                       : ScreenImage::panels(normalised, faintPanel);
         // In a dark window, polarity normalisation cuts through a light bubble's dark text (an
         // accent-coloured one of mid shade); in the inverted grey it is a darker panel as any.
         if (darkWindow) {
