@@ -178,6 +178,14 @@ private Q_SLOTS:
         QTest::newRow("a sidebar's list level with the text's few lines")
             << besideList(items, 3, 0.07, 0.04) << (items + prose.first(3)).join(u'\n')
             << (items + prose.first(3)).join(u' ');
+        // On the prose's own pitch, but a paragraph break leaves half the items level with none
+        // of its lines: a table's labels are all level with their values.
+        QList<TextBlock> broken = besideList(longList.first(6), prose.size(), 0.07, 0.04);
+        for (qsizetype i = 9; i < broken.size(); ++i)
+            broken[i].y -= 0.035;
+        QTest::newRow("a sidebar's list on the text's pitch, beside a paragraph break")
+            << broken << (longList.first(6) + prose).join(u'\n')
+            << (longList.first(6) + prose.first(3)).join(u' ') + u"\n\n"_s + prose.last(3).join(u' ');
         // A sentence or two in larger type beside a longer list: the list's height is the usual.
         QTest::newRow("a sentence or two beside a longer list")
             << besideList(longList, 2, 0.06, 0.06) << (longList + prose.first(2)).join(u'\n')

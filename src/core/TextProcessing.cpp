@@ -247,7 +247,8 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         return median(std::move(steps));
     };
     auto ownPitch = [&](const std::vector<std::size_t>& items, const std::vector<std::size_t>& text) {
-        // Or on the pitch of the prose's paragraphs, level with few of its lines.
+        // Or on the pitch of the prose's lines or paragraphs, but level with only some of them:
+        // a table's labels are nearly all level with their values.
         const auto level = std::count_if(items.begin(), items.end(), [&](std::size_t i) {
             const TextBlock& item = blocks[qsizetype(i)];
             return std::any_of(text.begin(), text.end(), [&](std::size_t j) {
@@ -266,7 +267,7 @@ bool sideBySideProse(const QList<TextBlock>& blocks,
         });
         // A list longer than the prose beside it stands beside most of the prose's lines.
         return (beside(items, text) || (items.size() > text.size() && beside(text, items))) &&
-               (std::abs(ratio - std::round(ratio)) > 0.15 || 2 * std::size_t(level) < items.size() ||
+               (std::abs(ratio - std::round(ratio)) > 0.15 || 4 * std::size_t(level) < 3 * items.size() ||
                 below >= 2);
     };
     if ((prose(a) && list(b) && ownPitch(b, a)) || (prose(b) && list(a) && ownPitch(a, b)))
