@@ -475,6 +475,11 @@ private Q_SLOTS:
         const QStringList english = {u"Open the settings to change your password"_s, u"Check for updates"_s};
         QTest::newRow("German, C locale") << u"C"_s << german << u"deu+eng"_s << QStringList() << 14;
         QTest::newRow("German, French locale") << u"fr_FR"_s << german << u"deu+eng"_s << QStringList() << 14;
+        // The least known line, which the sample takes, reads alike in every language.
+        QTest::newRow("German, sample without umlauts")
+            << u"C"_s
+            << QStringList{u"Verdoppeln des Dateibezeichners nicht"_s, u"Bitte drücken Sie für Größeres"_s}
+            << u"deu+eng"_s << QStringList() << 14;
         QTest::newRow("English stays English") << u"en_US"_s << english << u"eng"_s << QStringList() << 14;
         // The earlier choice is only a first guess.
         QTest::newRow("English after German") << u"C"_s << english << u"eng"_s << german << 14;

@@ -71,7 +71,7 @@ constexpr int faintPanel = 14;
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
 constexpr int languageSampleLetters = 24;
-// Where a line or three cannot settle the script, this many lines do.
+// Where a line or three cannot settle the script or the language, this many lines do.
 constexpr std::size_t widerSampleLines = 12;
 constexpr float unsureWord = 85.0f;
 // Another language must read the sample this much better than the first guess to be chosen:
@@ -79,6 +79,8 @@ constexpr float unsureWord = 85.0f;
 constexpr double languageMargin = 1.1;
 constexpr double knownMargin = 0.15;
 constexpr double mostKnown = 0.6;
+// Of the best score on a sample, how far below it another language is still measured on more.
+constexpr double contenderMargin = 0.1;
 constexpr double sureKnown = 0.8;
 // Below this share of characters in words of letters, a reading is not prose.
 constexpr double prose = 0.4;
@@ -1590,12 +1592,14 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
         }
         return result;
     };
+    std::vector<std::pair<QString, double>> measured; // on the sample
     for (const QString& language : std::as_const(order)) {
         cancel.throwIfCancelled();
         // Every language reads the same block of sample lines. The first guess has also read
         // them in place, where the whole pipeline may have read them better, and keeps the
         // better of the two.
         const auto [score, known, letters, text] = measure(language, block, language == first);
+        measured.emplace_back(language, score);
         sampleLetters = std::max(sampleLetters, letters);
         if (language == baseline) {
             baseScore = score;
@@ -1614,17 +1618,30 @@ QString TesseractEngine::chooseLanguages(const Greys& greys,
              (language == baseline && known >= sureKnown * letters && !accentedEnglish(language, text))))
             break;
     }
-    // Read far surer in another script, yet the dictionary knows none of a line or three: rare
-    // words, not a wrong script, as often as not. More lines decide.
-    if (!clearlyBetter() && best != baseline && farSurer() &&
-        TesseractLanguages::script(best) != baseScript && ranked.size() > sample.size()) {
+    // A line or three may settle nothing: read alike in every language, with no letter of its
+    // own ("Verdoppeln des Dateibezeichners nicht"), or far surer in another script yet with none
+    // of its words known (rare words, not a wrong script, as often as not). More lines decide,
+    // among the languages that read the sample about as surely as the best.
+    if (!clearlyBetter() && ranked.size() > sample.size()) {
+        const double top = std::max(bestScore, baseScore);
+        const double reach = top - contenderMargin * std::abs(top);
         const Measure base = measure(baseline, wideBlock(), false);
-        const Measure other = measure(best, wideBlock(), false);
-        baseScore = base.score;
-        baseKnown = base.known;
-        bestScore = other.score;
-        bestKnown = other.known;
-        sampleLetters = std::max(base.letters, other.letters);
+        best = baseline;
+        baseScore = bestScore = base.score;
+        baseKnown = bestKnown = base.known;
+        sampleLetters = base.letters;
+        for (const auto& [language, score] : measured) {
+            if (language == baseline || score < reach)
+                continue;
+            cancel.throwIfCancelled();
+            const Measure other = measure(language, wideBlock(), false);
+            sampleLetters = std::max(sampleLetters, other.letters);
+            if (other.score > bestScore) {
+                best = language;
+                bestScore = other.score;
+                bestKnown = other.known;
+            }
+        }
     }
     if (!clearlyBetter())
         return usual.isEmpty() ? first : usual;
