@@ -585,6 +585,10 @@ private Q_SLOTS:
         // about its orange bubbles and left them lighter, so none was read as a panel.
         QTest::newRow("photographed bubbles")
             << u"photographed-chat.jpg"_s << u"eng"_s << u"Parking is free after six on weekdays."_s;
+        // Grey on grey: the menu bar's labels were no darker than the capture's middle grey by
+        // enough to count as ink, only than the bar around them.
+        QTest::newRow("faint menu bar")
+            << u"low-contrast-menu.png"_s << u"eng"_s << u"Archive Edit View Tools Settings"_s;
         // A menu blurred by a pixel: its strokes ran together under every threshold until the
         // capture was also read sharpened.
         QTest::newRow("blurred menu")

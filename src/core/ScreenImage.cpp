@@ -598,26 +598,18 @@ l_int32 setPixelsWithin(PIX* pix, BOX* box)
     return clipped && pixCountPixels(clipped.get(), &pixels, nullptr) == 0 ? pixels : -1;
 }
 
-} // namespace
-
-std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines, int height)
+// Ink closed into words, of about the given height, outside the lines read.
+std::vector<QRect> wordsOfInk(PIX* mask, const QRect& bounds, const std::vector<QRect>& lines, int height)
 {
     std::vector<QRect> found;
-    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8 || height < 4)
-        return found;
-    const int ink = middleLevel(grey) - inkContrast;
-    const PixPtr pix = toPix(grey);
-    const PixPtr mask(pix && ink > 0 ? pixThresholdToBinary(pix.get(), ink) : nullptr);
-    if (!mask)
-        return found;
     for (const QRect& line : lines) {
-        const QRect around = line.adjusted(-height / 4, -height / 4, height / 4, height / 4) & grey.rect();
+        const QRect around = line.adjusted(-height / 4, -height / 4, height / 4, height / 4) & bounds;
         const BoxPtr box(boxCreate(around.x(), around.y(), around.width(), around.height()));
         if (box)
-            pixClearInRect(mask.get(), box.get());
+            pixClearInRect(mask, box.get());
     }
     // Letters closed into words.
-    const PixPtr words(pixCloseSafeBrick(nullptr, mask.get(), std::max(3, height / 2), 1));
+    const PixPtr words(pixCloseSafeBrick(nullptr, mask, std::max(3, height / 2), 1));
     const BoxaPtr boxes(words ? pixConnCompBB(words.get(), 8) : nullptr);
     if (!boxes)
         return found;
@@ -628,11 +620,42 @@ std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines
             w < height)
             continue;
         // Strokes, not a filled shape: an icon dropped from before its label is no word.
-        const l_int32 pixels = setPixelsWithin(mask.get(), box.get());
+        const l_int32 pixels = setPixelsWithin(mask, box.get());
         if (pixels >= 0 && 2 * pixels < w * h)
             found.emplace_back(x, y, w, h);
     }
     return found;
+}
+
+} // namespace
+
+std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines, int height)
+{
+    std::vector<QRect> found;
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8 || height < 4)
+        return found;
+    const int ink = middleLevel(grey) - inkContrast;
+    const PixPtr pix = toPix(grey);
+    const PixPtr mask(pix && ink > 0 ? pixThresholdToBinary(pix.get(), ink) : nullptr);
+    return mask ? wordsOfInk(mask.get(), grey.rect(), lines, height) : found;
+}
+
+std::vector<QRect> faintWords(const QImage& grey, const std::vector<QRect>& lines, int height, int contrast)
+{
+    std::vector<QRect> found;
+    if (grey.isNull() || grey.format() != QImage::Format_Grayscale8 || height < 4)
+        return found;
+    // The lightest level around each pixel, a little over a line's height either way, is its
+    // paper.
+    const PixPtr pix = toPix(grey);
+    const int size = 2 * height + 1;
+    const PixPtr paper(pix ? pixDilateGray(pix.get(), size, size) : nullptr);
+    const PixPtr depth(paper ? pixSubtractGray(nullptr, paper.get(), pix.get()) : nullptr);
+    const PixPtr faint(depth ? pixThresholdToBinary(depth.get(), contrast) : nullptr);
+    if (!faint)
+        return found;
+    pixInvert(faint.get(), faint.get());
+    return wordsOfInk(faint.get(), grey.rect(), lines, height);
 }
 
 std::vector<QRect> darkWidgets(const QImage& grey)

@@ -85,6 +85,9 @@ bool raisedMarkFirst(const QImage& grey, const QRect& box, int baseline);
 // Ink of grey the size of words, lines of about `height` pixels, outside the boxes of the
 // lines read: words layout analysis left out.
 std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines, int height);
+// The same, for ink only `contrast` levels darker than the paper around it, however light the
+// rest of the capture.
+std::vector<QRect> faintWords(const QImage& grey, const std::vector<QRect>& lines, int height, int contrast);
 
 // Whether box of grey holds a solid shape (an icon), not strokes: more than half of it is on the
 // darker side of its levels' middle. False where it is too faint to tell.

@@ -67,6 +67,10 @@ constexpr double atSide = 6.0;
 // low-contrast screen a bubble a few levels darker still turns solid under one threshold.
 constexpr int darkPanel = 64;
 constexpr int faintPanel = 14;
+// Ink this much darker than the lightest paper around it is a faint word's.
+constexpr int faintInk = 64;
+// More faint areas than this are a texture's.
+constexpr std::size_t maximumFaintAreas = 8;
 
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
@@ -1080,6 +1084,7 @@ TesseractEngine::Greys TesseractEngine::greysOf(const QImage& image) const
             ScreenImage::normalizePolarity(greys.greyscale, polarityRadius, &greys.darkRegions);
     greys.unevenPaper = ScreenImage::unevenPaper(greys.normalised);
     greys.darkPaper = ScreenImage::darkPaper(greys.greyscale);
+    greys.soft = ScreenImage::photographed(greys.greyscale) || ScreenImage::blurred(greys.greyscale);
     return greys;
 }
 
@@ -1122,7 +1127,7 @@ TesseractEngine::readText(const QImage& image,
     session.setScanResolution(options.scanResolution);
 
     std::vector<Line> lines;
-    const auto& [greyscale, normalised, darkRegions, uneven, darkWindow] = greys;
+    const auto& [greyscale, normalised, darkRegions, uneven, darkWindow, soft] = greys;
     const bool unevenPaper = judge && uneven;
     QImage preparedImage; // normalised and upscaled, once asked for
     auto upscaled = [&]() -> const QImage& {
@@ -1396,6 +1401,26 @@ TesseractEngine::readText(const QImage& image,
                 for (const QRect& area : areas)
                     std::ranges::move(readPrepared(area, true, true), std::back_inserter(enlarged));
                 addWhereNothingRead(better(readAsGiven(areas), std::move(enlarged)));
+            }
+            // Faint words (a disabled item, a light button's label over a dark backdrop) are
+            // dark only against their own surroundings. On a photograph or a blurred capture,
+            // so are grain and smudges.
+            if (!soft) {
+                boxes.clear();
+                for (const Line& line : lines)
+                    boxes.push_back(line.box.toAlignedRect());
+                std::vector<QRect> faint;
+                for (const QRect& word : ScreenImage::faintWords(normalised, boxes, h, faintInk)) {
+                    if (std::none_of(areas.begin(), areas.end(),
+                                     [&](const QRect& area) { return area.intersects(word); }))
+                        addMerged(faint, word.adjusted(-h, -h, h, h) & image.rect());
+                }
+                if (faint.size() <= maximumFaintAreas) {
+                    std::vector<Line> enlarged;
+                    for (const QRect& area : faint)
+                        std::ranges::move(readPrepared(area, true, true), std::back_inserter(enlarged));
+                    addWhereNothingRead(std::move(enlarged));
+                }
             }
         }
     }
@@ -1733,9 +1758,11 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
             // Letters blurred by a pixel or more lose their strokes under any threshold; they
             // are also read sharpened. Not so a photograph: sharpening its noise reads worse.
             const QImage sharp = ScreenImage::sharpened(greys.greyscale);
+            Greys sharpGreys = sharp.isNull() ? Greys{} : greysOf(sharp);
+            sharpGreys.soft = true; // sharpened grain
             std::vector<TextLine> sharpLines =
                 sharp.isNull() ? std::vector<TextLine>{}
-                               : readText(sharp, greysOf(sharp), languages, options, cancel, true);
+                               : readText(sharp, sharpGreys, languages, options, cancel, true);
             if (total(sharpLines) > total(lines)) {
                 const double back = double(text.width()) / sharp.width();
                 for (TextLine& line : sharpLines)

@@ -76,6 +76,7 @@ private:
         QImage greyscale, normalised, darkRegions;
         bool unevenPaper = false;
         bool darkPaper = false; // a dark theme's window
+        bool soft = false;      // photographed or blurred: faint ink is as likely grain
     };
     Greys greysOf(const QImage& image) const;
     // The prepared reading (or `prepared`, when already made), and with `judge` the plain
