@@ -720,8 +720,8 @@ private Q_SLOTS:
         QCOMPARE(recognition.language, language);
         QVERIFY2(recognition.text(true).contains(line), qPrintable(recognition.text(true)));
     }
-    // Bars that are a chip's or a button's edge.
-    void barIsNoText_data()
+    // Shapes read as text: a chip's or a button's edge, a filled pill.
+    void shapeIsNoText_data()
     {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QString>("text");
@@ -729,8 +729,13 @@ private Q_SLOTS:
         QTest::newRow("chip's end") << u"deployed-chip.png"_s << u"Deployed"_s;
         // The outline read after the label, at the side of the capture.
         QTest::newRow("button's outline") << u"upload-button.png"_s << u"Upload"_s;
+        // A pill just before a line, read as two capitals.
+        QTest::newRow("pill before a line")
+            << u"pill-before-line.png"_s
+            << u"Keep the spare keys in the drawer\nunder the kettle, not by the door.\n"
+               "The bins go out on Thursday nights."_s;
     }
-    void barIsNoText()
+    void shapeIsNoText()
     {
         QFETCH(QString, fixture);
         QFETCH(QString, text);

@@ -930,6 +930,16 @@ public:
                        word.box.height() * 5 > usual * 9 && word.box.width() * 3 < word.box.height();
             });
         }
+        // A filled shape (a selected row whose label was lost, a toggle) reads as a letter or
+        // two far wider than any letter is.
+        for (std::vector<Word>& line : read) {
+            std::erase_if(line, [](const Word& word) {
+                return word.text.size() <= 2 &&
+                       std::all_of(word.text.begin(), word.text.end(),
+                                   [](QChar c) { return c.isLetter(); }) &&
+                       word.box.width() > 2 * word.box.height() * int(word.text.size());
+            });
+        }
         std::erase_if(read, [](const std::vector<Word>& line) { return line.empty(); });
         // A gutter cut may bare the next one: a line that ran across a short middle column
         // hid the gutter beside it.
