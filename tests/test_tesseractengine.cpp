@@ -589,6 +589,10 @@ private Q_SLOTS:
         // enough to count as ink, only than the bar around them.
         QTest::newRow("faint menu bar")
             << u"low-contrast-menu.png"_s << u"eng"_s << u"Archive Edit View Tools Settings"_s;
+        // A dialog's title over a dark backdrop, with two lines read: the taller, a row of
+        // buttons, set the size of the words looked for, and the title was too small.
+        QTest::newRow("dialog title with few lines")
+            << u"dialog-title-backdrop.png"_s << u"eng"_s << u"Rename"_s;
         // A menu blurred by a pixel: its strokes ran together under every threshold until the
         // capture was also read sharpened.
         QTest::newRow("blurred menu")

@@ -1401,7 +1401,10 @@ TesseractEngine::readText(const QImage& image,
                 boxes.push_back(line.box.toAlignedRect());
                 heights.push_back(int(line.box.height()));
             }
-            const int h = median(std::move(heights));
+            // The lower middle: of a few lines, one may be a row of buttons, taller than the text,
+            // and words of the text's height would not count.
+            std::sort(heights.begin(), heights.end());
+            const int h = heights[(heights.size() - 1) / 2];
             std::vector<QRect> areas;
             for (const QRect& word : ScreenImage::lostWords(normalised, boxes, h))
                 addMerged(areas, word.adjusted(-h, -h, h, h) & image.rect());
