@@ -631,13 +631,12 @@ std::vector<QRect> wordsOfInk(PIX* mask, const QRect& bounds, const std::vector<
 
 std::vector<QRect> lostWords(const QImage& grey, const std::vector<QRect>& lines, int height)
 {
-    std::vector<QRect> found;
     if (grey.isNull() || grey.format() != QImage::Format_Grayscale8 || height < 4)
-        return found;
+        return {};
     const int ink = middleLevel(grey) - inkContrast;
     const PixPtr pix = toPix(grey);
     const PixPtr mask(pix && ink > 0 ? pixThresholdToBinary(pix.get(), ink) : nullptr);
-    return mask ? wordsOfInk(mask.get(), grey.rect(), lines, height) : found;
+    return mask ? wordsOfInk(mask.get(), grey.rect(), lines, height) : std::vector<QRect>{};
 }
 
 std::vector<QRect> faintWords(const QImage& grey, const std::vector<QRect>& lines, int height, int contrast)

@@ -1094,7 +1094,8 @@ TesseractEngine::Greys TesseractEngine::greysOf(const QImage& image) const
             ScreenImage::normalizePolarity(greys.greyscale, polarityRadius, &greys.darkRegions);
     greys.unevenPaper = ScreenImage::unevenPaper(greys.normalised);
     greys.darkPaper = ScreenImage::darkPaper(greys.greyscale);
-    greys.soft = ScreenImage::photographed(greys.greyscale) || ScreenImage::blurred(greys.greyscale);
+    greys.photographed = ScreenImage::photographed(greys.greyscale);
+    greys.blurred = !greys.photographed && ScreenImage::blurred(greys.greyscale);
     return greys;
 }
 
@@ -1137,7 +1138,7 @@ TesseractEngine::readText(const QImage& image,
     session.setScanResolution(options.scanResolution);
 
     std::vector<Line> lines;
-    const auto& [greyscale, normalised, darkRegions, uneven, darkWindow, soft] = greys;
+    const auto& [greyscale, normalised, darkRegions, uneven, darkWindow, photographed, blurred] = greys;
     const bool unevenPaper = judge && uneven;
     QImage preparedImage; // normalised and upscaled, once asked for
     auto upscaled = [&]() -> const QImage& {
@@ -1418,7 +1419,7 @@ TesseractEngine::readText(const QImage& image,
             // Faint words (a disabled item, a light button's label over a dark backdrop) are
             // dark only against their own surroundings. On a photograph or a blurred capture,
             // so are grain and smudges.
-            if (!soft) {
+            if (!photographed && !blurred) {
                 boxes.clear();
                 for (const Line& line : lines)
                     boxes.push_back(line.box.toAlignedRect());
@@ -1756,7 +1757,7 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
         // levelled, and the surer reading kept: turning blurs what was sharp. Its lines keep
         // the levelled positions, a scanned page's must match the page.
         Greys read = greys;
-        if (another && ScreenImage::photographed(greys.greyscale)) {
+        if (another && greys.photographed) {
             if (const double angle = ScreenImage::skew(greys.normalised); angle != 0.0) {
                 const QImage level = ScreenImage::levelled(text, angle);
                 Greys levelGreys = greysOf(level);
@@ -1767,12 +1768,12 @@ TesseractEngine::recognize(const QImage& image, const OCROptions& options, const
                     read = std::move(levelGreys);
                 }
             }
-        } else if (another && ScreenImage::blurred(greys.greyscale)) {
+        } else if (another && greys.blurred) {
             // Letters blurred by a pixel or more lose their strokes under any threshold; they
             // are also read sharpened. Not so a photograph: sharpening its noise reads worse.
             const QImage sharp = ScreenImage::sharpened(greys.greyscale);
             Greys sharpGreys = sharp.isNull() ? Greys{} : greysOf(sharp);
-            sharpGreys.soft = true; // sharpened grain
+            sharpGreys.blurred = true; // its grain sharpened too
             std::vector<TextLine> sharpLines =
                 sharp.isNull() ? std::vector<TextLine>{}
                                : readText(sharp, sharpGreys, languages, options, cancel, true);

@@ -76,7 +76,8 @@ private:
         QImage greyscale, normalised, darkRegions;
         bool unevenPaper = false;
         bool darkPaper = false; // a dark theme's window
-        bool soft = false;      // photographed or blurred: faint ink is as likely grain
+        bool photographed = false;
+        bool blurred = false; // and not photographed
     };
     Greys greysOf(const QImage& image) const;
     // The prepared reading (or `prepared`, when already made), and with `judge` the plain
