@@ -888,6 +888,20 @@ public:
                 // A piece of a neighbour's letter at a side of a crop reads as a sign.
                 if (cropped && (left <= 1 || right >= image.width() - 1) && !hasLetterOrDigit(word))
                     continue;
+                // Now and then Tesseract gives a word again, boxed from a piece of the first
+                // (a frame's label read twice): it is kept once.
+                const auto again = [&](const Word& other) {
+                    const QRect common = other.box & box;
+                    return other.text == word && !common.isEmpty() &&
+                           2 * qint64(common.width()) * common.height() >=
+                               std::min(qint64(box.width()) * box.height(),
+                                        qint64(other.box.width()) * other.box.height());
+                };
+                if (std::any_of(words.begin(), words.end(), again) ||
+                    std::any_of(read.begin(), read.end(), [&](const std::vector<Word>& line) {
+                        return std::any_of(line.begin(), line.end(), again);
+                    }))
+                    continue;
                 const bool wordIsDark = isDark(box);
                 if (!words.empty() && (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || wordIsDark != dark))
                     flush();
