@@ -589,6 +589,17 @@ private Q_SLOTS:
         // enough to count as ink, only than the bar around them.
         QTest::newRow("faint menu bar")
             << u"low-contrast-menu.png"_s << u"eng"_s << u"Archive Edit View Tools Settings"_s;
+        // Chips of many colours on a dark window: no grey threshold suits them all, and the
+        // outlined ones were lost. Read each on its own, a filled chip's rounded corners showed
+        // the window, read as signs at the ends of its label.
+        QTest::newRow("chips on a dark window")
+            << u"chips-dark-window.png"_s << u"eng"_s << u"Apple harvest Quiet morning Lantern"_s;
+        QTest::newRow("outlined chip on a dark window")
+            << u"chips-dark-window.png"_s << u"eng"_s << u"River stones Copper kettle Open window"_s;
+        // Outlined buttons on white, saved as a JPEG: layout analysis took labels for pictures,
+        // and ringing widened the outlines by speckled pixels.
+        QTest::newRow("outlined chips in a JPEG") << u"outlined-chips.png"_s << u"eng"_s
+                                                  << u"Marble steps Quiet harbour\nLamp oil Northern ridge"_s;
         // A dialog's title over a dark backdrop, with two lines read: the taller, a row of
         // buttons, set the size of the words looked for, and the title was too small.
         QTest::newRow("dialog title with few lines")

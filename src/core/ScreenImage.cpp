@@ -42,6 +42,12 @@ constexpr double levelEnough = 0.4;
 // pixels is soft: rendered screens measure 0.69 and up, text blurred by a pixel or more below.
 constexpr double softEdge = 0.62;
 
+// How far a channel may stray from the window's colour, JPEG's ringing and dithering included.
+constexpr int windowColourSpread = 28;
+
+// More chips than this are a texture.
+constexpr std::size_t maximumChips = 32;
+
 // Leptonica's objects, destroyed through the pointer to them that its functions take.
 template <typename T, void (*destroy)(T**)> struct Destroyer
 {
@@ -881,6 +887,140 @@ std::vector<QRect> panels(const QImage& grey, int shade)
     });
     // Many patches of darker paper make a picture, not a few panels.
     if (found.size() > 16)
+        found.clear();
+    return found;
+}
+
+namespace {
+
+// The pixels of the chip at box whose membership of mask differs from `inside`, reached from its
+// sides without crossing the rest: what lies outside a filled chip, or a drawn chip's outline.
+std::vector<QPoint> outsideChip(const std::vector<bool>& mask, int width, const QRect& box, bool inside)
+{
+    std::vector<bool> seen(std::size_t(box.width()) * std::size_t(box.height()), false);
+    std::vector<QPoint> todo, reached;
+    auto visit = [&](int x, int y) {
+        if (!box.contains(x, y) || mask[std::size_t(y) * std::size_t(width) + std::size_t(x)] == inside)
+            return;
+        const std::size_t at =
+            std::size_t(y - box.top()) * std::size_t(box.width()) + std::size_t(x - box.left());
+        if (!seen[at]) {
+            seen[at] = true;
+            todo.emplace_back(x, y);
+        }
+    };
+    for (int x = box.left(); x <= box.right(); ++x) {
+        visit(x, box.top());
+        visit(x, box.bottom());
+    }
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        visit(box.left(), y);
+        visit(box.right(), y);
+    }
+    while (!todo.empty()) {
+        const QPoint point = todo.back();
+        todo.pop_back();
+        reached.push_back(point);
+        visit(point.x() + 1, point.y());
+        visit(point.x() - 1, point.y());
+        visit(point.x(), point.y() + 1);
+        visit(point.x(), point.y() - 1);
+    }
+    return reached;
+}
+
+} // namespace
+
+std::vector<QRect> chips(const QImage& image, QImage* painted)
+{
+    std::vector<QRect> found;
+    if (image.isNull() || image.width() < 8 || image.height() < 8)
+        return found;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const int width = rgb.width(), height = rgb.height();
+    // The window's colour: the commonest, in steps of eight levels a channel.
+    std::vector<qsizetype> counts(std::size_t(1) << 15, 0);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            ++counts[std::size_t((qRed(row[x]) >> 3) << 10 | (qGreen(row[x]) >> 3) << 5 |
+                                 qBlue(row[x]) >> 3)];
+    }
+    const int window = int(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    const int red = (window >> 10 & 31) * 8 + 4, green = (window >> 5 & 31) * 8 + 4,
+              blue = (window & 31) * 8 + 4;
+    std::vector<bool> mask(std::size_t(width) * std::size_t(height), false);
+    const PixPtr pix(pixCreate(width, height, 1));
+    if (!pix)
+        return found;
+    const int wpl = pixGetWpl(pix.get());
+    l_uint32* data = pixGetData(pix.get());
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = row[x];
+            if (std::max({std::abs(qRed(c) - red), std::abs(qGreen(c) - green), std::abs(qBlue(c) - blue)}) >
+                windowColourSpread) {
+                mask[std::size_t(y) * std::size_t(width) + std::size_t(x)] = true;
+                SET_DATA_BIT(data + qsizetype(y) * wpl, x);
+            }
+        }
+    }
+    const BoxaPtr boxes(pixConnCompBB(pix.get(), 8));
+    if (!boxes)
+        return found;
+    auto set = [&](int x, int y) { return bool(mask[std::size_t(y) * std::size_t(width) + std::size_t(x)]); };
+    // Nine in ten points from (x0, y0) to (x1, y1), a straight run, on the chip or up to two
+    // pixels in (inwards by (dx, dy)): JPEG's ringing can widen a chip by a speckled pixel.
+    auto rim = [&](int x0, int y0, int x1, int y1, int dx, int dy) {
+        const int steps = std::max({1, std::abs(x1 - x0), std::abs(y1 - y0)});
+        int on = 0;
+        for (int k = 0; k <= steps; ++k) {
+            const int x = x0 + (x1 - x0) * k / steps, y = y0 + (y1 - y0) * k / steps;
+            on += int(set(x, y) || set(x + dx, y + dy) || set(x + 2 * dx, y + 2 * dy));
+        }
+        return 10 * on >= 9 * (steps + 1);
+    };
+    for (l_int32 i = 0; i < boxaGetCount(boxes.get()); ++i) {
+        l_int32 x = 0, y = 0, w = 0, h = 0;
+        // Lower than a line of text with some room round it, or narrower than a word, is no chip;
+        // nor is a window's frame.
+        if (boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h) != 0 || h < 14 || 4 * w < 5 * h ||
+            2 * w * h > width * height)
+            continue;
+        // The middle of each side: a word's ink has gaps there, a chip's rim none.
+        const int bottom = y + h - 1, right = x + w - 1;
+        if (!rim(x + w / 4, y, x + 3 * w / 4, y, 0, 1) ||
+            !rim(x + w / 4, bottom, x + 3 * w / 4, bottom, 0, -1) ||
+            !rim(x, y + h / 3, x, y + 2 * h / 3, 1, 0) || !rim(right, y + h / 3, right, y + 2 * h / 3, -1, 0))
+            continue;
+        const QRect box(x, y, w, h);
+        found.push_back(box);
+        if (!painted)
+            continue;
+        int filled = 0;
+        for (int yy = y; yy < y + h; ++yy)
+            for (int xx = x; xx < x + w; ++xx)
+                filled += int(set(xx, yy));
+        const bool solid = 10 * filled >= 6 * w * h;
+        std::vector<int> shades;
+        for (int yy = y + h / 4; yy < y + 3 * h / 4; ++yy)
+            for (int xx = x + 2; xx < x + w - 2; ++xx)
+                if (set(xx, yy) == solid)
+                    shades.push_back(painted->constScanLine(yy)[xx]);
+        if (shades.empty())
+            continue;
+        const auto middle = shades.begin() + std::ptrdiff_t(shades.size() / 2);
+        std::nth_element(shades.begin(), middle, shades.end());
+        const uchar shade = uchar(*middle);
+        // And a pixel beyond, which blends the two.
+        for (const QPoint& point : outsideChip(mask, width, box, solid))
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (box.contains(point.x() + dx, point.y() + dy))
+                        painted->scanLine(point.y() + dy)[point.x() + dx] = shade;
+    }
+    if (found.size() > maximumChips)
         found.clear();
     return found;
 }

@@ -60,6 +60,12 @@ QImage levelled(const QImage& image, double degrees);
 // areas of dark paper with something light inside.
 std::vector<QRect> darkWidgets(const QImage& grey);
 
+// Chips, buttons and cards of a colour image: areas of any colour but the window's with a rim
+// all round, filled or drawn. Where painted is given (the image's grey), what lies outside a
+// filled chip's rounded corners takes its shade there, and a drawn chip's outline the shade of
+// its inside: at a crop's sides, either reads as letters. Empty for a texture.
+std::vector<QRect> chips(const QImage& image, QImage* painted = nullptr);
+
 // A panel's grey made dark on light (its usual level is the paper) and stretched so that the
 // paper is white, and anything lighter (the panel's rim) white too.
 QImage stretchToPaper(const QImage& grey);

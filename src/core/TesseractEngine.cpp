@@ -72,6 +72,9 @@ constexpr int faintInk = 64;
 // More faint areas than this are a texture's.
 constexpr std::size_t maximumFaintAreas = 8;
 
+// The share of a line that the chips it crosses must hold for their readings to replace it.
+constexpr double chipHolds = 0.8;
+
 // The language sample: the least known lines, until they hold a few words' letters.
 constexpr std::size_t languageSampleLines = 3;
 constexpr int languageSampleLetters = 24;
@@ -1212,8 +1215,8 @@ TesseractEngine::readText(const QImage& image,
             return read;
         };
         // A region as the panels are read: stretched to paper and enlarged, in the image's pixels.
-        auto readPrepared = [&](const QRect& region, bool invertedRetry, bool cropped) {
-            const QImage paper = ScreenImage::stretchToPaper(greyscale.copy(region));
+        auto readPrepared = [&](const QImage& source, const QRect& region, bool invertedRetry, bool cropped) {
+            const QImage paper = ScreenImage::stretchToPaper(source.copy(region));
             const QImage large =
                 SmallTextPreparation::prepare(cropped ? paper : ScreenImage::withoutCorners(paper),
                                               m_tuning.upscaler, m_tuning.maximumUpscale);
@@ -1343,10 +1346,20 @@ TesseractEngine::readText(const QImage& image,
             std::erase_if(panels, [&](const QRect& panel) { return panel.intersects(widget); });
             panels.push_back(widget);
         }
-        for (const QRect& panel : panels) {
+        // Chips, buttons and cards of every colour, which a grey threshold can miss or cut,
+        // are read too, each on its own shade; where a panel holds one already, the better
+        // reading of each line stays. Grain and noise make no rims.
+        QImage chipGrey = greyscale;
+        const std::vector<QRect> chips =
+            photographed || blurred ? std::vector<QRect>{} : ScreenImage::chips(image, &chipGrey);
+        const auto firstChip = qsizetype(panels.size());
+        panels.insert(panels.end(), chips.begin(), chips.end());
+        for (qsizetype p = 0; p < qsizetype(panels.size()); ++p) {
+            const QRect& panel = panels[std::size_t(p)];
             // A panel's rounded rim can read as a stray sign; a line needs a word. Panels found
             // in a noisy image may overlap: a line two of them read is kept once, as read best.
-            for (Line& line : readPrepared(panel, m_tuning.retryInverted, false)) {
+            for (Line& line :
+                 readPrepared(p >= firstChip ? chipGrey : greyscale, panel, m_tuning.retryInverted, false)) {
                 if (!hasWord(line.text))
                     continue;
                 const auto same = std::find_if(panelLines.begin(), panelLines.end(), [&](const Line& other) {
@@ -1363,10 +1376,31 @@ TesseractEngine::readText(const QImage& image,
         // reaches onto a panel (a grey button's label run into the coloured one's) stays whole.
         if (!panelLines.empty()) {
             std::vector<Line> onPanels, elsewhere;
+            // A line runs on past the chips it crosses (a toolbar's buttons and a label after
+            // them) unless they hold nearly all of it; and a sure line across a row of buttons
+            // stays whole, as the row it is.
+            const auto onChips = [&](const Line& line) {
+                double held = 0.0;
+                int crossed = 0;
+                for (auto chip = panels.begin() + firstChip; chip != panels.end(); ++chip) {
+                    const QRectF box(*chip);
+                    const double common =
+                        std::min(box.right(), line.box.right()) - std::max(box.left(), line.box.left());
+                    if (common > 0.0 && box.top() <= line.box.center().y() &&
+                        line.box.center().y() <= box.bottom()) {
+                        held += common;
+                        ++crossed;
+                    }
+                }
+                return held >= chipHolds * line.box.width() &&
+                       (crossed == 1 || line.weakest < m_tuning.sureWord);
+            };
             for (Line& line : lines) {
-                const bool on = std::any_of(panels.begin(), panels.end(), [&](const QRect& panel) {
-                    return QRectF(panel).contains(line.box.center());
-                });
+                const bool on = std::any_of(panels.begin(), panels.begin() + firstChip,
+                                            [&](const QRect& panel) {
+                                                return QRectF(panel).contains(line.box.center());
+                                            }) ||
+                                onChips(line);
                 (on ? onPanels : elsewhere).push_back(std::move(line));
             }
             std::erase_if(panelLines, [&](const Line& line) {
@@ -1427,7 +1461,8 @@ TesseractEngine::readText(const QImage& image,
             if (areas.size() <= 16) {
                 std::vector<Line> enlarged;
                 for (const QRect& area : areas)
-                    std::ranges::move(readPrepared(area, true, true), std::back_inserter(enlarged));
+                    std::ranges::move(readPrepared(greyscale, area, true, true),
+                                      std::back_inserter(enlarged));
                 addWhereNothingRead(better(readAsGiven(areas), std::move(enlarged)));
             }
             // Faint words (a disabled item, a light button's label over a dark backdrop) are
@@ -1446,7 +1481,8 @@ TesseractEngine::readText(const QImage& image,
                 if (faint.size() <= maximumFaintAreas) {
                     std::vector<Line> enlarged;
                     for (const QRect& area : faint)
-                        std::ranges::move(readPrepared(area, true, true), std::back_inserter(enlarged));
+                        std::ranges::move(readPrepared(greyscale, area, true, true),
+                                          std::back_inserter(enlarged));
                     addWhereNothingRead(std::move(enlarged));
                 }
             }
